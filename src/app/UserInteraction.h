@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+// What the core asks of the person at the screen. The desktop window, the command-line tool and the
+// tests each supply their own.
+class UserInteraction
+{
+public:
+    enum class Window
+    {
+        Main,
+        ArticleEditor,
+    };
+
+    virtual ~UserInteraction() = default;
+
+    // A message box titled "Tarvik" with an OK button.
+    virtual void showMessage(const QString& text) = 0;
+    virtual void setBusy(Window window, bool busy) = 0;
+    virtual void setProgress(Window window, int percent) = 0;
+    // Lets pending window events run.
+    virtual void processEvents() = 0;
+};

@@ -1,0 +1,21 @@
+#include "cli/SettingsCommand.h"
+
+#include "app/SettingsStore.h"
+#include "app/SitePaths.h"
+
+#include <QTextStream>
+
+int SettingsCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (!arguments.isEmpty()) {
+        err << "settings não aceita argumentos.\n";
+        return 2;
+    }
+    using namespace SettingsKeys;
+    const SettingsStore store;
+    for (const Key& key : {COM, NomeEstabelecimento, InventariosQel, FicheiroDeReport, LinhasPorPagina,
+                           NumerodeCaracteres, AutoDescarrega, AutoAbrevia, Margem, CommPort, FontSize, FontName})
+        out << QString::fromUtf16(key.name) << '=' << store.value(key) << '\n';
+    out << "InventariosQel (ficheiro)=" << SitePaths::resolve(store.value(InventariosQel)) << '\n';
+    return 0;
+}

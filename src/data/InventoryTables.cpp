@@ -1,0 +1,437 @@
+#include "data/InventoryTables.h"
+
+#include "app/Clock.h"
+#include "app/UserInteraction.h"
+#include "data/Conversions.h"
+
+#include <algorithm>
+
+using Conversions::trimBlanks;
+
+namespace {
+
+CellValue trimmedCell(const CellValue& value)
+{
+    if (value.isNull())
+        return value;
+    return CellValue::text(trimBlanks(value.toText()));
+}
+
+bool isEmptyText(const CellValue& value)
+{
+    return value.isNull() || value.toText().isEmpty();
+}
+
+bool isEmptyTrimmed(const CellValue& value)
+{
+    return value.isNull() || trimBlanks(value.toText()).isEmpty();
+}
+
+} // namespace
+
+size_t qHash(const InventoryTables::ReadingKey& key, size_t seed)
+{
+    return qHashMulti(seed, key.CodArtigo, key.FamiliaContabilista, key.CentroCusto, key.Unidade);
+}
+
+InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock)
+    : m_ui(ui)
+    , m_clock(clock)
+    , m_TabArtigos(CapacidadeArtigos + 1)
+    , m_TabContas(CapacidadeContas + 1)
+    , m_TabLeituras(CapacidadeLeituras + 1)
+    , m_barcodeSlots(1)
+{
+}
+
+const CodigoBarras& InventoryTables::codigoBarras(int slot) const
+{
+    static const CodigoBarras empty;
+    if (slot < 1 || slot > m_NCodBarras)
+        return empty;
+    ensureBarcodeSlots();
+    const auto [group, entry] = m_barcodeSlots[size_t(slot)];
+    return m_barcodeGroups[size_t(group)].entriesOldestFirst[size_t(entry)];
+}
+
+Artigo& InventoryTables::editArtigo(int slot)
+{
+    m_articleIndexesValid = false;
+    m_largestPosicaoValid = false;
+    return m_TabArtigos.at(size_t(slot));
+}
+
+Leitura& InventoryTables::editLeitura(int slot)
+{
+    m_readingIndexValid = false;
+    return m_TabLeituras.at(size_t(slot));
+}
+
+void InventoryTables::setNArtigos(int count)
+{
+    m_NArtigos = std::clamp(count, 0, CapacidadeArtigos);
+    m_articleIndexesValid = false;
+    m_largestPosicaoValid = false;
+    if (m_NArtigos < CapacidadeArtigos)
+        m_artigosFullReported = false;
+}
+
+void InventoryTables::setNLeituras(int count)
+{
+    m_NLeituras = std::clamp(count, 0, CapacidadeLeituras);
+    m_readingIndexValid = false;
+    if (m_NLeituras < CapacidadeLeituras)
+        m_leiturasFullReported = false;
+}
+
+void InventoryTables::reorderArtigos(const std::vector<int>& order)
+{
+    std::vector<Artigo> sorted;
+    sorted.reserve(order.size());
+    for (int slot : order)
+        sorted.push_back(std::move(m_TabArtigos.at(size_t(slot))));
+    std::move(sorted.begin(), sorted.end(), m_TabArtigos.begin() + 1);
+    m_articleIndexesValid = false;
+}
+
+void InventoryTables::reportFull(bool* reported, const QString& text)
+{
+    if (*reported)
+        return;
+    *reported = true;
+    m_ui.showMessage(text);
+}
+
+void InventoryTables::setPosicao(int slot, qint32 value)
+{
+    Artigo& a = m_TabArtigos[size_t(slot)];
+    if (m_largestPosicaoValid) {
+        if (value >= m_largestPosicao)
+            m_largestPosicao = value;
+        else if (a.Posicao == m_largestPosicao)
+            m_largestPosicaoValid = false;
+    }
+    a.Posicao = value;
+}
+
+qint32 InventoryTables::largestPosicao()
+{
+    if (!m_largestPosicaoValid) {
+        m_largestPosicao = 0;
+        for (int i = 1; i <= m_NArtigos; ++i)
+            m_largestPosicao = std::max(m_largestPosicao, m_TabArtigos[size_t(i)].Posicao);
+        m_largestPosicaoValid = true;
+    }
+    return m_largestPosicao;
+}
+
+void InventoryTables::ensureArticleIndexes()
+{
+    if (m_articleIndexesValid)
+        return;
+    m_IndicePorCodigo.clear();
+    m_slotByTrimmedCode.clear();
+    m_IndicePorCodigo.reserve(m_NArtigos);
+    m_slotByTrimmedCode.reserve(m_NArtigos);
+    for (int i = 1; i <= m_NArtigos; ++i) {
+        const QString& code = m_TabArtigos[size_t(i)].CodArtigo;
+        if (!m_IndicePorCodigo.contains(code))
+            m_IndicePorCodigo.insert(code, i);
+        const QString trimmed = trimBlanks(code);
+        if (!m_slotByTrimmedCode.contains(trimmed))
+            m_slotByTrimmedCode.insert(trimmed, i);
+    }
+    m_articleIndexesValid = true;
+}
+
+int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
+                                    const CellValue& DataRecepcao, const CellValue& DescArtigo,
+                                    const CellValue& PrecoCompraUnitario, const CellValue& UnidadeDeCompra,
+                                    const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
+                                    const CellValue& DescFamiliaContabilista, const CellValue& DataUltimaImportacao,
+                                    const CellValue& Posicao, int VerificaContaContabilistica, int Origem)
+{
+    if (CodArtigo.isNull())
+        return 0;
+    const QString code = trimBlanks(CodArtigo.toText());
+    if (code.isEmpty())
+        return 0;
+    const bool createsPositions = Origem == 1 || Origem == 4 || Origem == 5;
+    if (createsPositions && m_MaxPosicao == 0)
+        m_MaxPosicao = largestPosicao();
+
+    ensureArticleIndexes();
+    int i = m_slotByTrimmedCode.value(code, 0);
+    const bool isNew = i == 0;
+    static const Artigo neverUsed;
+    if (isNew) {
+        i = m_NArtigos + 1;
+        // A slot left behind by a deletion must look never used.
+        if (i <= CapacidadeArtigos)
+            m_TabArtigos[size_t(i)] = Artigo();
+    }
+    const Artigo& stored = i <= CapacidadeArtigos ? m_TabArtigos[size_t(i)] : neverUsed;
+
+    bool familyKnown = true;
+    if (VerificaContaContabilistica == 1)
+        familyKnown = !CodFamContabilista.isNull()
+                      && m_trimmedContaCodes.contains(trimBlanks(CodFamContabilista.toText()));
+
+    double d = 0.0;
+    if (Origem == 4) {
+        d = Conversions::dayNumberFromDateTime(m_clock.now());
+    } else {
+        if (isEmptyTrimmed(DataRecepcao))
+            return 0;
+        d = Conversions::toDate(DataRecepcao).value_or(0.0);
+    }
+
+    if (stored.Origem == 1 && Origem == 2) {
+        const auto same = [](const CellValue& input, const QString& storedText) {
+            return trimBlanks(input.toText()) == trimBlanks(storedText);
+        };
+        if (same(ConversaoCompraStock, Conversions::numberToSiteText(stored.ConversaoCompraStock))
+            && same(CodArtigo, stored.CodArtigo) && same(DescArtigo, stored.DescArtigo)
+            && same(UnidadeDeCompra, stored.UnidadeDeCompra) && same(UnidadeDeStock, stored.UnidadeDeStock)
+            && same(CodFamContabilista, stored.CodFamContabilista)
+            && same(DescFamiliaContabilista, stored.DescFamiliaContabilista)) {
+            const std::optional<double> price = Conversions::toNumber(PrecoCompraUnitario);
+            if (price
+                && (*price <= 0
+                    || Conversions::numberToSiteText(*price)
+                           == Conversions::numberToSiteText(stored.PrecoCompraUnitario)))
+                return 0;
+        }
+    }
+
+    int result = 0;
+    if (Origem == 2 || d >= stored.DataRecepcao) {
+        if (isNew) {
+            if (!familyKnown)
+                return 0;
+            if (m_NArtigos >= CapacidadeArtigos) {
+                reportFull(&m_artigosFullReported,
+                           QStringLiteral("A tabela de artigos está cheia (%1 artigos). Os artigos que faltam não "
+                                          "foram adicionados.")
+                               .arg(CapacidadeArtigos));
+                return 0;
+            }
+            ++m_NArtigos;
+            m_IndicePorCodigo.insert(code, i);
+            m_slotByTrimmedCode.insert(code, i);
+            if (createsPositions) {
+                ++m_MaxPosicao;
+                setPosicao(i, m_MaxPosicao);
+            }
+            if (Origem == 1)
+                m_TabArtigos[size_t(i)].ArtigoNovo = true;
+        }
+        Artigo& a = m_TabArtigos[size_t(i)];
+        if (a.CodArtigo != code) {
+            // An edited code with blanks around it is found again by its trimmed form only.
+            if (!isNew)
+                m_articleIndexesValid = false;
+            a.CodArtigo = code;
+        }
+        if (!DescArtigo.isNull())
+            a.DescArtigo = DescArtigo.toText();
+        if (Origem != 2)
+            a.DataRecepcao = d;
+        if (const auto price = Conversions::AsciiToDouble(PrecoCompraUnitario); price && *price > 0)
+            a.PrecoCompraUnitario = *price;
+        if (!isEmptyText(CodFamContabilista))
+            a.CodFamContabilista = CodFamContabilista.toText();
+        if (!isEmptyText(DescFamiliaContabilista))
+            a.DescFamiliaContabilista = DescFamiliaContabilista.toText();
+        if (const auto conversion = Conversions::AsciiToDouble(ConversaoCompraStock); conversion && *conversion > 0) {
+            if (!UnidadeDeCompra.isNull())
+                a.UnidadeDeCompra = UnidadeDeCompra.toText();
+            if (!UnidadeDeStock.isNull())
+                a.UnidadeDeStock = UnidadeDeStock.toText();
+            a.ConversaoCompraStock = *conversion;
+        } else {
+            a.UnidadeDeCompra = QStringLiteral("Unidade");
+            a.UnidadeDeStock = QStringLiteral("Unidade");
+            a.ConversaoCompraStock = 1.0;
+        }
+        result = i;
+    }
+
+    // An article that was never created has no slot to mark.
+    if (i > m_NArtigos)
+        return result;
+    Artigo& a = m_TabArtigos[size_t(i)];
+    a.Origem = Origem;
+    if (Origem == 3 && !Posicao.isNull())
+        setPosicao(i, Conversions::roundToWhole(Conversions::numericValue(Posicao)));
+    if (Origem != 2 && !isEmptyTrimmed(DataUltimaImportacao)) {
+        if (const auto date = Conversions::toDate(DataUltimaImportacao))
+            a.DataUltimaImportacao = *date;
+    }
+    return result;
+}
+
+void InventoryTables::ensureBarcodeSlots() const
+{
+    if (m_barcodeSlotsValid)
+        return;
+    m_barcodeSlots.clear();
+    m_barcodeSlots.reserve(size_t(m_NCodBarras) + 1);
+    m_barcodeSlots.emplace_back(0, 0);
+    for (size_t g = 0; g < m_barcodeGroups.size(); ++g) {
+        const auto& entries = m_barcodeGroups[g].entriesOldestFirst;
+        for (size_t e = entries.size(); e-- > 0;)
+            m_barcodeSlots.emplace_back(int(g), int(e));
+    }
+    m_barcodeSlotsValid = true;
+}
+
+void InventoryTables::AdicionaCodigosBarras(const CellValue& CodArtigo, const CellValue& Unidade,
+                                            const CellValue& CodBarras)
+{
+    if (CodArtigo.isNull())
+        return;
+    const QString code = trimBlanks(CodArtigo.toText());
+    const CellValue barcode = trimmedCell(CodBarras);
+    const CellValue unit = trimmedCell(Unidade);
+    const bool barcodeGiven = !isEmptyText(barcode);
+
+    int group = m_groupByCode.value(code, -1);
+    if (group >= 0 && barcodeGiven && !isEmptyText(unit)) {
+        const auto entry = m_newestEntryByBarcode.constFind({group, barcode.toText()});
+        if (entry != m_newestEntryByBarcode.cend()) {
+            m_barcodeGroups[size_t(group)].entriesOldestFirst[size_t(*entry)].Unidade = Unidade;
+            return;
+        }
+    }
+    if (group < 0 && !barcodeGiven)
+        return;
+    if (m_NCodBarras >= CapacidadeCodBarras) {
+        reportFull(&m_codBarrasFullReported,
+                   QStringLiteral("A tabela de códigos de barras está cheia (%1 códigos). Os códigos que faltam não "
+                                  "foram adicionados.")
+                       .arg(CapacidadeCodBarras));
+        return;
+    }
+    if (group < 0) {
+        group = int(m_barcodeGroups.size());
+        m_barcodeGroups.emplace_back();
+        m_groupByCode.insert(code, group);
+    }
+    // Entries are kept oldest first; slot order reads each group backwards, so this one stands in front.
+    auto& entries = m_barcodeGroups[size_t(group)].entriesOldestFirst;
+    entries.push_back({CellValue::text(code), unit, barcode});
+    if (barcodeGiven)
+        m_newestEntryByBarcode.insert({group, barcode.toText()}, int(entries.size()) - 1);
+    ++m_NCodBarras;
+    m_barcodeSlotsValid = false;
+}
+
+void InventoryTables::AdicionaContasContabilisticas(const QString& Conta, const CellValue& rowConta,
+                                                    const CellValue& rowContaContab, const CellValue& rowDesConta)
+{
+    if (Conta.isEmpty() || m_contaCodes.contains(Conta))
+        return;
+    if (m_NContas >= CapacidadeContas) {
+        reportFull(&m_contasFullReported,
+                   QStringLiteral("A tabela de famílias contabilísticas está cheia (%1 famílias). As famílias que "
+                                  "faltam não foram adicionadas.")
+                       .arg(CapacidadeContas));
+        return;
+    }
+    ++m_NContas;
+    ContaContabilistica& c = m_TabContas[size_t(m_NContas)];
+    // An empty cell stops the filling: it and the fields after it stay empty.
+    if (!rowConta.isNull()) {
+        c.Conta = rowConta.toText();
+        if (!rowContaContab.isNull()) {
+            c.ContaContab = rowContaContab.toText();
+            if (!rowDesConta.isNull())
+                c.DesConta = rowDesConta.toText();
+        }
+    }
+    m_contaCodes.insert(c.Conta);
+    m_trimmedContaCodes.insert(trimBlanks(c.Conta));
+}
+
+void InventoryTables::ensureReadingIndex()
+{
+    if (m_readingIndexValid)
+        return;
+    m_readingIndex.clear();
+    m_readingIndex.reserve(m_NLeituras);
+    for (int i = 1; i <= m_NLeituras; ++i) {
+        const Leitura& l = m_TabLeituras[size_t(i)];
+        ReadingKey key{l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade};
+        if (!m_readingIndex.contains(key))
+            m_readingIndex.insert(std::move(key), i);
+    }
+    m_readingIndexValid = true;
+}
+
+void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValue& FamiliaContabilista,
+                                      const CellValue& CentroCusto, const CellValue& Unidade,
+                                      const CellValue& QtEmUnidadeInventario, const CellValue& LeituraDuvidosa)
+{
+    if (CodArtigo.isNull())
+        return;
+    // Readings are stored with a trimmed code, so the trimmed code is what finds them again.
+    const ReadingKey key{trimBlanks(CodArtigo.toText()), FamiliaContabilista.toText(), CentroCusto.toText(),
+                         Unidade.toText()};
+    ensureReadingIndex();
+    const std::optional<double> quantity = Conversions::toNumber(QtEmUnidadeInventario);
+    const std::optional<double> mark = Conversions::toNumber(LeituraDuvidosa);
+    if (const auto found = m_readingIndex.constFind(key); found != m_readingIndex.cend()) {
+        Leitura& l = m_TabLeituras[size_t(*found)];
+        if (quantity)
+            l.QtEmUnidadeInventario += *quantity;
+        if (mark && *mark > 0)
+            l.LeituraDuvidosa = *mark;
+        CalculaQtEmUnidadeCompra(*found);
+        return;
+    }
+    if (key.CodArtigo.isEmpty())
+        return;
+    if (m_NLeituras >= CapacidadeLeituras) {
+        reportFull(&m_leiturasFullReported,
+                   QStringLiteral("A tabela de leituras está cheia (%1 leituras). As leituras que faltam não foram "
+                                  "adicionadas.")
+                       .arg(CapacidadeLeituras));
+        return;
+    }
+    const int slot = ++m_NLeituras;
+    Leitura& l = m_TabLeituras[size_t(slot)];
+    l = Leitura();
+    l.CodArtigo = key.CodArtigo;
+    l.CentroCusto = key.CentroCusto;
+    l.FamiliaContabilista = key.FamiliaContabilista;
+    l.Unidade = key.Unidade;
+    if (quantity)
+        l.QtEmUnidadeInventario = *quantity;
+    if (mark)
+        l.LeituraDuvidosa = *mark;
+    m_readingIndex.insert(key, slot);
+    CalculaQtEmUnidadeCompra(slot);
+}
+
+int InventoryTables::ProcuraArtigo(const CellValue& code)
+{
+    if (Conversions::numericValue(code) > 99999) {
+        m_ui.showMessage(QStringLiteral("ERRO CODARTIGO>99999"));
+        return 0;
+    }
+    if (code.isNull())
+        return 0;
+    ensureArticleIndexes();
+    return m_IndicePorCodigo.value(code.toText(), 0);
+}
+
+void InventoryTables::CalculaQtEmUnidadeCompra(int slot)
+{
+    Leitura& l = m_TabLeituras.at(size_t(slot));
+    const Artigo& a = m_TabArtigos[size_t(ProcuraArtigo(l.CodArtigo))];
+    if (a.UnidadeDeCompra == a.UnidadeDeStock || l.Unidade != a.UnidadeDeStock)
+        l.QtEmUnidadeCompra = l.QtEmUnidadeInventario;
+    else if (a.ConversaoCompraStock != 0)
+        l.QtEmUnidadeCompra = l.QtEmUnidadeInventario / a.ConversaoCompraStock;
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include <QString>
+
+// One inventory reading of TabLeituras, identified by CodArtigo, FamiliaContabilista, CentroCusto and Unidade.
+struct Leitura
+{
+    QString CodArtigo;
+    QString FamiliaContabilista;
+    QString ContaContab;
+    QString CentroCusto;
+    QString Unidade;
+    double QtEmUnidadeInventario = 0.0;
+    double QtEmUnidadeCompra = 0.0;
+    double LeituraDuvidosa = 0.0;
+};

@@ -17,14 +17,15 @@ CellValue trimmedCell(const CellValue& value)
     return CellValue::text(trimBlanks(value.toText()));
 }
 
+// Number and date cells always have a text.
 bool isEmptyText(const CellValue& value)
 {
-    return value.isNull() || value.toText().isEmpty();
+    return value.isNull() || (value.isText() && value.toText().isEmpty());
 }
 
 bool isEmptyTrimmed(const CellValue& value)
 {
-    return value.isNull() || trimBlanks(value.toText()).isEmpty();
+    return value.isNull() || (value.isText() && trimBlanks(value.toText()).isEmpty());
 }
 
 } // namespace

@@ -2,6 +2,16 @@
 #include <QStringList>
 
 class QTextStream;
+class UserInteraction;
+
+// What every subcommand gets: the workbook named by --workbook (empty when not given) and the console.
+struct CommandContext
+{
+    QString workbook;
+    UserInteraction& ui;
+    QTextStream& out;
+    QTextStream& err;
+};
 
 // One tarvik-cli subcommand. run() returns the process exit code; failures go to err in Portuguese.
 class Command
@@ -10,5 +20,5 @@ public:
     virtual ~Command() = default;
     virtual QString name() const = 0;
     virtual QString summary() const = 0;
-    virtual int run(const QStringList& arguments, QTextStream& out, QTextStream& err) = 0;
+    virtual int run(const QStringList& arguments, CommandContext& context) = 0;
 };

@@ -5,10 +5,11 @@
 
 #include <QTextStream>
 
-int SettingsCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+int SettingsCommand::run(const QStringList& arguments, CommandContext& context)
 {
+    QTextStream& out = context.out;
     if (!arguments.isEmpty()) {
-        err << "settings não aceita argumentos.\n";
+        context.err << "settings não aceita argumentos.\n";
         return 2;
     }
     using namespace SettingsKeys;

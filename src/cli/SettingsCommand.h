@@ -7,5 +7,5 @@ class SettingsCommand : public Command
 public:
     QString name() const override { return QStringLiteral("settings"); }
     QString summary() const override { return QStringLiteral("mostra as configurações em vigor"); }
-    int run(const QStringList& arguments, QTextStream& out, QTextStream& err) override;
+    int run(const QStringList& arguments, CommandContext& context) override;
 };

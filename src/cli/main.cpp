@@ -1,4 +1,8 @@
+#include "cli/CheckCommand.h"
 #include "cli/Command.h"
+#include "cli/ConsoleInteraction.h"
+#include "cli/ExportCommand.h"
+#include "cli/NewWorkbookCommand.h"
 #include "cli/SettingsCommand.h"
 
 #include <QCoreApplication>
@@ -15,15 +19,30 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
 
     std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<CheckCommand>());
+    commands.push_back(std::make_unique<ExportCommand>());
+    commands.push_back(std::make_unique<NewWorkbookCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
+    QString workbook;
+    const qsizetype option = arguments.indexOf(QStringLiteral("--workbook"));
+    if (option >= 0) {
+        if (option + 1 >= arguments.size()) {
+            err << "--workbook precisa do caminho do livro.\n";
+            return 2;
+        }
+        workbook = arguments.at(option + 1);
+        arguments.remove(option, 2);
+    }
     const QString name = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    ConsoleInteraction ui(err);
+    CommandContext context{workbook, ui, out, err};
     for (const auto& command : commands) {
         if (command->name() == name)
-            return command->run(arguments, out, err);
+            return command->run(arguments, context);
     }
-    err << "Utilização: tarvik-cli COMANDO [ARGUMENTOS]\nComandos:\n";
+    err << "Utilização: tarvik-cli [--workbook PATH] COMANDO [ARGUMENTOS]\nComandos:\n";
     for (const auto& command : commands)
         err << "  " << command->name() << "  " << command->summary() << '\n';
     return name.isEmpty() || name == u"--help" ? 0 : 2;

@@ -26,6 +26,22 @@ CellValue CellValue::date(double dayNumber)
     return v;
 }
 
+CellValue CellValue::boolean(bool value)
+{
+    CellValue v;
+    v.m_type = Type::Boolean;
+    v.m_number = value ? 1 : 0;
+    return v;
+}
+
+CellValue CellValue::error(quint8 code)
+{
+    CellValue v;
+    v.m_type = Type::Error;
+    v.m_number = code;
+    return v;
+}
+
 QString CellValue::toText() const
 {
     switch (m_type) {
@@ -37,6 +53,25 @@ QString CellValue::toText() const
         return Conversions::numberToSiteText(m_number);
     case Type::Date:
         return Conversions::dateToSiteText(m_number);
+    case Type::Boolean:
+        return m_number != 0 ? QStringLiteral("VERDADEIRO") : QStringLiteral("FALSO");
+    case Type::Error:
+        switch (int(m_number)) {
+        case 0x00:
+            return QStringLiteral("#NULO!");
+        case 0x07:
+            return QStringLiteral("#DIV/0!");
+        case 0x0F:
+            return QStringLiteral("#VALOR!");
+        case 0x17:
+            return QStringLiteral("#REF!");
+        case 0x1D:
+            return QStringLiteral("#NOME?");
+        case 0x24:
+            return QStringLiteral("#NÚM!");
+        default:
+            return QStringLiteral("#N/D");
+        }
     }
     return {};
 }

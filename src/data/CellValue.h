@@ -1,8 +1,8 @@
 #pragma once
 #include <QString>
 
-// A value as read from a sheet cell or handed on from one: text, number, date
-// (an OLE day number) or Null for an empty cell.
+// A value as read from a sheet cell or handed on from one: text, number, date (an OLE day number) or Null
+// for an empty cell; a workbook may also hold booleans and error values (the cached results of formulas).
 class CellValue
 {
 public:
@@ -12,22 +12,29 @@ public:
         Text,
         Number,
         Date,
+        Boolean,
+        Error,
     };
 
     CellValue() = default;
     static CellValue text(const QString& text);
     static CellValue number(double value);
     static CellValue date(double dayNumber);
+    static CellValue boolean(bool value);
+    // code is the workbook's error code (0x07 is #DIV/0!).
+    static CellValue error(quint8 code);
 
     Type type() const { return m_type; }
     bool isNull() const { return m_type == Type::Null; }
     bool isText() const { return m_type == Type::Text; }
     bool isNumber() const { return m_type == Type::Number; }
     bool isDate() const { return m_type == Type::Date; }
+    bool isBoolean() const { return m_type == Type::Boolean; }
 
-    // The text as stored for a text cell; the number or date in the site format otherwise; empty for Null.
+    // The text as stored for a text cell; the number or date in the site format; VERDADEIRO or FALSO; an error
+    // as the Portuguese spreadsheet shows it (#DIV/0!, #N/D, ...); empty for Null.
     QString toText() const;
-    // Numeric payload of a number or date cell; 0 otherwise.
+    // Numeric payload of a number or date cell, 1 or 0 for a boolean, the code of an error; 0 for the others.
     double numberValue() const { return m_number; }
 
     bool operator==(const CellValue& other) const;

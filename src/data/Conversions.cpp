@@ -202,6 +202,8 @@ std::optional<double> toNumber(const CellValue& value)
 {
     switch (value.type()) {
     case CellValue::Type::Null:
+    case CellValue::Type::Boolean:
+    case CellValue::Type::Error:
         return std::nullopt;
     case CellValue::Type::Number:
     case CellValue::Type::Date:
@@ -262,6 +264,8 @@ std::optional<double> toDate(const CellValue& value)
 {
     switch (value.type()) {
     case CellValue::Type::Null:
+    case CellValue::Type::Boolean:
+    case CellValue::Type::Error:
         return std::nullopt;
     case CellValue::Type::Number:
     case CellValue::Type::Date:
@@ -303,10 +307,10 @@ std::optional<double> AsciiToDouble(const QString& text)
 
 std::optional<double> AsciiToDouble(const CellValue& value)
 {
-    if (value.isNull() || value.isDate())
-        return std::nullopt;
     if (value.isNumber())
         return value.numberValue();
+    if (!value.isText())
+        return std::nullopt;
     return AsciiToDouble(value.toText());
 }
 

@@ -45,6 +45,27 @@ InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock)
 {
 }
 
+void InventoryTables::restore(const InventoryTables& snapshot)
+{
+    m_TabArtigos = snapshot.m_TabArtigos;
+    m_TabContas = snapshot.m_TabContas;
+    m_TabLeituras = snapshot.m_TabLeituras;
+    m_NArtigos = snapshot.m_NArtigos;
+    m_NCodBarras = snapshot.m_NCodBarras;
+    m_NContas = snapshot.m_NContas;
+    m_NLeituras = snapshot.m_NLeituras;
+    m_MaxPosicao = snapshot.m_MaxPosicao;
+    m_barcodeGroups = snapshot.m_barcodeGroups;
+    m_groupByCode = snapshot.m_groupByCode;
+    m_newestEntryByBarcode = snapshot.m_newestEntryByBarcode;
+    m_contaCodes = snapshot.m_contaCodes;
+    m_trimmedContaCodes = snapshot.m_trimmedContaCodes;
+    m_articleIndexesValid = false;
+    m_largestPosicaoValid = false;
+    m_barcodeSlotsValid = false;
+    m_readingIndexValid = false;
+}
+
 const CodigoBarras& InventoryTables::codigoBarras(int slot) const
 {
     static const CodigoBarras empty;

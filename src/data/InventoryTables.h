@@ -25,6 +25,9 @@ public:
     static constexpr int CapacidadeContas = 1000;
 
     InventoryTables(UserInteraction& ui, const Clock& clock);
+    InventoryTables(const InventoryTables&) = default;
+    // Puts back the tables a command started from (a copy taken before it ran).
+    void restore(const InventoryTables& snapshot);
 
     int NArtigos() const { return m_NArtigos; }
     int NCodBarras() const { return m_NCodBarras; }

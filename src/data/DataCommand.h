@@ -1,0 +1,22 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+
+class DataControl;
+class InventoryTables;
+
+// Runs one command that changes data as a unit: the work changes the tables and the workbook in memory,
+// then the workbook is written once. If anything fails, the file and the tables stay as they were.
+class DataCommand
+{
+public:
+    DataCommand(InventoryTables& tables, DataControl& data1);
+
+    // False with the cause in error (and nothing changed) when the work or the write failed.
+    bool run(const std::function<bool(QString* error)>& work, QString* error);
+
+private:
+    InventoryTables& m_tables;
+    DataControl& m_data1;
+};

@@ -1,0 +1,231 @@
+#include "data/InventoryWriter.h"
+
+#include "app/UserInteraction.h"
+#include "data/Conversions.h"
+#include "data/DataControl.h"
+#include "data/InventoryTables.h"
+
+#include <QSet>
+
+namespace {
+
+// Past this many, failing barcode rows are counted in one last message instead of one box each.
+constexpr int kBarcodeMessages = 10;
+
+CellValue text(const QString& value)
+{
+    return CellValue::text(value);
+}
+
+CellValue number(double value)
+{
+    return CellValue::number(value);
+}
+
+} // namespace
+
+InventoryWriter::InventoryWriter(DataControl& data1, const InventoryTables& tables, UserInteraction& ui)
+    : m_data1(data1)
+    , m_tables(tables)
+    , m_ui(ui)
+{
+}
+
+bool InventoryWriter::set(const QString& column, const CellValue& value)
+{
+    QString ignored;
+    return m_data1.setField(column, value, &ignored);
+}
+
+bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList& columns,
+                              const std::function<bool(int)>& fill, const std::function<void(int)>& rowFailed,
+                              QString* error)
+{
+    m_ui.setBusy(UserInteraction::Window::Main, true);
+    const auto done = [&](bool ok) {
+        m_ui.setBusy(UserInteraction::Window::Main, false);
+        return ok;
+    };
+    m_data1.setRecordSource(sheet);
+    if (!m_data1.Refresh(error))
+        return done(false);
+    m_data1.MoveLast();
+    const int rows = m_data1.RecordCount();
+    QString ignored;
+    m_data1.MoveFirst(&ignored); // a sheet with only its heading row has no first row
+    for (int i = 1; i <= count; ++i) {
+        if (!(i <= rows ? m_data1.Edit(error) : m_data1.AddNew(error)))
+            return done(false);
+        const bool complete = fill(i);
+        if (!m_data1.Update(error))
+            return done(false);
+        if (!complete && rowFailed)
+            rowFailed(i);
+        if (i < rows)
+            m_data1.MoveNext();
+    }
+    for (int i = count + 1; i <= rows; ++i) {
+        if (!m_data1.Edit(error))
+            return done(false);
+        bool complete = true;
+        for (const QString& column : columns)
+            complete = set(column, CellValue()) && complete;
+        if (!m_data1.Update(error))
+            return done(false);
+        if (!complete && rowFailed)
+            rowFailed(i);
+        else if (!complete && !rowFailed) {
+            *error = QStringLiteral("Não foi possível limpar a linha %1 da folha %2.").arg(i + 1).arg(sheet);
+            return done(false);
+        }
+        if (i < rows)
+            m_data1.MoveNext();
+    }
+    return done(true);
+}
+
+bool InventoryWriter::GravarArtigos(QString* error)
+{
+    static const QStringList columns{
+        QStringLiteral("CodArtigo"),       QStringLiteral("DescArtigo"),     QStringLiteral("FamiliaContabilistica"),
+        QStringLiteral("DescFamiliaContabilistica"), QStringLiteral("UnidadeDeCompra"), QStringLiteral("UnidadeDeStock"),
+        QStringLiteral("ConversaoCompraStock"), QStringLiteral("PrecoCompraUnitario"), QStringLiteral("DataRecepcao"),
+        QStringLiteral("DataUltimaImportacao"), QStringLiteral("Posicao")};
+    return rewrite(
+        QStringLiteral("Artigos$"), m_tables.NArtigos(), columns,
+        [&](int slot) {
+            const Artigo& a = m_tables.artigo(slot);
+            set(columns[0], text(a.CodArtigo));
+            set(columns[1], text(a.DescArtigo));
+            set(columns[2], text(a.CodFamContabilista));
+            set(columns[3], text(a.DescFamiliaContabilista));
+            set(columns[4], text(a.UnidadeDeCompra));
+            set(columns[5], text(a.UnidadeDeStock));
+            set(columns[6], number(a.ConversaoCompraStock));
+            set(columns[7], number(a.PrecoCompraUnitario));
+            set(columns[8], CellValue::date(a.DataRecepcao));
+            set(columns[9], CellValue::date(a.DataUltimaImportacao));
+            set(columns[10], number(a.Posicao));
+            return true; // a column that cannot be set keeps what it held
+        },
+        nullptr, error);
+}
+
+bool InventoryWriter::GravarFicheiroDasLeituras(QString* error)
+{
+    static const QStringList columns{QStringLiteral("CodArtigo"),  QStringLiteral("CentroCusto"),
+                                     QStringLiteral("FamiliaContabilistica"), QStringLiteral("QtEmUnidadeInventario"),
+                                     QStringLiteral("Unidade"),    QStringLiteral("LeituraDuvidosa")};
+    return rewrite(
+        QStringLiteral("Inventario$"), m_tables.NLeituras(), columns,
+        [&](int slot) {
+            const Leitura& l = m_tables.leitura(slot);
+            set(columns[0], text(l.CodArtigo));
+            set(columns[1], text(l.CentroCusto));
+            set(columns[2], text(l.FamiliaContabilista));
+            set(columns[3], text(Conversions::numberToSiteText(l.QtEmUnidadeInventario)));
+            set(columns[4], text(l.Unidade));
+            set(columns[5], number(l.LeituraDuvidosa));
+            return true;
+        },
+        nullptr, error);
+}
+
+bool InventoryWriter::GravarCodigosBarras(QString* error)
+{
+    static const QStringList columns{QStringLiteral("CodArtigo"), QStringLiteral("Unidade"),
+                                     QStringLiteral("CodBarras")};
+    int failedRows = 0;
+    const bool ok = rewrite(
+        QStringLiteral("CodBarras$"), m_tables.NCodBarras(), columns,
+        [&](int slot) {
+            const CodigoBarras& c = m_tables.codigoBarras(slot);
+            const bool code = set(columns[0], c.CodArtigo);
+            const bool unit = set(columns[1], c.Unidade);
+            return set(columns[2], c.CodBarras) && code && unit;
+        },
+        [&](int slot) {
+            if (++failedRows > kBarcodeMessages)
+                return;
+            const CodigoBarras& c = m_tables.codigoBarras(slot);
+            m_ui.showMessage(QStringLiteral("Erro no Artigo ") + c.CodArtigo.toText() + QStringLiteral("Codigo Barras:")
+                             + c.CodBarras.toText());
+        },
+        error);
+    if (failedRows > kBarcodeMessages)
+        m_ui.showMessage(QStringLiteral("Mais %1 linhas de códigos de barras com erro.").arg(failedRows - kBarcodeMessages));
+    return ok;
+}
+
+void InventoryWriter::GravarArtigosSemCodBarras()
+{
+    QString ignored;
+    m_data1.setRecordSource(QStringLiteral("ArtigosSemCodBarras$"));
+    if (!m_data1.Refresh(&ignored))
+        return;
+    m_data1.MoveFirst(&ignored);
+    QSet<QString> withBarcode;
+    for (int j = 1; j <= m_tables.NCodBarras(); ++j)
+        withBarcode.insert(Conversions::trimBlanks(m_tables.codigoBarras(j).CodArtigo.toText()));
+    for (int i = 1; i <= m_tables.NArtigos(); ++i) {
+        const Artigo& a = m_tables.artigo(i);
+        if (withBarcode.contains(Conversions::trimBlanks(a.CodArtigo)))
+            continue;
+        if (!m_data1.Edit(&ignored))
+            m_data1.AddNew(&ignored);
+        set(QStringLiteral("CODARTIGO"), text(a.CodArtigo));
+        set(QStringLiteral("DESCARTIGO"), text(a.DescArtigo));
+        m_data1.Update(&ignored);
+        m_data1.MoveNext();
+    }
+    while (!m_data1.Eof()) {
+        m_data1.Edit(&ignored);
+        set(QStringLiteral("CODARTIGO"), CellValue());
+        set(QStringLiteral("DESCARTIGO"), CellValue());
+        m_data1.Update(&ignored);
+        m_data1.MoveNext();
+    }
+}
+
+bool InventoryWriter::AdicionaArtigosExcepcao(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
+                                             const CellValue& DescArtigo, const CellValue&,
+                                             const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock,
+                                             const CellValue& ConversaoCompraStock,
+                                             const CellValue& DescFamiliaContabilista, QString* error)
+{
+    m_data1.setRecordSource(QStringLiteral("Correccoes$"));
+    if (!m_data1.Refresh(error))
+        return false;
+    QString ignored;
+    m_data1.MoveFirst(&ignored); // only its heading row: the correction is appended
+    if (CodArtigo.isNull())
+        return true;
+    const QString code = Conversions::trimBlanks(CodArtigo.toText());
+    bool found = false;
+    while (!found && !m_data1.Eof()) {
+        CellValue rowCode;
+        if (!m_data1.field(QStringLiteral("CodArtigo"), &rowCode, error))
+            return false;
+        found = Conversions::trimBlanks(rowCode.toText()) == code;
+        if (!found)
+            m_data1.MoveNext();
+    }
+    if (found) {
+        if (!m_data1.Edit(error))
+            return false;
+    } else if (!m_data1.AddNew(error) || !m_data1.setField(QStringLiteral("CodArtigo"), text(code), error)) {
+        return false;
+    }
+    const std::pair<QString, const CellValue*> values[] = {
+        {QStringLiteral("DescArtigo"), &DescArtigo},
+        {QStringLiteral("FamiliaContabilistica"), &CodFamContabilista},
+        {QStringLiteral("DescFamiliaContabilistica"), &DescFamiliaContabilista},
+        {QStringLiteral("UnidadeDeCompra"), &UnidadeDeCompra},
+        {QStringLiteral("UnidadeDeStock"), &UnidadeDeStock},
+        {QStringLiteral("ConversaoCompraStock"), &ConversaoCompraStock}};
+    for (const auto& [column, value] : values) {
+        if (!m_data1.setField(column, *value, error))
+            return false;
+    }
+    return m_data1.Update(error);
+}

@@ -1,0 +1,693 @@
+#include "data/XlsWriter.h"
+
+#include "data/XlsWorkbook.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype kMaxRecordData = 8224;
+constexpr qsizetype kMaxRecordDataBiff5 = 2080;
+constexpr int kRowsPerBlock = 32;
+
+quint16 u16(const QByteArray& d, qsizetype at)
+{
+    return quint16(quint8(d[at]) | quint8(d[at + 1]) << 8);
+}
+
+quint32 u32(const QByteArray& d, qsizetype at)
+{
+    return quint32(u16(d, at)) | quint32(u16(d, at + 2)) << 16;
+}
+
+void put16(QByteArray& d, qsizetype at, quint16 v)
+{
+    d[at] = char(v & 0xFF);
+    d[at + 1] = char(v >> 8);
+}
+
+void put32(QByteArray& d, qsizetype at, quint32 v)
+{
+    put16(d, at, quint16(v & 0xFFFF));
+    put16(d, at + 2, quint16(v >> 16));
+}
+
+void append16(QByteArray& d, quint16 v)
+{
+    d.append(char(v & 0xFF));
+    d.append(char(v >> 8));
+}
+
+void append32(QByteArray& d, quint32 v)
+{
+    append16(d, quint16(v & 0xFFFF));
+    append16(d, quint16(v >> 16));
+}
+
+void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
+{
+    append16(out, id);
+    append16(out, quint16(data.size()));
+    out.append(data);
+}
+
+QByteArray cellHeader(int row, int col, int xf)
+{
+    QByteArray d;
+    d.reserve(16);
+    append16(d, quint16(row));
+    append16(d, quint16(col));
+    append16(d, quint16(xf));
+    return d;
+}
+
+bool fitsLatin1(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+}
+
+QByteArray windows1252(const QString& text)
+{
+    static QHash<char16_t, char> high;
+    if (high.isEmpty()) {
+        const char16_t table[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                    0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+        for (int i = 0; i < 32; ++i)
+            high.insert(table[i], char(0x80 + i));
+    }
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u < 0x100))
+            bytes.append(char(u));
+        else
+            bytes.append(high.value(u, '?'));
+    }
+    return bytes;
+}
+
+struct StringKey
+{
+    QString text;
+    QByteArray runs;
+    QByteArray phonetic;
+    bool operator==(const StringKey&) const = default;
+};
+
+size_t qHash(const StringKey& k, size_t seed)
+{
+    return qHashMulti(seed, k.text, k.runs, k.phonetic);
+}
+
+class Writer
+{
+public:
+    explicit Writer(const XlsWorkbook& book)
+        : m_book(book)
+        , m_biff8(book.version == XlsWorkbook::Version::Biff8)
+    {
+    }
+
+    bool run(QByteArray* stream, QString* error)
+    {
+        for (const XlsSheet& sheet : m_book.sheets) {
+            if (sheet.modified && sheet.rowCount > m_book.maxRows()) {
+                *error = QStringLiteral("A folha %1 ficaria com %2 linhas, mas um livro do %3 só leva %4 linhas por "
+                                        "folha, cabeçalho incluído.")
+                             .arg(sheet.name)
+                             .arg(sheet.rowCount)
+                             .arg(m_biff8 ? QStringLiteral("Excel 97-2003") : QStringLiteral("Excel 5.0/95"))
+                             .arg(m_book.maxRows());
+                return false;
+            }
+        }
+        if (m_biff8)
+            collectStrings();
+        QByteArray out;
+        std::vector<qsizetype> boundSheetAt;
+        writeGlobals(out, &boundSheetAt);
+        for (size_t i = 0; i < m_book.sheets.size(); ++i) {
+            const XlsSheet& sheet = m_book.sheets[i];
+            const quint32 offset = quint32(out.size());
+            put32(out, boundSheetAt[i], offset);
+            if (!sheet.modified) {
+                copySheet(out, sheet, offset);
+            } else if (!writeSheet(out, sheet, error)) {
+                return false;
+            }
+        }
+        *stream = std::move(out);
+        return true;
+    }
+
+private:
+    int stringIndex(const QString& text, const QByteArray& runs = {}, const QByteArray& phonetic = {})
+    {
+        StringKey key{text, runs, phonetic};
+        const auto found = m_stringIndex.constFind(key);
+        if (found != m_stringIndex.cend())
+            return *found;
+        const int index = int(m_strings.size());
+        m_strings.push_back(XlsString{text, runs, phonetic});
+        m_stringIndex.insert(std::move(key), index);
+        return index;
+    }
+
+    void collectStrings()
+    {
+        for (const XlsSheet& sheet : m_book.sheets) {
+            static const std::vector<XlsString> none;
+            const auto& old = sheet.strings ? *sheet.strings : none;
+            const auto remember = [&](const BiffRecord& r) {
+                const quint32 i = u32(r.data, 6);
+                if (i < old.size())
+                    stringIndex(old[i].text, old[i].runs, old[i].phonetic);
+            };
+            for (const BiffRecord& r : sheet.records) {
+                if (r.id == BiffId::LabelSst && r.data.size() >= 10 && (!sheet.modified || !isRewritten(sheet, r))) {
+                    remember(r);
+                    ++m_stringCells;
+                }
+            }
+            if (!sheet.modified)
+                continue;
+            for (const auto& row : sheet.rows) {
+                for (const auto& cell : row) {
+                    if (cell.rewritten && cell.value.isText() && !cell.value.toText().isEmpty()) {
+                        stringIndex(cell.value.toText());
+                        ++m_stringCells;
+                    }
+                }
+            }
+        }
+    }
+
+    static const XlsSheet::Cell* cellAt(const XlsSheet& sheet, int row, int col)
+    {
+        if (row < 0 || size_t(row) >= sheet.rows.size())
+            return nullptr;
+        const auto& cells = sheet.rows[size_t(row)];
+        const auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                                         [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
+        return it != cells.end() && it->col == col ? &*it : nullptr;
+    }
+
+    static bool isRewritten(const XlsSheet& sheet, int row, int col)
+    {
+        const XlsSheet::Cell* c = cellAt(sheet, row, col);
+        return c && c->rewritten;
+    }
+
+    static bool isRewritten(const XlsSheet& sheet, const BiffRecord& r)
+    {
+        return isRewritten(sheet, u16(r.data, 0), u16(r.data, 2));
+    }
+
+    quint32 newStringIndex(const XlsSheet& sheet, quint32 old) const
+    {
+        if (!sheet.strings || old >= sheet.strings->size())
+            return old;
+        const XlsString& s = (*sheet.strings)[old];
+        return quint32(m_stringIndex.value(StringKey{s.text, s.runs, s.phonetic}));
+    }
+
+    // The SST, split into CONTINUE records; a string's characters restart in a CONTINUE with a flags byte.
+    void writeStrings(QByteArray& out)
+    {
+        std::vector<QByteArray> records(1);
+        append32(records[0], m_stringCells);
+        append32(records[0], quint32(m_strings.size()));
+        const int perBucket = std::max(8, int(m_strings.size() / 128) + 1);
+        QByteArray extSst;
+        append16(extSst, quint16(perBucket));
+        const qsizetype sstStart = out.size();
+        std::vector<qsizetype> recordStarts{sstStart};
+        const auto room = [&] { return kMaxRecordData - records.back().size(); };
+        const auto newRecord = [&] {
+            recordStarts.push_back(recordStarts.back() + 4 + records.back().size());
+            records.emplace_back();
+        };
+        for (size_t i = 0; i < m_strings.size(); ++i) {
+            const XlsString& s = m_strings[i];
+            const bool wide = !fitsLatin1(s.text);
+            QByteArray header;
+            append16(header, quint16(s.text.size()));
+            header.append(char((wide ? 0x01 : 0) | (s.runs.isEmpty() ? 0 : 0x08) | (s.phonetic.isEmpty() ? 0 : 0x04)));
+            if (!s.runs.isEmpty())
+                append16(header, quint16(s.runs.size() / 4));
+            if (!s.phonetic.isEmpty())
+                append32(header, quint32(s.phonetic.size()));
+            if (room() < header.size() + (wide ? 2 : 1))
+                newRecord();
+            if (i % size_t(perBucket) == 0) {
+                append32(extSst, quint32(recordStarts.back() + 4 + records.back().size()));
+                append16(extSst, quint16(4 + records.back().size()));
+                append16(extSst, 0);
+            }
+            records.back().append(header);
+            const QByteArray chars = wide ? QByteArray(reinterpret_cast<const char*>(s.text.utf16()), s.text.size() * 2)
+                                          : s.text.toLatin1();
+            const qsizetype width = wide ? 2 : 1;
+            qsizetype at = 0;
+            while (at < chars.size()) {
+                qsizetype take = std::min(chars.size() - at, room() / width * width);
+                if (take == 0) {
+                    newRecord();
+                    records.back().append(char(wide ? 1 : 0));
+                    continue;
+                }
+                records.back().append(chars.constData() + at, take);
+                at += take;
+            }
+            for (const QByteArray* tail : {&s.runs, &s.phonetic}) {
+                qsizetype done = 0;
+                while (done < tail->size()) {
+                    if (room() == 0)
+                        newRecord();
+                    const qsizetype take = std::min(tail->size() - done, room());
+                    records.back().append(tail->constData() + done, take);
+                    done += take;
+                }
+            }
+        }
+        for (size_t r = 0; r < records.size(); ++r)
+            appendRecord(out, r == 0 ? BiffId::Sst : BiffId::Continue, records[r]);
+        appendRecord(out, BiffId::ExtSst, extSst);
+    }
+
+    void writeGlobals(QByteArray& out, std::vector<qsizetype>* boundSheetAt)
+    {
+        bool stringsWritten = false;
+        const auto& g = m_book.globals;
+        for (size_t i = 0; i < g.size(); ++i) {
+            const BiffRecord& r = g[i];
+            if (r.id == BiffId::Sst) {
+                while (i + 1 < g.size() && g[i + 1].id == BiffId::Continue)
+                    ++i;
+                if (m_biff8 && !stringsWritten)
+                    writeStrings(out);
+                stringsWritten = true;
+                continue;
+            }
+            if (r.id == BiffId::ExtSst)
+                continue;
+            if (r.id == BiffId::Eof && m_biff8 && !stringsWritten && !m_strings.empty()) {
+                writeStrings(out);
+                stringsWritten = true;
+            }
+            if (r.id == BiffId::BoundSheet)
+                boundSheetAt->push_back(out.size() + 4);
+            appendRecord(out, r.id, r.data);
+        }
+    }
+
+    void copySheet(QByteArray& out, const XlsSheet& sheet, quint32 offset)
+    {
+        const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
+        for (const BiffRecord& r : sheet.records) {
+            if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= 10) {
+                QByteArray d = r.data;
+                put32(d, 6, newStringIndex(sheet, u32(d, 6)));
+                appendRecord(out, r.id, d);
+            } else if (r.id == BiffId::Index) {
+                // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records move with the sheet.
+                QByteArray d = r.data;
+                for (qsizetype at = 12; at + 4 <= d.size(); at += 4) {
+                    const quint32 pos = u32(d, at);
+                    if (pos != 0)
+                        put32(d, at, quint32(qint64(pos) + shift));
+                }
+                appendRecord(out, r.id, d);
+            } else {
+                appendRecord(out, r.id, r.data);
+            }
+        }
+    }
+
+    static bool isTailRecord(quint16 id)
+    {
+        switch (id) {
+        case 0x001C: // NOTE
+        case 0x001D: // SELECTION
+        case 0x0041: // PANE
+        case 0x005D: // OBJ
+        case 0x00A0: // SCL
+        case 0x00E5: // MERGEDCELLS
+        case 0x00EC: // MSODRAWING
+        case 0x01B6: // TXO
+        case 0x023E: // WINDOW2
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    static bool isTableRecord(quint16 id)
+    {
+        switch (id) {
+        case BiffId::Row:
+        case BiffId::DbCell:
+        case BiffId::Number:
+        case BiffId::Rk:
+        case BiffId::MulRk:
+        case BiffId::Blank:
+        case BiffId::MulBlank:
+        case BiffId::LabelSst:
+        case BiffId::Label:
+        case BiffId::RString:
+        case BiffId::BoolErr:
+        case BiffId::Formula:
+        case BiffId::String:
+        case BiffId::ShrFmla:
+        case BiffId::Array:
+        case BiffId::Table:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // One cell as it goes into the table: the bytes of its record(s).
+    struct Piece
+    {
+        quint16 col;
+        QByteArray bytes;
+    };
+
+    // Appends the cell's record to out; a Null cell in the default format needs none.
+    bool encodeCell(int row, const XlsSheet::Cell& cell, QByteArray& out, QString* error)
+    {
+        QByteArray d = cellHeader(row, cell.col, cell.xf);
+        const CellValue& v = cell.value;
+        switch (v.type()) {
+        case CellValue::Type::Null:
+            if (cell.xf != defaultXf())
+                appendRecord(out, BiffId::Blank, d);
+            return true;
+        case CellValue::Type::Text: {
+            const QString text = v.toText();
+            if (text.isEmpty()) {
+                if (cell.xf != defaultXf())
+                    appendRecord(out, BiffId::Blank, d);
+                return true;
+            }
+            if (m_biff8) {
+                append32(d, quint32(stringIndex(text)));
+                appendRecord(out, BiffId::LabelSst, d);
+                return true;
+            }
+            const QByteArray bytes = windows1252(text);
+            if (bytes.size() > kMaxRecordDataBiff5 - 8) {
+                *error = QStringLiteral("O texto da célula da linha %1 tem %2 caracteres, mais do que um livro do Excel "
+                                        "5.0/95 leva numa célula.")
+                             .arg(row + 1)
+                             .arg(text.size());
+                return false;
+            }
+            append16(d, quint16(bytes.size()));
+            d.append(bytes);
+            appendRecord(out, BiffId::Label, d);
+            return true;
+        }
+        case CellValue::Type::Number:
+        case CellValue::Type::Date: {
+            double number = v.numberValue();
+            if (v.isDate() && m_book.date1904)
+                number -= 1462;
+            char raw[8];
+            std::memcpy(raw, &number, 8);
+            d.append(raw, 8);
+            appendRecord(out, BiffId::Number, d);
+            return true;
+        }
+        case CellValue::Type::Boolean:
+        case CellValue::Type::Error:
+            d.append(char(int(v.numberValue())));
+            d.append(char(v.isBoolean() ? 0 : 1));
+            appendRecord(out, BiffId::BoolErr, d);
+            return true;
+        }
+        return true;
+    }
+
+    int defaultXf() const { return 15; }
+
+    // The cells of one row, untouched ones as they were read and rewritten ones encoded anew.
+    struct RowPlan
+    {
+        QByteArray rowRecord;
+        std::vector<Piece> pieces;
+    };
+
+    bool writeSheet(QByteArray& out, const XlsSheet& sheet, QString* error)
+    {
+        std::vector<RowPlan> rows(size_t(std::max(sheet.rowCount, int(sheet.rows.size()))));
+        std::vector<const BiffRecord*> prefix, suffix;
+        bool tableSeen = false;
+        int depth = 0;
+        const auto& recs = sheet.records;
+        for (size_t i = 0; i < recs.size(); ++i) {
+            const BiffRecord& r = recs[i];
+            if (r.id == BiffId::Bof)
+                ++depth;
+            if (depth == 1 && isTableRecord(r.id)) {
+                tableSeen = true;
+                i = planRecord(sheet, i, rows);
+                continue;
+            }
+            // A sheet without cells: the window settings and drawings still go after the (new) table.
+            if (depth == 1 && i > 0 && (isTailRecord(r.id) || r.id == BiffId::Eof))
+                tableSeen = true;
+            if (r.id == BiffId::Eof)
+                --depth;
+            if (depth == 1 && (r.id == BiffId::Index || r.id == BiffId::Dimensions))
+                continue;
+            if (depth == 1 && r.id == BiffId::Continue && i > 0 && isTableRecord(recs[i - 1].id))
+                continue;
+            (tableSeen ? suffix : prefix).push_back(&r);
+        }
+        for (size_t row = 0; row < sheet.rows.size(); ++row) {
+            for (const auto& cell : sheet.rows[row]) {
+                if (!cell.rewritten)
+                    continue;
+                QByteArray bytes;
+                if (!encodeCell(int(row), cell, bytes, error))
+                    return false;
+                if (!bytes.isEmpty())
+                    rows[row].pieces.push_back(Piece{cell.col, std::move(bytes)});
+            }
+        }
+        int firstRow = -1, lastRow = -1, firstCol = 256, lastCol = -1;
+        for (size_t row = 0; row < rows.size(); ++row) {
+            auto& pieces = rows[row].pieces;
+            std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.col < b.col; });
+            if (pieces.empty())
+                continue;
+            firstRow = firstRow < 0 ? int(row) : firstRow;
+            lastRow = int(row);
+            firstCol = std::min(firstCol, int(pieces.front().col));
+            lastCol = std::max(lastCol, int(pieces.back().col) + lastColumnSpan(pieces.back()));
+        }
+        // Blank rows at the end still belong to the sheet.
+        const int rowsInSheet = std::max(lastRow + 1, sheet.rowCount);
+
+        // BOF first, then INDEX (positions patched below), the rest of the head, the table, the tail.
+        const BiffRecord* bof = prefix.front();
+        appendRecord(out, bof->id, bof->data);
+        std::vector<size_t> blocksWithRows;
+        for (size_t b = 0; b * kRowsPerBlock < rows.size(); ++b) {
+            for (size_t row = b * kRowsPerBlock; row < std::min(rows.size(), (b + 1) * kRowsPerBlock); ++row) {
+                if (!rows[row].pieces.empty() || !rows[row].rowRecord.isEmpty()) {
+                    blocksWithRows.push_back(b);
+                    break;
+                }
+            }
+        }
+        QByteArray index;
+        append32(index, 0);
+        if (m_biff8) {
+            append32(index, quint32(std::max(firstRow, 0)));
+            append32(index, quint32(lastRow + 1));
+        } else {
+            append16(index, quint16(std::max(firstRow, 0)));
+            append16(index, quint16(lastRow + 1));
+        }
+        append32(index, 0);
+        const qsizetype indexDataAt = out.size() + 4;
+        const qsizetype positionsAt = indexDataAt + index.size();
+        for (size_t n = 0; n < blocksWithRows.size(); ++n)
+            append32(index, 0);
+        appendRecord(out, BiffId::Index, index);
+        QByteArray dimensions;
+        if (m_biff8) {
+            append32(dimensions, quint32(std::max(firstRow, 0)));
+            append32(dimensions, quint32(rowsInSheet));
+        } else {
+            append16(dimensions, quint16(std::max(firstRow, 0)));
+            append16(dimensions, quint16(rowsInSheet));
+        }
+        append16(dimensions, quint16(lastCol < 0 ? 0 : firstCol));
+        append16(dimensions, quint16(lastCol + 1));
+        append16(dimensions, 0);
+        for (size_t p = 1; p < prefix.size(); ++p) {
+            if (prefix[p]->id == BiffId::DefColWidth && m_biff8)
+                put32(out, indexDataAt + 12, quint32(out.size()));
+            appendRecord(out, prefix[p]->id, prefix[p]->data);
+        }
+        appendRecord(out, BiffId::Dimensions, dimensions);
+
+        for (size_t n = 0; n < blocksWithRows.size(); ++n) {
+            const size_t b = blocksWithRows[n];
+            const size_t end = std::min(rows.size(), (b + 1) * kRowsPerBlock);
+            qsizetype firstRowRecord = -1;
+            std::vector<size_t> blockRows;
+            for (size_t row = b * kRowsPerBlock; row < end; ++row) {
+                RowPlan& plan = rows[row];
+                if (plan.pieces.empty() && plan.rowRecord.isEmpty())
+                    continue;
+                QByteArray rowData = plan.rowRecord;
+                if (rowData.size() < 16) {
+                    rowData = QByteArray(16, '\0');
+                    put16(rowData, 0, quint16(row));
+                    put16(rowData, 6, 0x00FF);
+                    put16(rowData, 12, 0x0100);
+                    put16(rowData, 14, 0x000F);
+                }
+                put16(rowData, 2, plan.pieces.empty() ? 0 : plan.pieces.front().col);
+                put16(rowData, 4, plan.pieces.empty() ? 0 : quint16(plan.pieces.back().col + 1 + lastColumnSpan(plan.pieces.back())));
+                if (firstRowRecord < 0)
+                    firstRowRecord = out.size();
+                appendRecord(out, BiffId::Row, rowData);
+                blockRows.push_back(row);
+            }
+            const qsizetype secondRowRecord = firstRowRecord + 4 + 16;
+            QByteArray dbcell;
+            append32(dbcell, 0);
+            qsizetype previousCell = secondRowRecord;
+            for (size_t row : blockRows) {
+                const qsizetype cellStart = out.size();
+                for (const Piece& piece : rows[row].pieces)
+                    out.append(piece.bytes);
+                append16(dbcell, quint16(cellStart - previousCell));
+                previousCell = cellStart;
+            }
+            put32(dbcell, 0, quint32(out.size() - firstRowRecord));
+            put32(out, positionsAt + qsizetype(n) * 4, quint32(out.size()));
+            appendRecord(out, BiffId::DbCell, dbcell);
+        }
+        for (const BiffRecord* r : suffix)
+            appendRecord(out, r->id, r->data);
+        return true;
+    }
+
+    // A MULRK or MULBLANK covers more than its first column.
+    static int lastColumnSpan(const Piece& piece)
+    {
+        const quint16 id = u16(piece.bytes, 0);
+        if (id != BiffId::MulRk && id != BiffId::MulBlank)
+            return 0;
+        const QByteArray d = piece.bytes.mid(4);
+        return u16(d, d.size() - 2) - u16(d, 2);
+    }
+
+    // Files the original table record at i (with the records that belong to it) under its row; returns the
+    // index of the last record it took.
+    size_t planRecord(const XlsSheet& sheet, size_t i, std::vector<RowPlan>& rows)
+    {
+        const auto& recs = sheet.records;
+        const BiffRecord& r = recs[i];
+        if (r.data.size() < 4 || r.id == BiffId::DbCell || r.id == BiffId::String || r.id == BiffId::ShrFmla
+            || r.id == BiffId::Array || r.id == BiffId::Table)
+            return i;
+        const int row = u16(r.data, 0);
+        if (size_t(row) >= rows.size())
+            rows.resize(size_t(row) + 1);
+        if (r.id == BiffId::Row) {
+            rows[size_t(row)].rowRecord = r.data;
+            return i;
+        }
+        const int col = u16(r.data, 2);
+        if (r.id == BiffId::MulRk || r.id == BiffId::MulBlank) {
+            const qsizetype step = r.id == BiffId::MulRk ? 6 : 2;
+            const int last = u16(r.data, r.data.size() - 2);
+            bool anyRewritten = false;
+            for (int c = col; c <= last; ++c)
+                anyRewritten = anyRewritten || isRewritten(sheet, row, c);
+            if (!anyRewritten) {
+                QByteArray bytes;
+                appendRecord(bytes, r.id, r.data);
+                rows[size_t(row)].pieces.push_back(Piece{quint16(col), bytes});
+                return i;
+            }
+            for (int c = col; c <= last; ++c) {
+                if (isRewritten(sheet, row, c))
+                    continue;
+                const qsizetype at = 4 + qsizetype(c - col) * step;
+                QByteArray d = cellHeader(row, c, u16(r.data, at));
+                if (r.id == BiffId::MulRk)
+                    d.append(r.data.mid(at + 2, 4));
+                QByteArray bytes;
+                appendRecord(bytes, r.id == BiffId::MulRk ? BiffId::Rk : BiffId::Blank, d);
+                rows[size_t(row)].pieces.push_back(Piece{quint16(c), bytes});
+            }
+            return i;
+        }
+        size_t last = i;
+        if (r.id == BiffId::Formula) {
+            while (last + 1 < recs.size()
+                   && (recs[last + 1].id == BiffId::ShrFmla || recs[last + 1].id == BiffId::Array
+                       || recs[last + 1].id == BiffId::Table || recs[last + 1].id == BiffId::String
+                       || (recs[last + 1].id == BiffId::Continue && recs[last].id == BiffId::String)))
+                ++last;
+        }
+        if (isRewritten(sheet, row, col))
+            return last;
+        QByteArray bytes;
+        for (size_t k = i; k <= last; ++k) {
+            QByteArray d = recs[k].data;
+            if (recs[k].id == BiffId::LabelSst && m_biff8 && d.size() >= 10)
+                put32(d, 6, newStringIndex(sheet, u32(d, 6)));
+            appendRecord(bytes, recs[k].id, d);
+        }
+        rows[size_t(row)].pieces.push_back(Piece{quint16(col), bytes});
+        return last;
+    }
+
+    const XlsWorkbook& m_book;
+    const bool m_biff8;
+    std::vector<XlsString> m_strings;
+    QHash<StringKey, int> m_stringIndex;
+    quint32 m_stringCells = 0;
+};
+
+} // namespace
+
+namespace XlsWriter {
+
+bool writeStream(const XlsWorkbook& book, QByteArray* stream, QString* error)
+{
+    Writer writer(book);
+    return writer.run(stream, error);
+}
+
+bool save(XlsWorkbook& book, const QString& path, QString* error)
+{
+    QByteArray stream;
+    if (!writeStream(book, &stream, error))
+        return false;
+    CompoundFile container = book.container;
+    container.setStream(book.streamName, stream);
+    if (!container.write(path, error))
+        return false;
+    book.container = std::move(container);
+    return true;
+}
+
+} // namespace XlsWriter

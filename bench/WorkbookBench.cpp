@@ -29,12 +29,16 @@ public:
     void processEvents() override { }
 };
 
+// TARVIK_FULL_WORKBOOK=PATH keeps the generated workbook (made when missing) for other tools to read.
 const QString& fullWorkbook()
 {
     static QTemporaryDir dir;
     static const QString path = [] {
-        const QString p = dir.filePath(QStringLiteral("full.xls"));
+        const QString kept = qEnvironmentVariable("TARVIK_FULL_WORKBOOK");
+        const QString p = kept.isEmpty() ? dir.filePath(QStringLiteral("full.xls")) : kept;
         QString error;
+        if (QFileInfo::exists(p))
+            return p;
         if (!writeFullWorkbook(p, &error))
             qFatal("%s", qPrintable(error));
         return p;

@@ -34,6 +34,8 @@ public:
     // The text as stored for a text cell; the number or date in the site format; VERDADEIRO or FALSO; an error
     // as the Portuguese spreadsheet shows it (#DIV/0!, #N/D, ...); empty for Null.
     QString toText() const;
+    // The text of a text cell without a copy; empty for the other types.
+    const QString& storedText() const { return m_text; }
     // Numeric payload of a number or date cell, 1 or 0 for a boolean, the code of an error; 0 for the others.
     double numberValue() const { return m_number; }
 

@@ -11,7 +11,7 @@ DataCommand::DataCommand(InventoryTables& tables, DataControl& data1)
 
 bool DataCommand::run(const std::function<bool(QString*)>& work, QString* error)
 {
-    const InventoryTables snapshot(m_tables);
+    const InventoryTables snapshot = m_tables.snapshot();
     QString cause;
     if (work(&cause) && m_data1.commit(&cause))
         return true;

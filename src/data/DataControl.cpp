@@ -145,10 +145,11 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
     if (!columnOf(column, &col, error))
         return false;
     if (m_editMode != EditMode::None) {
-        const auto edited = m_buffer.find(col);
-        if (edited != m_buffer.end()) {
-            *value = edited->second;
-            return true;
+        for (const auto& [edited, editedValue] : m_buffer) {
+            if (edited == col) {
+                *value = editedValue;
+                return true;
+            }
         }
     }
     if (Eof() || m_editMode == EditMode::AddNew) {
@@ -162,6 +163,14 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
     const XlsSheet::Cell* cell = cellAt(m_row, col);
     *value = cell ? cell->value : CellValue();
     return true;
+}
+
+CellValue DataControl::field(int column) const
+{
+    if (column < 0 || Eof() || m_editMode == EditMode::AddNew)
+        return CellValue();
+    const XlsSheet::Cell* cell = cellAt(m_row, column);
+    return cell ? cell->value : CellValue();
 }
 
 bool DataControl::Edit(QString* error)
@@ -193,9 +202,20 @@ bool DataControl::setField(const QString& column, const CellValue& value, QStrin
         return false;
     }
     int col = 0;
-    if (!columnOf(column, &col, error))
+    return columnOf(column, &col, error) && setField(col, value);
+}
+
+bool DataControl::setField(int column, const CellValue& value)
+{
+    if (column < 0 || m_editMode == EditMode::None)
         return false;
-    m_buffer[col] = value;
+    for (auto& [edited, editedValue] : m_buffer) {
+        if (edited == column) {
+            editedValue = value;
+            return true;
+        }
+    }
+    m_buffer.emplace_back(column, value);
     return true;
 }
 
@@ -227,9 +247,9 @@ void DataControl::setCell(int row, int col, const CellValue& value)
     const auto it = std::lower_bound(cells.begin(), cells.end(), col,
                                      [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
     if (it != cells.end() && it->col == col)
-        *it = XlsSheet::Cell{quint16(col), quint16(xf), value, true};
+        *it = XlsSheet::Cell{quint16(col), quint16(xf), true, value};
     else
-        cells.insert(it, XlsSheet::Cell{quint16(col), quint16(xf), value, true});
+        cells.insert(it, XlsSheet::Cell{quint16(col), quint16(xf), true, value});
 }
 
 bool DataControl::Update(QString* error)

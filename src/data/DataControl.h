@@ -6,7 +6,8 @@
 #include <QHash>
 #include <QString>
 
-#include <map>
+#include <utility>
+#include <vector>
 
 // A workbook opened as a database, one sheet at a time: the sheet's first used row names the columns and
 // every row under it is a record. Changes stay in memory until commit(), which writes the file once.
@@ -30,10 +31,14 @@ public:
 
     // The cell of the current row under that heading; fails when the column does not exist or no row is current.
     bool field(const QString& column, CellValue* value, QString* error) const;
-    bool hasColumn(const QString& column) const { return m_columns.contains(column.toLower()); }
+    // The column under that heading, or -1; field(int) then reads it without looking the heading up again.
+    int column(const QString& heading) const { return m_columns.value(heading.toLower(), -1); }
+    CellValue field(int column) const;
     bool Edit(QString* error);
     bool AddNew(QString* error);
     bool setField(const QString& column, const CellValue& value, QString* error);
+    // The same by column; false when the column is -1 or no row is being edited.
+    bool setField(int column, const CellValue& value);
     bool Update(QString* error);
 
     // Writes the changed workbook over its file as one atomic replace. Refused when the workbook is open
@@ -83,5 +88,5 @@ private:
         AddNew,
     };
     EditMode m_editMode = EditMode::None;
-    std::map<int, CellValue> m_buffer; // column -> value of the row being edited
+    std::vector<std::pair<int, CellValue>> m_buffer; // column and value of the row being edited
 };

@@ -36,12 +36,13 @@ bool InventoryLoader::openSheet(const QString& sheet, QString* error)
     return m_data1.Refresh(error) && m_data1.MoveFirst(error);
 }
 
-// A missing column or a row that cannot be read counts as empty.
-CellValue InventoryLoader::cell(const QString& column) const
+// A missing column (-1) reads as empty.
+std::vector<int> InventoryLoader::columns(std::initializer_list<const char16_t*> headings) const
 {
-    CellValue value;
-    QString ignored;
-    return m_data1.field(column, &value, &ignored) ? value : CellValue();
+    std::vector<int> found;
+    for (const char16_t* heading : headings)
+        found.push_back(m_data1.column(QString::fromUtf16(heading)));
+    return found;
 }
 
 bool InventoryLoader::LerFicheiroContasContabilisticas(QString* error)
@@ -49,11 +50,10 @@ bool InventoryLoader::LerFicheiroContasContabilisticas(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("Contabilistica$"), error))
         return false;
+    const std::vector<int> c = columns({u"CONTA", u"CONTACONTABILISTICA", u"DESCRICAO CONTA"});
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        const CellValue conta = cell(QStringLiteral("CONTA"));
-        const CellValue contaContab = cell(QStringLiteral("CONTACONTABILISTICA"));
-        const CellValue desConta = cell(QStringLiteral("DESCRICAO CONTA"));
-        m_tables.AdicionaContasContabilisticas(conta.toText(), conta, contaContab, desConta);
+        const CellValue conta = m_data1.field(c[0]);
+        m_tables.AdicionaContasContabilisticas(conta.toText(), conta, m_data1.field(c[1]), m_data1.field(c[2]));
     }
     return true;
 }
@@ -63,19 +63,21 @@ bool InventoryLoader::LerFicheiroArtigos(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("Artigos$"), error))
         return false;
-    static const QString columns[] = {
-        QStringLiteral("CodArtigo"),           QStringLiteral("FamiliaContabilistica"),
-        QStringLiteral("DataRecepcao"),        QStringLiteral("DescArtigo"),
-        QStringLiteral("PrecoCompraUnitario"), QStringLiteral("UnidadeDeCompra"),
-        QStringLiteral("UnidadeDeStock"),      QStringLiteral("ConversaoCompraStock"),
-        QStringLiteral("DescFamiliaContabilistica"), QStringLiteral("DataUltimaImportacao"),
-        QStringLiteral("Posicao")};
+    const auto headings = {u"CodArtigo",      u"FamiliaContabilistica", u"DataRecepcao",
+                           u"DescArtigo",     u"PrecoCompraUnitario",   u"UnidadeDeCompra",
+                           u"UnidadeDeStock", u"ConversaoCompraStock",  u"DescFamiliaContabilistica",
+                           u"DataUltimaImportacao", u"Posicao"};
+    const std::vector<int> c = columns(headings);
+    for (size_t i = 0; i < c.size(); ++i) {
+        CellValue ignored;
+        // Here a missing column fails the loader, with the reason the field gives.
+        if (c[i] < 0 && !m_data1.field(QString::fromUtf16(headings.begin()[i]), &ignored, error))
+            return false;
+    }
     CellValue v[11];
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        for (int c = 0; c < 11; ++c) {
-            if (!m_data1.field(columns[c], &v[c], error))
-                return false;
-        }
+        for (size_t i = 0; i < 11; ++i)
+            v[i] = m_data1.field(c[i]);
         m_tables.AdicionaArtigo(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], 0, 3);
     }
     return true;
@@ -86,10 +88,11 @@ bool InventoryLoader::LerFicheiroDasLeituras(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("Inventario$"), error))
         return false;
+    const std::vector<int> c = columns({u"CodArtigo", u"FamiliaContabilistica", u"CentroCusto", u"Unidade",
+                                        u"QtEmUnidadeInventario", u"LeituraDuvidosa"});
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        m_tables.AdicionaLeitura(cell(QStringLiteral("CodArtigo")), cell(QStringLiteral("FamiliaContabilistica")),
-                                 cell(QStringLiteral("CentroCusto")), cell(QStringLiteral("Unidade")),
-                                 cell(QStringLiteral("QtEmUnidadeInventario")), cell(QStringLiteral("LeituraDuvidosa")));
+        m_tables.AdicionaLeitura(m_data1.field(c[0]), m_data1.field(c[1]), m_data1.field(c[2]), m_data1.field(c[3]),
+                                 m_data1.field(c[4]), m_data1.field(c[5]));
     }
     return true;
 }
@@ -99,10 +102,9 @@ bool InventoryLoader::LerFicheiroCodigosBarras(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("CodBarras$"), error))
         return false;
-    for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        m_tables.AdicionaCodigosBarras(cell(QStringLiteral("CodArtigo")), cell(QStringLiteral("Unidade")),
-                                       cell(QStringLiteral("CodBarras")));
-    }
+    const std::vector<int> c = columns({u"CodArtigo", u"Unidade", u"CodBarras"});
+    for (; !m_data1.Eof(); m_data1.MoveNext())
+        m_tables.AdicionaCodigosBarras(m_data1.field(c[0]), m_data1.field(c[1]), m_data1.field(c[2]));
     return true;
 }
 

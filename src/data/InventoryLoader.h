@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 
+#include <initializer_list>
+#include <vector>
+
 #include "data/CellValue.h"
 
 class DataControl;
@@ -24,7 +27,7 @@ public:
 
 private:
     bool openSheet(const QString& sheet, QString* error);
-    CellValue cell(const QString& column) const;
+    std::vector<int> columns(std::initializer_list<const char16_t*> headings) const;
 
     DataControl& m_data1;
     InventoryTables& m_tables;

@@ -36,26 +36,61 @@ size_t qHash(const InventoryTables::ReadingKey& key, size_t seed)
 }
 
 InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock)
+    : InventoryTables(ui, clock, CapacidadeArtigos + 1)
+{
+}
+
+InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock, int slotCount)
     : m_ui(ui)
     , m_clock(clock)
-    , m_TabArtigos(CapacidadeArtigos + 1)
-    , m_TabContas(CapacidadeContas + 1)
-    , m_TabLeituras(CapacidadeLeituras + 1)
+    , m_TabArtigos(size_t(slotCount))
+    , m_TabContas(size_t(std::min(slotCount, CapacidadeContas + 1)))
+    , m_TabLeituras(size_t(slotCount))
     , m_barcodeSlots(1)
 {
+    if (slotCount == 0)
+        return;
+    // Sized for a full table once, so filling it never rehashes.
+    m_slotByTrimmedCode.reserve(CapacidadeArtigos);
+    m_groupByCode.reserve(CapacidadeCodBarras);
+    m_newestEntryByBarcode.reserve(CapacidadeCodBarras);
+    m_readingIndex.reserve(CapacidadeLeituras);
+    m_barcodeEntries.reserve(size_t(CapacidadeCodBarras));
+}
+
+InventoryTables InventoryTables::snapshot() const
+{
+    InventoryTables copy(m_ui, m_clock, 0);
+    copy.m_TabArtigos.assign(m_TabArtigos.begin(), m_TabArtigos.begin() + m_NArtigos + 1);
+    copy.m_TabContas.assign(m_TabContas.begin(), m_TabContas.begin() + m_NContas + 1);
+    copy.m_TabLeituras.assign(m_TabLeituras.begin(), m_TabLeituras.begin() + m_NLeituras + 1);
+    copy.m_NArtigos = m_NArtigos;
+    copy.m_NCodBarras = m_NCodBarras;
+    copy.m_NContas = m_NContas;
+    copy.m_NLeituras = m_NLeituras;
+    copy.m_MaxPosicao = m_MaxPosicao;
+    copy.m_barcodeEntries = m_barcodeEntries;
+    copy.m_newestOfGroup = m_newestOfGroup;
+    copy.m_groupByCode = m_groupByCode;
+    copy.m_newestEntryByBarcode = m_newestEntryByBarcode;
+    copy.m_contaCodes = m_contaCodes;
+    copy.m_trimmedContaCodes = m_trimmedContaCodes;
+    return copy;
 }
 
 void InventoryTables::restore(const InventoryTables& snapshot)
 {
-    m_TabArtigos = snapshot.m_TabArtigos;
-    m_TabContas = snapshot.m_TabContas;
-    m_TabLeituras = snapshot.m_TabLeituras;
+    // Slots past the counts are left as they are: a slot is cleared when it is used again.
+    std::copy(snapshot.m_TabArtigos.begin(), snapshot.m_TabArtigos.end(), m_TabArtigos.begin());
+    std::copy(snapshot.m_TabContas.begin(), snapshot.m_TabContas.end(), m_TabContas.begin());
+    std::copy(snapshot.m_TabLeituras.begin(), snapshot.m_TabLeituras.end(), m_TabLeituras.begin());
     m_NArtigos = snapshot.m_NArtigos;
     m_NCodBarras = snapshot.m_NCodBarras;
     m_NContas = snapshot.m_NContas;
     m_NLeituras = snapshot.m_NLeituras;
     m_MaxPosicao = snapshot.m_MaxPosicao;
-    m_barcodeGroups = snapshot.m_barcodeGroups;
+    m_barcodeEntries = snapshot.m_barcodeEntries;
+    m_newestOfGroup = snapshot.m_newestOfGroup;
     m_groupByCode = snapshot.m_groupByCode;
     m_newestEntryByBarcode = snapshot.m_newestEntryByBarcode;
     m_contaCodes = snapshot.m_contaCodes;
@@ -72,8 +107,7 @@ const CodigoBarras& InventoryTables::codigoBarras(int slot) const
     if (slot < 1 || slot > m_NCodBarras)
         return empty;
     ensureBarcodeSlots();
-    const auto [group, entry] = m_barcodeSlots[size_t(slot)];
-    return m_barcodeGroups[size_t(group)].entriesOldestFirst[size_t(entry)];
+    return m_barcodeEntries[size_t(m_barcodeSlots[size_t(slot)])].value;
 }
 
 Artigo& InventoryTables::editArtigo(int slot)
@@ -153,15 +187,22 @@ void InventoryTables::ensureArticleIndexes()
         return;
     m_IndicePorCodigo.clear();
     m_slotByTrimmedCode.clear();
-    m_IndicePorCodigo.reserve(m_NArtigos);
-    m_slotByTrimmedCode.reserve(m_NArtigos);
+    m_slotByTrimmedCode.reserve(CapacidadeArtigos);
+    m_allCodesTrimmed = true;
     for (int i = 1; i <= m_NArtigos; ++i) {
         const QString& code = m_TabArtigos[size_t(i)].CodArtigo;
-        if (!m_IndicePorCodigo.contains(code))
-            m_IndicePorCodigo.insert(code, i);
         const QString trimmed = trimBlanks(code);
+        m_allCodesTrimmed = m_allCodesTrimmed && trimmed.size() == code.size();
         if (!m_slotByTrimmedCode.contains(trimmed))
             m_slotByTrimmedCode.insert(trimmed, i);
+    }
+    // Codes are stored trimmed; only an edited code with blanks needs an index of its own.
+    if (!m_allCodesTrimmed) {
+        for (int i = 1; i <= m_NArtigos; ++i) {
+            const QString& code = m_TabArtigos[size_t(i)].CodArtigo;
+            if (!m_IndicePorCodigo.contains(code))
+                m_IndicePorCodigo.insert(code, i);
+        }
     }
     m_articleIndexesValid = true;
 }
@@ -239,7 +280,8 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
                 return 0;
             }
             ++m_NArtigos;
-            m_IndicePorCodigo.insert(code, i);
+            if (!m_allCodesTrimmed && !m_IndicePorCodigo.contains(code))
+                m_IndicePorCodigo.insert(code, i);
             m_slotByTrimmedCode.insert(code, i);
             if (createsPositions) {
                 ++m_MaxPosicao;
@@ -299,11 +341,10 @@ void InventoryTables::ensureBarcodeSlots() const
         return;
     m_barcodeSlots.clear();
     m_barcodeSlots.reserve(size_t(m_NCodBarras) + 1);
-    m_barcodeSlots.emplace_back(0, 0);
-    for (size_t g = 0; g < m_barcodeGroups.size(); ++g) {
-        const auto& entries = m_barcodeGroups[g].entriesOldestFirst;
-        for (size_t e = entries.size(); e-- > 0;)
-            m_barcodeSlots.emplace_back(int(g), int(e));
+    m_barcodeSlots.push_back(0);
+    for (int newest : m_newestOfGroup) {
+        for (int e = newest; e >= 0; e = m_barcodeEntries[size_t(e)].older)
+            m_barcodeSlots.push_back(e);
     }
     m_barcodeSlotsValid = true;
 }
@@ -322,7 +363,7 @@ void InventoryTables::AdicionaCodigosBarras(const CellValue& CodArtigo, const Ce
     if (group >= 0 && barcodeGiven && !isEmptyText(unit)) {
         const auto entry = m_newestEntryByBarcode.constFind({group, barcode.toText()});
         if (entry != m_newestEntryByBarcode.cend()) {
-            m_barcodeGroups[size_t(group)].entriesOldestFirst[size_t(*entry)].Unidade = Unidade;
+            m_barcodeEntries[size_t(*entry)].value.Unidade = Unidade;
             return;
         }
     }
@@ -336,15 +377,16 @@ void InventoryTables::AdicionaCodigosBarras(const CellValue& CodArtigo, const Ce
         return;
     }
     if (group < 0) {
-        group = int(m_barcodeGroups.size());
-        m_barcodeGroups.emplace_back();
+        group = int(m_newestOfGroup.size());
+        m_newestOfGroup.push_back(-1);
         m_groupByCode.insert(code, group);
     }
-    // Entries are kept oldest first; slot order reads each group backwards, so this one stands in front.
-    auto& entries = m_barcodeGroups[size_t(group)].entriesOldestFirst;
-    entries.push_back({CellValue::text(code), unit, barcode});
+    // The newest entry of a group comes first in slot order: this one stands in front of the others.
+    const int entry = int(m_barcodeEntries.size());
+    m_barcodeEntries.push_back({{CellValue::text(code), unit, barcode}, m_newestOfGroup[size_t(group)]});
+    m_newestOfGroup[size_t(group)] = entry;
     if (barcodeGiven)
-        m_newestEntryByBarcode.insert({group, barcode.toText()}, int(entries.size()) - 1);
+        m_newestEntryByBarcode.insert({group, barcode.toText()}, entry);
     ++m_NCodBarras;
     m_barcodeSlotsValid = false;
 }
@@ -381,7 +423,7 @@ void InventoryTables::ensureReadingIndex()
     if (m_readingIndexValid)
         return;
     m_readingIndex.clear();
-    m_readingIndex.reserve(m_NLeituras);
+    m_readingIndex.reserve(CapacidadeLeituras);
     for (int i = 1; i <= m_NLeituras; ++i) {
         const Leitura& l = m_TabLeituras[size_t(i)];
         ReadingKey key{l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade};
@@ -445,7 +487,10 @@ int InventoryTables::ProcuraArtigo(const CellValue& code)
     if (code.isNull())
         return 0;
     ensureArticleIndexes();
-    return m_IndicePorCodigo.value(code.toText(), 0);
+    const QString text = code.toText();
+    if (!m_allCodesTrimmed)
+        return m_IndicePorCodigo.value(text, 0);
+    return trimBlanks(text).size() == text.size() ? m_slotByTrimmedCode.value(text, 0) : 0;
 }
 
 void InventoryTables::CalculaQtEmUnidadeCompra(int slot)

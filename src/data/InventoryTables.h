@@ -25,8 +25,8 @@ public:
     static constexpr int CapacidadeContas = 1000;
 
     InventoryTables(UserInteraction& ui, const Clock& clock);
-    InventoryTables(const InventoryTables&) = default;
-    // Puts back the tables a command started from (a copy taken before it ran).
+    // A copy of the used slots, for a command to put back if it fails.
+    InventoryTables snapshot() const;
     void restore(const InventoryTables& snapshot);
 
     int NArtigos() const { return m_NArtigos; }
@@ -70,7 +70,12 @@ public:
     int ProcuraArtigo(const QString& code) { return ProcuraArtigo(CellValue::text(code)); }
     void CalculaQtEmUnidadeCompra(int slot);
 
+    InventoryTables(const InventoryTables&) = default;
+
 private:
+    // Tables of that many slots (0 for none), with no room set aside in the indexes.
+    InventoryTables(UserInteraction& ui, const Clock& clock, int slotCount);
+
     struct ReadingKey
     {
         QString CodArtigo, FamiliaContabilista, CentroCusto, Unidade;
@@ -79,9 +84,11 @@ private:
     friend size_t qHash(const ReadingKey& key, size_t seed);
 
     // Entries of one article stand together, newest first; groups keep the order they were first seen in.
-    struct BarcodeGroup
+    // Each entry links to the next older one of its group, so no group needs a list of its own.
+    struct BarcodeEntry
     {
-        std::vector<CodigoBarras> entriesOldestFirst;
+        CodigoBarras value;
+        int older = -1;
     };
 
     void reportFull(bool* reported, const QString& text);
@@ -103,18 +110,21 @@ private:
     int m_NLeituras = 0;
     qint32 m_MaxPosicao = 0;
 
-    // IndicePorCodigo: exact code -> first slot; beside it trimmed code -> first slot.
+    // IndicePorCodigo: exact code -> first slot, kept only while some code has blanks around it; beside it
+    // trimmed code -> first slot.
     QHash<QString, int> m_IndicePorCodigo;
     QHash<QString, int> m_slotByTrimmedCode;
+    bool m_allCodesTrimmed = true;
     bool m_articleIndexesValid = true;
     qint32 m_largestPosicao = 0;
     bool m_largestPosicaoValid = true;
 
-    std::vector<BarcodeGroup> m_barcodeGroups;
+    std::vector<BarcodeEntry> m_barcodeEntries; // in the order they were added
+    std::vector<int> m_newestOfGroup;
     QHash<QString, int> m_groupByCode;
     // (group, trimmed barcode) -> the group's newest entry with that barcode, the first one in slot order.
     QHash<std::pair<int, QString>, int> m_newestEntryByBarcode;
-    mutable std::vector<std::pair<int, int>> m_barcodeSlots;
+    mutable std::vector<int> m_barcodeSlots; // entry of each slot
     mutable bool m_barcodeSlotsValid = true;
 
     QSet<QString> m_contaCodes;

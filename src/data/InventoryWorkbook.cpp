@@ -144,7 +144,7 @@ XlsWorkbook empty()
         sheet.records = {{BiffId::Bof, bof(0x0010)}, {0x023E, window2}, {BiffId::Eof, {}}};
         sheet.rows.resize(1);
         for (int c = 0; c < def.columns.size(); ++c)
-            sheet.rows[0].push_back({quint16(c), quint16(kHeadingXf), CellValue::text(def.columns[c]), true});
+            sheet.rows[0].push_back({quint16(c), quint16(kHeadingXf), true, CellValue::text(def.columns[c])});
         sheet.rowCount = 1;
         sheet.modified = true;
         book.sheets.push_back(std::move(sheet));

@@ -31,15 +31,13 @@ InventoryWriter::InventoryWriter(DataControl& data1, const InventoryTables& tabl
 {
 }
 
-bool InventoryWriter::set(const QString& column, const CellValue& value)
+bool InventoryWriter::set(int column, const CellValue& value)
 {
-    QString ignored;
-    return m_data1.setField(column, value, &ignored);
+    return m_data1.setField(column, value);
 }
 
-bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList& columns,
-                              const std::function<bool(int)>& fill, const std::function<void(int)>& rowFailed,
-                              QString* error)
+bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
+                              const std::function<void(int)>& rowFailed, QString* error)
 {
     m_ui.setBusy(UserInteraction::Window::Main, true);
     const auto done = [&](bool ok) {
@@ -49,6 +47,9 @@ bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList
     m_data1.setRecordSource(sheet);
     if (!m_data1.Refresh(error))
         return done(false);
+    std::vector<int> columns;
+    for (const QString& heading : headings)
+        columns.push_back(m_data1.column(heading));
     m_data1.MoveLast();
     const int rows = m_data1.RecordCount();
     QString ignored;
@@ -56,7 +57,7 @@ bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList
     for (int i = 1; i <= count; ++i) {
         if (!(i <= rows ? m_data1.Edit(error) : m_data1.AddNew(error)))
             return done(false);
-        const bool complete = fill(i);
+        const bool complete = fill(i, columns);
         if (!m_data1.Update(error))
             return done(false);
         if (!complete && rowFailed)
@@ -68,7 +69,7 @@ bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList
         if (!m_data1.Edit(error))
             return done(false);
         bool complete = true;
-        for (const QString& column : columns)
+        for (int column : columns)
             complete = set(column, CellValue()) && complete;
         if (!m_data1.Update(error))
             return done(false);
@@ -93,19 +94,19 @@ bool InventoryWriter::GravarArtigos(QString* error)
         QStringLiteral("DataUltimaImportacao"), QStringLiteral("Posicao")};
     return rewrite(
         QStringLiteral("Artigos$"), m_tables.NArtigos(), columns,
-        [&](int slot) {
+        [&](int slot, const std::vector<int>& c) {
             const Artigo& a = m_tables.artigo(slot);
-            set(columns[0], text(a.CodArtigo));
-            set(columns[1], text(a.DescArtigo));
-            set(columns[2], text(a.CodFamContabilista));
-            set(columns[3], text(a.DescFamiliaContabilista));
-            set(columns[4], text(a.UnidadeDeCompra));
-            set(columns[5], text(a.UnidadeDeStock));
-            set(columns[6], number(a.ConversaoCompraStock));
-            set(columns[7], number(a.PrecoCompraUnitario));
-            set(columns[8], CellValue::date(a.DataRecepcao));
-            set(columns[9], CellValue::date(a.DataUltimaImportacao));
-            set(columns[10], number(a.Posicao));
+            set(c[0], text(a.CodArtigo));
+            set(c[1], text(a.DescArtigo));
+            set(c[2], text(a.CodFamContabilista));
+            set(c[3], text(a.DescFamiliaContabilista));
+            set(c[4], text(a.UnidadeDeCompra));
+            set(c[5], text(a.UnidadeDeStock));
+            set(c[6], number(a.ConversaoCompraStock));
+            set(c[7], number(a.PrecoCompraUnitario));
+            set(c[8], CellValue::date(a.DataRecepcao));
+            set(c[9], CellValue::date(a.DataUltimaImportacao));
+            set(c[10], number(a.Posicao));
             return true; // a column that cannot be set keeps what it held
         },
         nullptr, error);
@@ -118,14 +119,14 @@ bool InventoryWriter::GravarFicheiroDasLeituras(QString* error)
                                      QStringLiteral("Unidade"),    QStringLiteral("LeituraDuvidosa")};
     return rewrite(
         QStringLiteral("Inventario$"), m_tables.NLeituras(), columns,
-        [&](int slot) {
+        [&](int slot, const std::vector<int>& c) {
             const Leitura& l = m_tables.leitura(slot);
-            set(columns[0], text(l.CodArtigo));
-            set(columns[1], text(l.CentroCusto));
-            set(columns[2], text(l.FamiliaContabilista));
-            set(columns[3], text(Conversions::numberToSiteText(l.QtEmUnidadeInventario)));
-            set(columns[4], text(l.Unidade));
-            set(columns[5], number(l.LeituraDuvidosa));
+            set(c[0], text(l.CodArtigo));
+            set(c[1], text(l.CentroCusto));
+            set(c[2], text(l.FamiliaContabilista));
+            set(c[3], text(Conversions::numberToSiteText(l.QtEmUnidadeInventario)));
+            set(c[4], text(l.Unidade));
+            set(c[5], number(l.LeituraDuvidosa));
             return true;
         },
         nullptr, error);
@@ -138,11 +139,11 @@ bool InventoryWriter::GravarCodigosBarras(QString* error)
     int failedRows = 0;
     const bool ok = rewrite(
         QStringLiteral("CodBarras$"), m_tables.NCodBarras(), columns,
-        [&](int slot) {
-            const CodigoBarras& c = m_tables.codigoBarras(slot);
-            const bool code = set(columns[0], c.CodArtigo);
-            const bool unit = set(columns[1], c.Unidade);
-            return set(columns[2], c.CodBarras) && code && unit;
+        [&](int slot, const std::vector<int>& c) {
+            const CodigoBarras& entry = m_tables.codigoBarras(slot);
+            const bool code = set(c[0], entry.CodArtigo);
+            const bool unit = set(c[1], entry.Unidade);
+            return set(c[2], entry.CodBarras) && code && unit;
         },
         [&](int slot) {
             if (++failedRows > kBarcodeMessages)
@@ -167,21 +168,23 @@ void InventoryWriter::GravarArtigosSemCodBarras()
     QSet<QString> withBarcode;
     for (int j = 1; j <= m_tables.NCodBarras(); ++j)
         withBarcode.insert(Conversions::trimBlanks(m_tables.codigoBarras(j).CodArtigo.toText()));
+    const int code = m_data1.column(QStringLiteral("CODARTIGO"));
+    const int desc = m_data1.column(QStringLiteral("DESCARTIGO"));
     for (int i = 1; i <= m_tables.NArtigos(); ++i) {
         const Artigo& a = m_tables.artigo(i);
         if (withBarcode.contains(Conversions::trimBlanks(a.CodArtigo)))
             continue;
         if (!m_data1.Edit(&ignored))
             m_data1.AddNew(&ignored);
-        set(QStringLiteral("CODARTIGO"), text(a.CodArtigo));
-        set(QStringLiteral("DESCARTIGO"), text(a.DescArtigo));
+        set(code, text(a.CodArtigo));
+        set(desc, text(a.DescArtigo));
         m_data1.Update(&ignored);
         m_data1.MoveNext();
     }
     while (!m_data1.Eof()) {
         m_data1.Edit(&ignored);
-        set(QStringLiteral("CODARTIGO"), CellValue());
-        set(QStringLiteral("DESCARTIGO"), CellValue());
+        set(code, CellValue());
+        set(desc, CellValue());
         m_data1.Update(&ignored);
         m_data1.MoveNext();
     }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class DataControl;
 class InventoryTables;
@@ -31,12 +32,12 @@ public:
                                 QString* error);
 
 private:
-    // Rewrites the sheet row by row from slot 1 to count; fill() sets the columns of one slot and says
-    // whether all of them could be set.
-    bool rewrite(const QString& sheet, int count, const QStringList& columns,
-                 const std::function<bool(int slot)>& fill, const std::function<void(int slot)>& rowFailed,
-                 QString* error);
-    bool set(const QString& column, const CellValue& value);
+    using Fill = std::function<bool(int slot, const std::vector<int>& columns)>;
+    // Rewrites the sheet row by row from slot 1 to count; fill() sets the columns (found once, -1 when the
+    // sheet lacks one) of one slot and says whether all of them could be set.
+    bool rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
+                 const std::function<void(int slot)>& rowFailed, QString* error);
+    bool set(int column, const CellValue& value);
 
     DataControl& m_data1;
     const InventoryTables& m_tables;

@@ -181,7 +181,8 @@ public:
             const qsizetype length = u16(m_stream, pos + 2);
             if (pos + 4 + length > m_stream.size())
                 throw Damaged{QStringLiteral("um registo passa do fim do ficheiro")};
-            r.data = m_stream.mid(pos + 4, length);
+            // A view into the stream, which the sheet keeps alive as its source.
+            r.data = QByteArray::fromRawData(m_stream.constData() + pos + 4, length);
             pos += 4 + length;
             if (r.id == BiffId::Bof)
                 ++depth;
@@ -218,6 +219,7 @@ public:
     void readGlobals()
     {
         m_book->globals = substream(0);
+        m_book->globalsSource = m_stream;
         const auto& g = m_book->globals;
         std::vector<const QByteArray*> sstPieces;
         bool inSst = false;
@@ -281,6 +283,7 @@ public:
         if (sheet.streamOffset >= quint32(m_stream.size()))
             throw Damaged{QStringLiteral("a folha %1 aponta para fora do livro").arg(sheet.name)};
         sheet.records = substream(qsizetype(sheet.streamOffset));
+        sheet.source = m_stream;
         sheet.strings = m_strings;
         const BiffRecord& bof = sheet.records.front();
         if (bof.id != BiffId::Bof)
@@ -329,7 +332,7 @@ private:
     {
         if (size_t(row) >= sheet.rows.size())
             sheet.rows.resize(size_t(row) + 1);
-        sheet.rows[size_t(row)].push_back(XlsSheet::Cell{quint16(col), quint16(xf), std::move(value), false});
+        sheet.rows[size_t(row)].push_back(XlsSheet::Cell{quint16(col), quint16(xf), false, std::move(value)});
     }
 
     void readCell(XlsSheet& sheet, size_t index)
@@ -482,7 +485,10 @@ bool readWorkbookStream(XlsWorkbook* book, const QString& name, QString* error)
     book->version = version >= 0x0600 ? XlsWorkbook::Version::Biff8 : XlsWorkbook::Version::Biff5;
     QString why;
     bool isProtected = false;
-    Reader reader(*stream, book);
+    // The records point into the stream; the compound file need not hold a second copy of it.
+    const QByteArray streamData = *stream;
+    book->container.setStream(book->streamName, QByteArray());
+    Reader reader(streamData, book);
     if (reader.run(&why, &isProtected))
         return true;
     *error = isProtected ? QStringLiteral("O livro %1 está protegido por palavra-passe. Abra-o no Excel, retire a "

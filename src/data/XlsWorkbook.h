@@ -25,14 +25,15 @@ struct XlsSheet
     {
         quint16 col = 0;
         quint16 xf = 0;
-        CellValue value;
         // Set when the program wrote the cell; the others go back to the file as they were read.
         bool rewritten = false;
+        CellValue value;
     };
 
     QString name;
     QByteArray boundSheetFlags; // visibility and sheet type, as in its BOUNDSHEET
-    std::vector<BiffRecord> records;
+    std::vector<BiffRecord> records; // views into source when read from a file
+    QByteArray source;
     quint32 streamOffset = 0;  // of its BOF in the stream the records came from
     XlsStrings strings;        // the table its LABELSST records index
     bool isWorksheet = false;  // charts and macro sheets are only carried along
@@ -55,7 +56,8 @@ struct XlsWorkbook
     Version version = Version::Biff8;
     CompoundFile container;
     QString streamName;             // "Workbook" or "Book"
-    std::vector<BiffRecord> globals; // as read, BOF to EOF
+    std::vector<BiffRecord> globals; // as read, BOF to EOF; views into globalsSource
+    QByteArray globalsSource;
     std::vector<XlsSheet> sheets;
     bool date1904 = false;
     quint16 codepage = 1252;

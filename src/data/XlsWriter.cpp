@@ -13,6 +13,7 @@ namespace {
 constexpr qsizetype kMaxRecordData = 8224;
 constexpr qsizetype kMaxRecordDataBiff5 = 2080;
 constexpr int kRowsPerBlock = 32;
+constexpr quint32 kUnmapped = 0xFFFFFFFF;
 
 quint16 u16(const QByteArray& d, qsizetype at)
 {
@@ -55,15 +56,6 @@ void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
     out.append(data);
 }
 
-QByteArray cellHeader(int row, int col, int xf)
-{
-    QByteArray d;
-    d.reserve(16);
-    append16(d, quint16(row));
-    append16(d, quint16(col));
-    append16(d, quint16(xf));
-    return d;
-}
 
 bool fitsLatin1(const QString& text)
 {
@@ -93,19 +85,6 @@ QByteArray windows1252(const QString& text)
     return bytes;
 }
 
-struct StringKey
-{
-    QString text;
-    QByteArray runs;
-    QByteArray phonetic;
-    bool operator==(const StringKey&) const = default;
-};
-
-size_t qHash(const StringKey& k, size_t seed)
-{
-    return qHashMulti(seed, k.text, k.runs, k.phonetic);
-}
-
 class Writer
 {
 public:
@@ -131,6 +110,11 @@ public:
         if (m_biff8)
             collectStrings();
         QByteArray out;
+        // About the size of the stream read, to spare the copies of a growing buffer.
+        qsizetype expected = m_book.globalsSource.size();
+        for (const XlsSheet& sheet : m_book.sheets)
+            expected = std::max(expected, sheet.source.size());
+        out.reserve(expected + expected / 8);
         std::vector<qsizetype> boundSheetAt;
         writeGlobals(out, &boundSheetAt);
         for (size_t i = 0; i < m_book.sheets.size(); ++i) {
@@ -148,44 +132,101 @@ public:
     }
 
 private:
-    int stringIndex(const QString& text, const QByteArray& runs = {}, const QByteArray& phonetic = {})
+    // The new index of a string a copied LABELSST points at (known after collectStrings()).
+    quint32 remapped(const XlsSheet& sheet, quint32 old) const
     {
-        StringKey key{text, runs, phonetic};
-        const auto found = m_stringIndex.constFind(key);
-        if (found != m_stringIndex.cend())
-            return *found;
-        const int index = int(m_strings.size());
-        m_strings.push_back(XlsString{text, runs, phonetic});
-        m_stringIndex.insert(std::move(key), index);
-        return index;
+        if (!sheet.strings || old >= sheet.strings->size())
+            return old;
+        const auto map = m_remap.constFind(sheet.strings.get());
+        return map == m_remap.cend() || map->at(old) >= kUnmapped - 1 ? old : map->at(old);
     }
 
+    // Every string the new stream holds, each once. Strings are grouped by hash after a sort, which keeps
+    // the lookups out of a large hash table: the save of a full workbook meets about a million of them.
     void collectStrings()
     {
+        struct Candidate
+        {
+            const QString* text;
+            const QByteArray* runs;
+            const QByteArray* phonetic;
+        };
+        static const QByteArray none;
+        // Sized exactly: at full size these lists are the largest thing a save holds.
+        size_t cellCount = 0;
         for (const XlsSheet& sheet : m_book.sheets) {
-            static const std::vector<XlsString> none;
-            const auto& old = sheet.strings ? *sheet.strings : none;
-            const auto remember = [&](const BiffRecord& r) {
-                const quint32 i = u32(r.data, 6);
-                if (i < old.size())
-                    stringIndex(old[i].text, old[i].runs, old[i].phonetic);
-            };
+            if (sheet.modified) {
+                for (const auto& row : sheet.rows)
+                    cellCount += row.size();
+            }
+        }
+        std::vector<Candidate> candidates;
+        std::vector<quint32*> targets;
+        std::vector<const QString*> cellTexts;
+        cellTexts.reserve(cellCount);
+        for (const XlsSheet& sheet : m_book.sheets) {
+            if (sheet.strings) {
+                std::vector<quint32>& map = m_remap[sheet.strings.get()];
+                if (map.empty())
+                    map.assign(sheet.strings->size(), kUnmapped);
+            }
             for (const BiffRecord& r : sheet.records) {
-                if (r.id == BiffId::LabelSst && r.data.size() >= 10 && (!sheet.modified || !isRewritten(sheet, r))) {
-                    remember(r);
-                    ++m_stringCells;
+                if (r.id != BiffId::LabelSst || r.data.size() < 10 || (sheet.modified && isRewritten(sheet, r)))
+                    continue;
+                ++m_stringCells;
+                const quint32 old = u32(r.data, 6);
+                if (sheet.strings && old < sheet.strings->size()) {
+                    quint32& target = m_remap[sheet.strings.get()][old];
+                    if (target == kUnmapped) {
+                        target = kUnmapped - 1;
+                        const XlsString& string = (*sheet.strings)[old];
+                        candidates.push_back({&string.text, &string.runs, &string.phonetic});
+                        targets.push_back(&target);
+                    }
                 }
             }
             if (!sheet.modified)
                 continue;
             for (const auto& row : sheet.rows) {
                 for (const auto& cell : row) {
-                    if (cell.rewritten && cell.value.isText() && !cell.value.toText().isEmpty()) {
-                        stringIndex(cell.value.toText());
+                    if (cell.rewritten && cell.value.isText() && !cell.value.storedText().isEmpty()) {
+                        cellTexts.push_back(&cell.value.storedText());
                         ++m_stringCells;
                     }
                 }
             }
+        }
+        m_cellStrings.assign(cellTexts.size(), 0);
+        candidates.reserve(candidates.size() + cellTexts.size());
+        targets.reserve(targets.size() + cellTexts.size());
+        for (size_t i = 0; i < cellTexts.size(); ++i) {
+            candidates.push_back({cellTexts[i], &none, &none});
+            targets.push_back(&m_cellStrings[i]);
+        }
+        std::vector<std::pair<size_t, quint32>> byHash(candidates.size());
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            const Candidate& c = candidates[i];
+            byHash[i] = {qHashMulti(0, *c.text, *c.runs, *c.phonetic), quint32(i)};
+        }
+        std::sort(byHash.begin(), byHash.end());
+        const auto same = [](const XlsString& a, const Candidate& b) {
+            return a.text == *b.text && a.runs == *b.runs && a.phonetic == *b.phonetic;
+        };
+        for (size_t first = 0; first < byHash.size();) {
+            size_t end = first;
+            while (end < byHash.size() && byHash[end].first == byHash[first].first)
+                ++end;
+            const size_t groupStart = m_strings.size();
+            for (size_t k = first; k < end; ++k) {
+                const Candidate& c = candidates[byHash[k].second];
+                size_t index = groupStart;
+                while (index < m_strings.size() && !same(m_strings[index], c))
+                    ++index;
+                if (index == m_strings.size())
+                    m_strings.push_back(XlsString{*c.text, *c.runs, *c.phonetic});
+                *targets[byHash[k].second] = quint32(index);
+            }
+            first = end;
         }
     }
 
@@ -208,14 +249,6 @@ private:
     static bool isRewritten(const XlsSheet& sheet, const BiffRecord& r)
     {
         return isRewritten(sheet, u16(r.data, 0), u16(r.data, 2));
-    }
-
-    quint32 newStringIndex(const XlsSheet& sheet, quint32 old) const
-    {
-        if (!sheet.strings || old >= sheet.strings->size())
-            return old;
-        const XlsString& s = (*sheet.strings)[old];
-        return quint32(m_stringIndex.value(StringKey{s.text, s.runs, s.phonetic}));
     }
 
     // The SST, split into CONTINUE records; a string's characters restart in a CONTINUE with a flags byte.
@@ -280,6 +313,7 @@ private:
         for (size_t r = 0; r < records.size(); ++r)
             appendRecord(out, r == 0 ? BiffId::Sst : BiffId::Continue, records[r]);
         appendRecord(out, BiffId::ExtSst, extSst);
+        std::vector<XlsString>().swap(m_strings);
     }
 
     void writeGlobals(QByteArray& out, std::vector<qsizetype>* boundSheetAt)
@@ -314,7 +348,7 @@ private:
         for (const BiffRecord& r : sheet.records) {
             if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= 10) {
                 QByteArray d = r.data;
-                put32(d, 6, newStringIndex(sheet, u32(d, 6)));
+                put32(d, 6, remapped(sheet, u32(d, 6)));
                 appendRecord(out, r.id, d);
             } else if (r.id == BiffId::Index) {
                 // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records move with the sheet.
@@ -374,35 +408,52 @@ private:
         }
     }
 
-    // One cell as it goes into the table: the bytes of its record(s).
+    // One cell as it goes into the table: where the bytes of its record(s) stand in m_cells.
     struct Piece
     {
         quint16 col;
-        QByteArray bytes;
+        qsizetype at;
+        qsizetype size;
     };
 
-    // Appends the cell's record to out; a Null cell in the default format needs none.
-    bool encodeCell(int row, const XlsSheet::Cell& cell, QByteArray& out, QString* error)
+    // A cell record (row, column, format, then the payload) appended to m_cells.
+    void cellRecord(quint16 id, int row, const XlsSheet::Cell& cell, const char* payload, qsizetype size)
     {
-        QByteArray d = cellHeader(row, cell.col, cell.xf);
+        char head[10];
+        const quint16 fields[5] = {id, quint16(6 + size), quint16(row), cell.col, cell.xf};
+        for (int i = 0; i < 5; ++i) {
+            head[2 * i] = char(fields[i] & 0xFF);
+            head[2 * i + 1] = char(fields[i] >> 8);
+        }
+        m_cells.append(head, 10);
+        if (size > 0)
+            m_cells.append(payload, size);
+    }
+
+    // Appends the cell's record to m_cells; a Null cell in the default format needs none.
+    bool encodeCell(int row, const XlsSheet::Cell& cell, QString* error)
+    {
         const CellValue& v = cell.value;
         switch (v.type()) {
         case CellValue::Type::Null:
             if (cell.xf != defaultXf())
-                appendRecord(out, BiffId::Blank, d);
+                cellRecord(BiffId::Blank, row, cell, nullptr, 0);
             return true;
         case CellValue::Type::Text: {
-            const QString text = v.toText();
+            const QString& text = v.storedText();
             if (text.isEmpty()) {
                 if (cell.xf != defaultXf())
-                    appendRecord(out, BiffId::Blank, d);
+                    cellRecord(BiffId::Blank, row, cell, nullptr, 0);
                 return true;
             }
             if (m_biff8) {
-                append32(d, quint32(stringIndex(text)));
-                appendRecord(out, BiffId::LabelSst, d);
+                const quint32 index = m_cellStrings[m_nextCellString++];
+                const char bytes[4] = {char(index & 0xFF), char(index >> 8 & 0xFF), char(index >> 16 & 0xFF),
+                                       char(index >> 24)};
+                cellRecord(BiffId::LabelSst, row, cell, bytes, 4);
                 return true;
             }
+            QByteArray label;
             const QByteArray bytes = windows1252(text);
             if (bytes.size() > kMaxRecordDataBiff5 - 8) {
                 *error = QStringLiteral("O texto da célula da linha %1 tem %2 caracteres, mais do que um livro do Excel "
@@ -411,9 +462,9 @@ private:
                              .arg(text.size());
                 return false;
             }
-            append16(d, quint16(bytes.size()));
-            d.append(bytes);
-            appendRecord(out, BiffId::Label, d);
+            append16(label, quint16(bytes.size()));
+            label.append(bytes);
+            cellRecord(BiffId::Label, row, cell, label.constData(), label.size());
             return true;
         }
         case CellValue::Type::Number:
@@ -423,16 +474,15 @@ private:
                 number -= 1462;
             char raw[8];
             std::memcpy(raw, &number, 8);
-            d.append(raw, 8);
-            appendRecord(out, BiffId::Number, d);
+            cellRecord(BiffId::Number, row, cell, raw, 8);
             return true;
         }
         case CellValue::Type::Boolean:
-        case CellValue::Type::Error:
-            d.append(char(int(v.numberValue())));
-            d.append(char(v.isBoolean() ? 0 : 1));
-            appendRecord(out, BiffId::BoolErr, d);
+        case CellValue::Type::Error: {
+            const char raw[2] = {char(int(v.numberValue())), char(v.isBoolean() ? 0 : 1)};
+            cellRecord(BiffId::BoolErr, row, cell, raw, 2);
             return true;
+        }
         }
         return true;
     }
@@ -449,6 +499,8 @@ private:
     bool writeSheet(QByteArray& out, const XlsSheet& sheet, QString* error)
     {
         std::vector<RowPlan> rows(size_t(std::max(sheet.rowCount, int(sheet.rows.size()))));
+        m_cells.clear();
+        m_cells.reserve(1 << 20);
         std::vector<const BiffRecord*> prefix, suffix;
         bool tableSeen = false;
         int depth = 0;
@@ -477,11 +529,15 @@ private:
             for (const auto& cell : sheet.rows[row]) {
                 if (!cell.rewritten)
                     continue;
-                QByteArray bytes;
-                if (!encodeCell(int(row), cell, bytes, error))
+                const qsizetype at = m_cells.size();
+                if (!encodeCell(int(row), cell, error))
                     return false;
-                if (!bytes.isEmpty())
-                    rows[row].pieces.push_back(Piece{cell.col, std::move(bytes)});
+                if (m_cells.size() > at) {
+                    auto& pieces = rows[row].pieces;
+                    if (pieces.empty())
+                        pieces.reserve(sheet.rows[row].size());
+                    pieces.push_back(Piece{cell.col, at, m_cells.size() - at});
+                }
             }
         }
         int firstRow = -1, lastRow = -1, firstCol = 256, lastCol = -1;
@@ -574,7 +630,7 @@ private:
             for (size_t row : blockRows) {
                 const qsizetype cellStart = out.size();
                 for (const Piece& piece : rows[row].pieces)
-                    out.append(piece.bytes);
+                    out.append(m_cells.constData() + piece.at, piece.size);
                 append16(dbcell, quint16(cellStart - previousCell));
                 previousCell = cellStart;
             }
@@ -588,13 +644,20 @@ private:
     }
 
     // A MULRK or MULBLANK covers more than its first column.
-    static int lastColumnSpan(const Piece& piece)
+    int lastColumnSpan(const Piece& piece) const
     {
-        const quint16 id = u16(piece.bytes, 0);
+        const quint16 id = u16(m_cells, piece.at);
         if (id != BiffId::MulRk && id != BiffId::MulBlank)
             return 0;
-        const QByteArray d = piece.bytes.mid(4);
-        return u16(d, d.size() - 2) - u16(d, 2);
+        const qsizetype end = piece.at + 4 + u16(m_cells, piece.at + 2);
+        return u16(m_cells, end - 2) - u16(m_cells, piece.at + 6);
+    }
+
+    // Appends a record of the original sheet to m_cells as (part of) the piece for col.
+    void rawRecord(Piece& piece, quint16 id, const QByteArray& data)
+    {
+        appendRecord(m_cells, id, data);
+        piece.size = m_cells.size() - piece.at;
     }
 
     // Files the original table record at i (with the records that belong to it) under its row; returns the
@@ -621,21 +684,23 @@ private:
             for (int c = col; c <= last; ++c)
                 anyRewritten = anyRewritten || isRewritten(sheet, row, c);
             if (!anyRewritten) {
-                QByteArray bytes;
-                appendRecord(bytes, r.id, r.data);
-                rows[size_t(row)].pieces.push_back(Piece{quint16(col), bytes});
+                Piece piece{quint16(col), m_cells.size(), 0};
+                rawRecord(piece, r.id, r.data);
+                rows[size_t(row)].pieces.push_back(piece);
                 return i;
             }
             for (int c = col; c <= last; ++c) {
                 if (isRewritten(sheet, row, c))
                     continue;
                 const qsizetype at = 4 + qsizetype(c - col) * step;
-                QByteArray d = cellHeader(row, c, u16(r.data, at));
+                const XlsSheet::Cell part{quint16(c), u16(r.data, at), false, CellValue()};
+                Piece piece{quint16(c), m_cells.size(), 0};
                 if (r.id == BiffId::MulRk)
-                    d.append(r.data.mid(at + 2, 4));
-                QByteArray bytes;
-                appendRecord(bytes, r.id == BiffId::MulRk ? BiffId::Rk : BiffId::Blank, d);
-                rows[size_t(row)].pieces.push_back(Piece{quint16(c), bytes});
+                    cellRecord(BiffId::Rk, row, part, r.data.constData() + at + 2, 4);
+                else
+                    cellRecord(BiffId::Blank, row, part, nullptr, 0);
+                piece.size = m_cells.size() - piece.at;
+                rows[size_t(row)].pieces.push_back(piece);
             }
             return i;
         }
@@ -649,21 +714,24 @@ private:
         }
         if (isRewritten(sheet, row, col))
             return last;
-        QByteArray bytes;
+        Piece piece{quint16(col), m_cells.size(), 0};
         for (size_t k = i; k <= last; ++k) {
             QByteArray d = recs[k].data;
             if (recs[k].id == BiffId::LabelSst && m_biff8 && d.size() >= 10)
-                put32(d, 6, newStringIndex(sheet, u32(d, 6)));
-            appendRecord(bytes, recs[k].id, d);
+                put32(d, 6, remapped(sheet, u32(d, 6)));
+            rawRecord(piece, recs[k].id, d);
         }
-        rows[size_t(row)].pieces.push_back(Piece{quint16(col), bytes});
+        rows[size_t(row)].pieces.push_back(piece);
         return last;
     }
 
     const XlsWorkbook& m_book;
     const bool m_biff8;
     std::vector<XlsString> m_strings;
-    QHash<StringKey, int> m_stringIndex;
+    QHash<const std::vector<XlsString>*, std::vector<quint32>> m_remap;
+    std::vector<quint32> m_cellStrings; // for the rewritten text cells, in sheet and row order
+    QByteArray m_cells;                 // the cell records of the sheet being written
+    size_t m_nextCellString = 0;
     quint32 m_stringCells = 0;
 };
 

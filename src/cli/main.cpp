@@ -1,6 +1,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
+#include "cli/DemoWorkbookCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/NewWorkbookCommand.h"
 #include "cli/SettingsCommand.h"
@@ -20,6 +21,7 @@ int main(int argc, char* argv[])
 
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<CheckCommand>());
+    commands.push_back(std::make_unique<DemoWorkbookCommand>());
     commands.push_back(std::make_unique<ExportCommand>());
     commands.push_back(std::make_unique<NewWorkbookCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());

@@ -359,10 +359,27 @@ void syncFolder(const QByteArray& folder)
     ::close(fd);
 }
 
+void ignoreLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer)
+{
+}
+
+// libgsf logs what it finds wrong in a damaged file before it returns its error; the user reads our message.
+void quietLibraryLog()
+{
+    static const bool quiet = [] {
+        for (const char* domain : {"libgsf:msole", static_cast<const char*>(nullptr)})
+            g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL), ignoreLibraryLog,
+                              nullptr);
+        return true;
+    }();
+    Q_UNUSED(quiet);
+}
+
 } // namespace
 
 bool CompoundFile::read(const QString& path, CompoundFile* file, QString* error, ReadFailure* failure)
 {
+    quietLibraryLog();
     CompoundFile loaded;
     QString why;
     const Failure result = readPath(path, &loaded, &loaded.m_storageClassIds, &why);
@@ -372,6 +389,7 @@ bool CompoundFile::read(const QString& path, CompoundFile* file, QString* error,
 bool CompoundFile::readBytes(const QByteArray& bytes, const QString& name, CompoundFile* file, QString* error,
                              ReadFailure* failure)
 {
+    quietLibraryLog();
     CompoundFile loaded;
     QString why;
     Failure result = Failure::NotCompound;

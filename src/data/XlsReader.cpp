@@ -540,4 +540,11 @@ bool readBytes(const QByteArray& bytes, const QString& name, XlsWorkbook* book, 
     return finish(ok, failure, bytes.left(16), book, name, error);
 }
 
+bool readStream(const QByteArray& stream, const QString& name, XlsWorkbook* book, QString* error)
+{
+    *book = XlsWorkbook();
+    book->container.setStream(QStringLiteral("Workbook"), stream);
+    return readWorkbookStream(book, name, error);
+}
+
 } // namespace XlsReader

@@ -10,5 +10,7 @@ namespace XlsReader {
 
 bool read(const QString& path, XlsWorkbook* book, QString* error);
 bool readBytes(const QByteArray& bytes, const QString& name, XlsWorkbook* book, QString* error);
+// The workbook stream alone, outside its compound file (for the fuzzer).
+bool readStream(const QByteArray& stream, const QString& name, XlsWorkbook* book, QString* error);
 
 } // namespace XlsReader

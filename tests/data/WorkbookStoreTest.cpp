@@ -11,6 +11,8 @@
 #include "support/TestProfile.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QProcess>
 
@@ -342,4 +344,64 @@ TEST(LosslessSave, KeepsFormatsFormulasAndOtherSheets)
                                       QStringLiteral(TARVIK_FIXTURES "/data/lossless-lo.xls"), copy});
     EXPECT_TRUE(report.contains(QStringLiteral("compared"))) << report.toStdString();
     EXPECT_FALSE(report.contains(QStringLiteral("DIFF"))) << report.toStdString();
+}
+
+// A save killed at any moment leaves the old workbook or the new one, whole.
+TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
+{
+    TestProfile profile;
+    const QString path = profile.path(QStringLiteral("inv.xls"));
+    {
+        ScriptedInteraction ui;
+        Clock clock;
+        InventoryTables tables(ui, clock);
+        QString error;
+        ASSERT_TRUE(InventoryWorkbook::create(path, &error));
+        DataControl data1;
+        data1.setDatabaseName(path);
+        for (int i = 1; i <= 1500; ++i) {
+            tables.AdicionaArtigo(CellValue::text(QString::number(i)), T(QStringLiteral("61")), CellValue::date(46000),
+                                  T(QStringLiteral("Artigo número %1 com descrição").arg(i)), CellValue::number(1),
+                                  T(QStringLiteral("CX")), T(QStringLiteral("UN")), CellValue::number(6),
+                                  T(QStringLiteral("Mercearia")), CellValue::date(46001), CellValue::number(i), 0, 3);
+            tables.AdicionaCodigosBarras(CellValue::text(QString::number(i)), T(QStringLiteral("UN")),
+                                         CellValue::text(QStringLiteral("560%1").arg(i)));
+        }
+        InventoryWriter writer(data1, tables, ui);
+        DataCommand command(tables, data1);
+        ASSERT_TRUE(command.run([&](QString* e) { return writer.GravarArtigos(e) && writer.GravarCodigosBarras(e); },
+                                &error));
+    }
+    const QString original = profile.path(QStringLiteral("original.xls"));
+    ASSERT_TRUE(QFile::copy(path, original));
+    const QByteArray oldHash = fileHash(path);
+
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(QProcess::execute(QStringLiteral(TARVIK_SAVE_CHILD), {path}), 0);
+    const qint64 saveMs = std::max<qint64>(timer.elapsed(), 5);
+    const QByteArray newHash = fileHash(path);
+    ASSERT_NE(newHash, oldHash);
+
+    std::srand(11);
+    int old = 0, whole = 0;
+    for (int run = 0; run < 20; ++run) {
+        QFile::remove(path);
+        QFile::copy(original, path);
+        QProcess child;
+        child.start(QStringLiteral(TARVIK_SAVE_CHILD), {path});
+        ASSERT_TRUE(child.waitForStarted());
+        // The first run is killed at once, the last one not before the save is done.
+        QThread::msleep(run == 0 ? 0 : run == 19 ? 2 * saveMs : std::rand() % saveMs);
+        child.kill();
+        child.waitForFinished();
+        const QByteArray now = fileHash(path);
+        ASSERT_TRUE(now == oldHash || now == newHash) << "run " << run;
+        (now == oldHash ? old : whole)++;
+        XlsWorkbook book;
+        QString error;
+        ASSERT_TRUE(XlsReader::read(path, &book, &error)) << error.toStdString();
+    }
+    EXPECT_GT(old, 0);
+    EXPECT_GT(whole, 0);
 }

@@ -1,0 +1,28 @@
+// libFuzzer target for the workbook reader: the first byte picks a whole compound file or a bare BIFF stream,
+// so the fuzzer reaches the records without first having to build a valid compound file.
+#include "data/XlsReader.h"
+#include "data/XlsWorkbook.h"
+
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
+    XlsWorkbook book;
+    QString error;
+    const bool ok = data[0] & 1 ? XlsReader::readStream(bytes, QStringLiteral("fuzz.xls"), &book, &error)
+                                : XlsReader::readBytes(bytes, QStringLiteral("fuzz.xls"), &book, &error);
+    // A refusal must say why; a success must give sheets whose rows the loaders can walk.
+    if (!ok && error.isEmpty())
+        __builtin_trap();
+    for (const XlsSheet& sheet : book.sheets) {
+        if (sheet.rowCount > 65536 || size_t(sheet.rowCount) > sheet.rows.size())
+            __builtin_trap();
+    }
+    return 0;
+}

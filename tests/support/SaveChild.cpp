@@ -1,0 +1,40 @@
+// Runs one raw import's saves on the workbook named on the command line; the crash test kills it part-way.
+#include "app/Clock.h"
+#include "data/DataCommand.h"
+#include "data/DataControl.h"
+#include "data/InventoryLoader.h"
+#include "data/InventoryTables.h"
+#include "data/InventoryWriter.h"
+#include "support/ScriptedInteraction.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    ScriptedInteraction ui;
+    Clock clock;
+    InventoryTables tables(ui, clock);
+    DataControl data1;
+    data1.setDatabaseName(QCoreApplication::arguments().at(1));
+    InventoryLoader loader(data1, tables, ui);
+    QString error;
+    if (!loader.LerFicheiroArtigos(&error) || !loader.LerFicheiroCodigosBarras(&error))
+        return 2;
+    for (int i = 1; i <= tables.NArtigos(); ++i)
+        tables.AdicionaLeitura(CellValue::text(tables.artigo(i).CodArtigo), CellValue::text(QStringLiteral("61")),
+                               CellValue::text(QStringLiteral("Bar")), CellValue::text(QStringLiteral("UN")),
+                               CellValue::number(1), CellValue::number(0));
+    InventoryWriter writer(data1, tables, ui);
+    DataCommand command(tables, data1);
+    return command.run(
+               [&](QString* e) {
+                   const bool ok = writer.GravarFicheiroDasLeituras(e) && writer.GravarArtigos(e)
+                                   && writer.GravarCodigosBarras(e);
+                   writer.GravarArtigosSemCodBarras();
+                   return ok;
+               },
+               &error)
+               ? 0
+               : 1;
+}

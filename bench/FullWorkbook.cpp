@@ -1,7 +1,7 @@
 #include "FullWorkbook.h"
 
 #include "app/Clock.h"
-#include "app/UserInteraction.h"
+#include "QuietInteraction.h"
 #include "data/DataCommand.h"
 #include "data/DataControl.h"
 #include "data/InventoryTables.h"
@@ -11,15 +11,6 @@
 #include <random>
 
 namespace {
-
-class Quiet : public UserInteraction
-{
-public:
-    void showMessage(const QString&) override { }
-    void setBusy(Window, bool) override { }
-    void setProgress(Window, int) override { }
-    void processEvents() override { }
-};
 
 constexpr int kRows = 65535;
 
@@ -33,7 +24,7 @@ bool writeFullWorkbook(const QString& path, QString* error)
 {
     if (!InventoryWorkbook::create(path, error))
         return false;
-    Quiet ui;
+    QuietInteraction ui;
     Clock clock;
     InventoryTables tables(ui, clock);
     std::mt19937 rng(11);

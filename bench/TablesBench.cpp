@@ -1,6 +1,6 @@
 // The tables at full capacity: 99,999 articles, barcode entries and readings.
 #include "app/Clock.h"
-#include "app/UserInteraction.h"
+#include "QuietInteraction.h"
 #include "data/ArticleSorts.h"
 #include "data/InventoryTables.h"
 
@@ -13,15 +13,6 @@
 #include <random>
 
 namespace {
-
-class QuietInteraction : public UserInteraction
-{
-public:
-    void showMessage(const QString&) override { }
-    void setBusy(Window, bool) override { }
-    void setProgress(Window, int) override { }
-    void processEvents() override { }
-};
 
 constexpr int kFull = 99999;
 

@@ -1,7 +1,6 @@
 #include "cli/CheckCommand.h"
 
 #include "app/Clock.h"
-#include "app/SettingsStore.h"
 #include "data/DataControl.h"
 #include "data/InventoryLoader.h"
 #include "data/InventoryTables.h"
@@ -15,8 +14,7 @@ int CheckCommand::run(const QStringList& arguments, CommandContext& context)
         return 2;
     }
     DataControl data1;
-    data1.setDatabaseName(context.workbook.isEmpty() ? SettingsStore().value(SettingsKeys::InventariosQel)
-                                                     : context.workbook);
+    data1.setDatabaseName(context.workbook);
     const Clock clock;
     InventoryTables tables(context.ui, clock);
     InventoryLoader loader(data1, tables, context.ui);

@@ -4,7 +4,7 @@
 class QTextStream;
 class UserInteraction;
 
-// What every subcommand gets: the workbook named by --workbook (empty when not given) and the console.
+// What every subcommand gets: the workbook (--workbook, else the InventariosQel setting) and the console.
 struct CommandContext
 {
     QString workbook;

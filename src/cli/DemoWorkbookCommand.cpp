@@ -136,10 +136,7 @@ int DemoWorkbookCommand::run(const QStringList& arguments, CommandContext& conte
                     || !data1.Update(e))
                     return false;
             }
-            const bool saved = writer.GravarArtigos(e) && writer.GravarCodigosBarras(e)
-                               && writer.GravarFicheiroDasLeituras(e);
-            writer.GravarArtigosSemCodBarras();
-            return saved;
+            return writer.saveAfterRawImport(e);
         },
         &error);
     if (!ok) {

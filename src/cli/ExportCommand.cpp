@@ -1,6 +1,5 @@
 #include "cli/ExportCommand.h"
 
-#include "app/SettingsStore.h"
 #include "app/SitePaths.h"
 #include "data/XlsReader.h"
 #include "data/XlsWorkbook.h"
@@ -26,8 +25,7 @@ int ExportCommand::run(const QStringList& arguments, CommandContext& context)
         context.err << "Utilização: tarvik-cli [--workbook PATH] export SHEET\n";
         return 2;
     }
-    const QString path = SitePaths::resolve(
-        context.workbook.isEmpty() ? SettingsStore().value(SettingsKeys::InventariosQel) : context.workbook);
+    const QString path = SitePaths::resolve(context.workbook);
     XlsWorkbook book;
     QString error;
     if (!XlsReader::read(path, &book, &error)) {

@@ -1,3 +1,4 @@
+#include "app/SettingsStore.h"
 #include "cli/CheckCommand.h"
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
@@ -37,6 +38,8 @@ int main(int argc, char* argv[])
         workbook = arguments.at(option + 1);
         arguments.remove(option, 2);
     }
+    if (workbook.isEmpty())
+        workbook = SettingsStore().value(SettingsKeys::InventariosQel);
     const QString name = arguments.isEmpty() ? QString() : arguments.takeFirst();
     ConsoleInteraction ui(err);
     CommandContext context{workbook, ui, out, err};

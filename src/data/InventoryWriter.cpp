@@ -158,6 +158,14 @@ bool InventoryWriter::GravarCodigosBarras(QString* error)
     return ok;
 }
 
+bool InventoryWriter::saveAfterRawImport(QString* error)
+{
+    if (!GravarFicheiroDasLeituras(error) || !GravarArtigos(error) || !GravarCodigosBarras(error))
+        return false;
+    GravarArtigosSemCodBarras();
+    return true;
+}
+
 void InventoryWriter::GravarArtigosSemCodBarras()
 {
     QString ignored;

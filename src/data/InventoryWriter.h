@@ -24,6 +24,8 @@ public:
     bool GravarFicheiroDasLeituras(QString* error);
     // Every failure inside is ignored, as the list is only for reading.
     void GravarArtigosSemCodBarras();
+    // The saves that end a raw import: readings, articles, barcodes, then the articles without a barcode.
+    bool saveAfterRawImport(QString* error);
     // Changes the first row of Correccoes$ with the same trimmed code, or adds one; the price is not stored.
     bool AdicionaArtigosExcepcao(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
                                 const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario,

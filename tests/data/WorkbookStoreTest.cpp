@@ -312,14 +312,7 @@ QString saveAllSheetsOnCopy(const QString& fixture, const QString& copy, QString
                            T(QStringLiteral("UN")), CellValue::number(2.5), CellValue::number(0));
     InventoryWriter writer(data1, tables, ui);
     DataCommand command(tables, data1);
-    command.run(
-        [&](QString* e) {
-            const bool ok = writer.GravarFicheiroDasLeituras(e) && writer.GravarArtigos(e)
-                            && writer.GravarCodigosBarras(e);
-            writer.GravarArtigosSemCodBarras();
-            return ok;
-        },
-        error);
+    command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, error);
     return QString();
 }
 

@@ -27,14 +27,5 @@ int main(int argc, char* argv[])
                                CellValue::number(1), CellValue::number(0));
     InventoryWriter writer(data1, tables, ui);
     DataCommand command(tables, data1);
-    return command.run(
-               [&](QString* e) {
-                   const bool ok = writer.GravarFicheiroDasLeituras(e) && writer.GravarArtigos(e)
-                                   && writer.GravarCodigosBarras(e);
-                   writer.GravarArtigosSemCodBarras();
-                   return ok;
-               },
-               &error)
-               ? 0
-               : 1;
+    return command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, &error) ? 0 : 1;
 }

@@ -1,0 +1,12 @@
+#pragma once
+#include "app/UserInteraction.h"
+
+// Nobody is at the screen while a benchmark runs.
+class QuietInteraction : public UserInteraction
+{
+public:
+    void showMessage(const QString&) override { }
+    void setBusy(Window, bool) override { }
+    void setProgress(Window, int) override { }
+    void processEvents() override { }
+};

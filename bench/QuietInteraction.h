@@ -6,6 +6,8 @@ class QuietInteraction : public UserInteraction
 {
 public:
     void showMessage(const QString&) override { }
+    bool askYesNo(const QString&) override { return true; }
+    QString chooseFile() override { return {}; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }
     void processEvents() override { }

@@ -16,6 +16,10 @@ public:
 
     // A message box titled "Tarvik" with an OK button.
     virtual void showMessage(const QString& text) = 0;
+    // A question titled "Tarvik" with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    // The file-open dialog; the empty text when the user cancels.
+    virtual QString chooseFile() = 0;
     virtual void setBusy(Window window, bool busy) = 0;
     virtual void setProgress(Window window, int percent) = 0;
     // Lets pending window events run.

@@ -7,6 +7,13 @@ ConsoleInteraction::ConsoleInteraction(QTextStream& err)
 {
 }
 
+bool ConsoleInteraction::askYesNo(const QString& text)
+{
+    m_err << text << " Sim\n";
+    m_err.flush();
+    return true;
+}
+
 void ConsoleInteraction::showMessage(const QString& text)
 {
     m_err << text << '\n';

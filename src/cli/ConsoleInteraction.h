@@ -10,10 +10,15 @@ public:
     explicit ConsoleInteraction(QTextStream& err);
 
     void showMessage(const QString& text) override;
+    // The command line has no one to ask: the command's arguments answer before it runs.
+    bool askYesNo(const QString& text) override;
+    QString chooseFile() override { return m_file; }
+    void setChosenFile(const QString& file) { m_file = file; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }
     void processEvents() override { }
 
 private:
     QTextStream& m_err;
+    QString m_file;
 };

@@ -8,11 +8,16 @@ class ScriptedInteraction : public UserInteraction
 {
 public:
     void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    QString chooseFile() override;
     void setBusy(Window window, bool busy) override;
     void setProgress(Window window, int percent) override;
     void processEvents() override;
 
     QStringList messages;
+    QStringList questions;
+    QList<bool> answers;        // taken in turn; No when none is left
+    QStringList chosenFiles;    // taken in turn; cancelled when none is left
     QList<int> progress;
     int busyDepth = 0;
     int eventYields = 0;

@@ -10,5 +10,6 @@ public:
     QString chooseFile() override { return {}; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }
+    void setStatus(Status, const QString&) override { }
     void processEvents() override { }
 };

@@ -25,6 +25,8 @@ inline constexpr Key Margem{u"Margem", u"10"};
 inline constexpr Key CommPort{u"CommPort", u"1"};
 inline constexpr Key FontSize{u"FontSize", u"8"};
 inline constexpr Key FontName{u"FontName", u"Courier New"};
+// The terminal maker's library; empty for the simulated terminal.
+inline constexpr Key RioComLibrary{u"RioComLibrary", u""};
 
 // A number with a blank (or "-") in front and "." as the decimal point: " 1", " 10", "-2.5".
 QString signedNumberForm(double value);

@@ -11,6 +11,13 @@ public:
         Main,
         ArticleEditor,
     };
+    // The main window's one-line operation text and the two panels of its status bar.
+    enum class Status
+    {
+        Label1,
+        Panel1,
+        Panel2,
+    };
 
     virtual ~UserInteraction() = default;
 
@@ -22,6 +29,7 @@ public:
     virtual QString chooseFile() = 0;
     virtual void setBusy(Window window, bool busy) = 0;
     virtual void setProgress(Window window, int percent) = 0;
+    virtual void setStatus(Status surface, const QString& text) = 0;
     // Lets pending window events run.
     virtual void processEvents() = 0;
 };

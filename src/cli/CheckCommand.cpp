@@ -1,9 +1,6 @@
 #include "cli/CheckCommand.h"
 
-#include "app/Clock.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
+#include "cli/LoadedSite.h"
 
 #include <QTextStream>
 
@@ -13,19 +10,12 @@ int CheckCommand::run(const QStringList& arguments, CommandContext& context)
         context.err << "check não aceita argumentos.\n";
         return 2;
     }
-    DataControl data1;
-    data1.setDatabaseName(context.workbook);
-    const Clock clock;
-    InventoryTables tables(context.ui, clock);
-    InventoryLoader loader(data1, tables, context.ui);
-    QString first, second;
-    if (!loader.loadAll(&first, &second)) {
-        context.err << first << '\n' << second << '\n';
+    LoadedSite site(context);
+    if (!site.load())
         return 1;
-    }
-    context.out << "Famílias contabilísticas: " << tables.NContas() << '\n'
-                << "Artigos: " << tables.NArtigos() << '\n'
-                << "Leituras: " << tables.NLeituras() << '\n'
-                << "Códigos de barras: " << tables.NCodBarras() << '\n';
+    context.out << "Famílias contabilísticas: " << site.tables.NContas() << '\n'
+                << "Artigos: " << site.tables.NArtigos() << '\n'
+                << "Leituras: " << site.tables.NLeituras() << '\n'
+                << "Códigos de barras: " << site.tables.NCodBarras() << '\n';
     return 0;
 }

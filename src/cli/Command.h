@@ -5,10 +5,12 @@ class QTextStream;
 class UserInteraction;
 
 // What every subcommand gets: the workbook (--workbook, else the InventariosQel setting) and the console.
+class ConsoleInteraction;
+
 struct CommandContext
 {
     QString workbook;
-    UserInteraction& ui;
+    ConsoleInteraction& ui;
     QTextStream& out;
     QTextStream& err;
 };

@@ -16,6 +16,7 @@ bool ConsoleInteraction::askYesNo(const QString& text)
 
 void ConsoleInteraction::showMessage(const QString& text)
 {
+    ++m_messages;
     m_err << text << '\n';
     m_err.flush();
 }

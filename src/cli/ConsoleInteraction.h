@@ -14,11 +14,15 @@ public:
     bool askYesNo(const QString& text) override;
     QString chooseFile() override { return m_file; }
     void setChosenFile(const QString& file) { m_file = file; }
+    // How many messages the command showed: a command that had something to say did not simply succeed.
+    int messagesShown() const { return m_messages; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }
+    void setStatus(Status, const QString&) override { }
     void processEvents() override { }
 
 private:
     QTextStream& m_err;
     QString m_file;
+    int m_messages = 0;
 };

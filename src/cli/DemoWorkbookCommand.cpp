@@ -1,5 +1,7 @@
 #include "cli/DemoWorkbookCommand.h"
 
+#include "cli/ConsoleInteraction.h"
+
 #include "app/Clock.h"
 #include "data/Conversions.h"
 #include "data/DataCommand.h"

@@ -4,8 +4,11 @@
 #include "cli/ConsoleInteraction.h"
 #include "cli/DemoWorkbookCommand.h"
 #include "cli/ExportCommand.h"
+#include "cli/ListsCommand.h"
 #include "cli/NewWorkbookCommand.h"
 #include "cli/SettingsCommand.h"
+#include "cli/TerminalCommand.h"
+#include "cli/TerminalSessionCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -26,6 +29,10 @@ int main(int argc, char* argv[])
     commands.push_back(std::make_unique<ExportCommand>());
     commands.push_back(std::make_unique<NewWorkbookCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
+    commands.push_back(std::make_unique<ListsCommand>());
+    commands.push_back(std::make_unique<TerminalCommand>());
+    for (const char* name : {"receive", "send", "import-raw"})
+        commands.push_back(std::make_unique<TerminalSessionCommand>(QString::fromLatin1(name)));
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
     QString workbook;

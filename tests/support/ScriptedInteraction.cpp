@@ -26,6 +26,11 @@ void ScriptedInteraction::setProgress(Window, int percent)
     progress.append(percent);
 }
 
+void ScriptedInteraction::setStatus(Status surface, const QString& text)
+{
+    statusTexts[surface].append(text);
+}
+
 void ScriptedInteraction::processEvents()
 {
     ++eventYields;

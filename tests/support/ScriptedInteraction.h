@@ -1,6 +1,7 @@
 #pragma once
 #include "app/UserInteraction.h"
 
+#include <QHash>
 #include <QStringList>
 
 // Records what the core shows, for the tests to check.
@@ -12,6 +13,7 @@ public:
     QString chooseFile() override;
     void setBusy(Window window, bool busy) override;
     void setProgress(Window window, int percent) override;
+    void setStatus(Status surface, const QString& text) override;
     void processEvents() override;
 
     QStringList messages;
@@ -19,6 +21,7 @@ public:
     QList<bool> answers;        // taken in turn; No when none is left
     QStringList chosenFiles;    // taken in turn; cancelled when none is left
     QList<int> progress;
+    QHash<Status, QStringList> statusTexts; // every text each surface showed, in order
     int busyDepth = 0;
     int eventYields = 0;
 };

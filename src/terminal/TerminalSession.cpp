@@ -1,0 +1,166 @@
+#include "terminal/TerminalSession.h"
+
+#include "app/SettingsStore.h"
+#include "app/SitePaths.h"
+#include "app/UserInteraction.h"
+#include "data/ArticleSorts.h"
+#include "data/Conversions.h"
+#include "data/Windows1252.h"
+#include "terminal/RawImport.h"
+#include "terminal/RioCom.h"
+#include "terminal/TerminalLists.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString kPutInCradle = QStringLiteral("Por favor coloque terminal no suporte!");
+
+// The pointer goes back to normal however the command ends.
+class BusyPointer
+{
+public:
+    explicit BusyPointer(UserInteraction& ui)
+        : m_ui(ui)
+    {
+        m_ui.setBusy(UserInteraction::Window::Main, true);
+    }
+    ~BusyPointer() { m_ui.setBusy(UserInteraction::Window::Main, false); }
+
+private:
+    UserInteraction& m_ui;
+};
+
+} // namespace
+
+TerminalSession::TerminalSession(RioCom& rioCom, InventoryTables& tables, DataControl& data1,
+                                 const SettingsStore& settings, UserInteraction& ui, const Clock& clock)
+    : m_rioCom(rioCom)
+    , m_tables(tables)
+    , m_data1(data1)
+    , m_settings(settings)
+    , m_ui(ui)
+    , m_clock(clock)
+{
+}
+
+QString TerminalSession::rawFilePath()
+{
+    return SitePaths::resolve(QStringLiteral("c:\\Tarvik.raw"));
+}
+
+QString TerminalSession::portText() const
+{
+    return (m_port < 0 ? QString() : QStringLiteral(" ")) + QString::number(m_port);
+}
+
+void TerminalSession::poll()
+{
+    if (m_rioCom.I_CheckTerminal(m_TerminalBuffer) != 0) {
+        if (m_TerminalNoSuporte)
+            return;
+        m_TerminalNoSuporte = true;
+        m_ui.setStatus(UserInteraction::Status::Panel2, QStringLiteral("Port Open (%1) ON").arg(portText()));
+        if (Conversions::trimBlanks(m_settings.value(SettingsKeys::AutoDescarrega)) == u"1") {
+            BusyPointer busy(m_ui);
+            ReceberDados();
+        }
+        return;
+    }
+    m_ui.setStatus(UserInteraction::Status::Panel2, QStringLiteral("Port Open (%1) OFF").arg(portText()));
+    m_TerminalNoSuporte = false;
+}
+
+void TerminalSession::ReceberDados()
+{
+    if (!m_TerminalNoSuporte) {
+        m_ui.showMessage(kPutInCradle);
+        return;
+    }
+    m_ui.setStatus(UserInteraction::Status::Label1, QStringLiteral("A receber dados do terminal..."));
+    m_ui.processEvents();
+    QByteArray entryTemplate = RioCom::entryTemplate();
+    quintptr address = 0;
+    const qint32 count = m_rioCom.I_ReadEntries(m_TerminalBuffer, entryTemplate, 1, &address);
+    m_ui.setBusy(UserInteraction::Window::Main, false);
+    if (count == -1) {
+        m_ui.showMessage(QStringLiteral("Erro de comunicação!"));
+    } else if (count == -2) {
+        m_ui.showMessage(kPutInCradle);
+    } else if (count > 0) {
+        QByteArray entries(count, ' ');
+        m_rioCom.GetStringFromPtr(entries, address, count);
+        // The file is complete before the import, and the terminal is cleared only after the import and its
+        // saves succeeded: a failure leaves the entries in both places to import again.
+        const QString path = rawFilePath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QSaveFile raw(path);
+        QString error;
+        if (!raw.open(QIODevice::WriteOnly) || raw.write(entries + "\r\n") != entries.size() + 2 || !raw.commit()) {
+            m_ui.showMessage(QStringLiteral("Não foi possível gravar as leituras recebidas em %1: %2. As leituras "
+                                            "ficam no terminal.")
+                                 .arg(path, raw.errorString()));
+        } else if (!RawImport(m_tables, m_data1, m_ui, m_clock).run(Windows1252::decode(entries), &error)) {
+            m_ui.showMessage(error + QStringLiteral(" As leituras ficam no terminal e em %1.").arg(path));
+        } else {
+            m_rioCom.I_ClearAllEntries(m_TerminalBuffer);
+        }
+    }
+    m_ui.setStatus(UserInteraction::Status::Label1, QString());
+}
+
+void TerminalSession::EnviarDados()
+{
+    if (!m_TerminalNoSuporte) {
+        m_ui.showMessage(kPutInCradle);
+        return;
+    }
+    m_ui.setStatus(UserInteraction::Status::Label1, QStringLiteral("A enviar dados para o terminal..."));
+    m_ui.processEvents();
+    if (m_timerControl)
+        m_timerControl(false);
+    {
+        BusyPointer busy(m_ui);
+        m_ui.setStatus(UserInteraction::Status::Panel1, QStringLiteral("0%"));
+        ArticleSorts(m_tables, m_ui).OrdenarArtigos();
+        const TerminalLists lists(m_tables, m_settings, m_ui);
+        const auto send = [&](const char* name, QByteArray list) {
+            QByteArray listName(name);
+            m_rioCom.I_SendList(m_TerminalBuffer, listName, list, qint32(list.size()), 1);
+        };
+        send("ListCodFamilias", lists.ListaFamilias());
+        m_ui.setStatus(UserInteraction::Status::Panel1, QStringLiteral("25%"));
+        send("ListCodBarras", lists.ListaCodBarras());
+        m_ui.setStatus(UserInteraction::Status::Panel1, QStringLiteral("50%"));
+        send("ListCodArtigos", lists.ListaArtigos());
+        m_ui.setStatus(UserInteraction::Status::Panel1, QStringLiteral("75%"));
+        send("ListUnidades", lists.ListaUnidades());
+        m_ui.setStatus(UserInteraction::Status::Label1, QString());
+        m_ui.setStatus(UserInteraction::Status::Panel1, QString());
+    }
+    if (m_timerControl)
+        m_timerControl(true);
+}
+
+void TerminalSession::ImpRaw()
+{
+    if (!m_ui.askYesNo(QStringLiteral("Tem a certeza")))
+        return;
+    const QString path = rawFilePath();
+    QFile raw(path);
+    if (!raw.open(QIODevice::ReadOnly)) {
+        m_ui.showMessage(QStringLiteral("Não foi possível ler o ficheiro %1: %2. Nada foi importado.")
+                             .arg(path, raw.exists() ? raw.errorString() : QStringLiteral("o ficheiro não existe")));
+        return;
+    }
+    QByteArray line = raw.readAll();
+    const qsizetype end = line.indexOf("\r\n");
+    if (end >= 0)
+        line.truncate(end);
+    QString error;
+    if (!RawImport(m_tables, m_data1, m_ui, m_clock).run(Windows1252::decode(line), &error))
+        m_ui.showMessage(error);
+}

@@ -8,6 +8,8 @@
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "terminal/RawImport.h"
+#include "terminal/RioCom.h"
+#include "terminal/RioComDriver.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalLists.h"
 #include "terminal/TerminalSession.h"
@@ -249,4 +251,33 @@ TEST_F(Terminal, SendsTheFourListsWithTheTimerStopped)
                            QString()}));
     EXPECT_EQ(terminal.list(QStringLiteral("ListCodArtigos")).size(), 2 * 56);
     EXPECT_EQ(terminal.list(QStringLiteral("ListUnidades")).size(), 4 * 22);
+}
+
+// The whole count through the library interface, with the test library standing in for the maker's.
+TEST_F(Terminal, RunsThroughTheLibraryDriver)
+{
+    settings.setValue(SettingsKeys::RioComLibrary, QStringLiteral(TARVIK_TEST_RIOCOM));
+    QString error;
+    const std::unique_ptr<RioCom> driver = RioComDriver::create(settings, &error);
+    ASSERT_TRUE(driver) << error.toStdString();
+    TerminalSession session(*driver, tables, data1, settings, ui, clock);
+    driver->I_OpenCom(3, 19200);
+    EXPECT_EQ(terminal.openedPort(), QStringLiteral("3"));
+    ASSERT_TRUE(terminal.setDocked(true, &error));
+    session.poll();
+    session.EnviarDados();
+    EXPECT_EQ(terminal.list(QStringLiteral("ListCodFamilias")).size(), 32);
+    const QByteArray entries = record(QString(), QStringLiteral("200"), QStringLiteral("61"), QStringLiteral("002500"),
+                                      QStringLiteral("Gramas"), QStringLiteral("Bar"), QStringLiteral("000"))
+                                   .toLatin1();
+    ASSERT_TRUE(terminal.loadEntries(entries, &error));
+    session.ReceberDados();
+    ASSERT_EQ(tables.NLeituras(), 1);
+    EXPECT_EQ(tables.leitura(1).QtEmUnidadeInventario, 2.5);
+    EXPECT_TRUE(terminal.entries().isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join(u'\n').toStdString();
+
+    settings.setValue(SettingsKeys::RioComLibrary, profile.path(QStringLiteral("nada.so")));
+    EXPECT_FALSE(RioComDriver::create(settings, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("nada.so"))) << error.toStdString();
 }

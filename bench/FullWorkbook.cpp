@@ -40,7 +40,7 @@ bool writeFullWorkbook(const QString& path, QString* error)
                               CellValue::date(45000 + rng() % 1000 + 0.5), CellValue::number(i), 0, 3);
         tables.AdicionaCodigosBarras(text(code), text(QStringLiteral("UN")),
                                      text(QStringLiteral("560%1").arg(i, 10, 10, QLatin1Char('0'))));
-        tables.AdicionaLeitura(text(code), text(family), text(i % 3 ? QStringLiteral("Cozinha") : QStringLiteral("Bar")),
+        tables.AdicionaLeitura(text(code), text(family), text(i % 3 ? QStringLiteral("Sala") : QStringLiteral("Bar")),
                                text(QStringLiteral("UN")), CellValue::number((rng() % 1000) / 4.0), CellValue::number(0));
     }
     DataControl data1;

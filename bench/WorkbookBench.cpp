@@ -81,7 +81,7 @@ void BM_RawImportSave(benchmark::State& state)
     DataCommand command(loaded.tables, loaded.data1);
     for (auto _ : state) {
         loaded.tables.AdicionaLeitura(CellValue::text(QStringLiteral("1")), CellValue::text(QStringLiteral("601")),
-                                      CellValue::text(QStringLiteral("Cozinha")), CellValue::text(QStringLiteral("UN")),
+                                      CellValue::text(QStringLiteral("Sala")), CellValue::text(QStringLiteral("UN")),
                                       CellValue::number(1), CellValue::number(0));
         QString error;
         if (!command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, &error))

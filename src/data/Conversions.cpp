@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -99,6 +100,14 @@ QString trimBlanks(const QString& text)
 
 double numericValue(const QString& text)
 {
+    // Article codes are short runs of digits: read them without building a number text.
+    if (text.size() > 0 && text.size() <= 9
+        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isAsciiDigit(c); })) {
+        int value = 0;
+        for (QChar c : text)
+            value = value * 10 + (c.unicode() - u'0');
+        return value;
+    }
     QString compact;
     compact.reserve(text.size());
     for (QChar c : text) {

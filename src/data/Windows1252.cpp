@@ -1,7 +1,5 @@
 #include "data/Windows1252.h"
 
-#include <QHash>
-
 namespace Windows1252 {
 
 namespace {
@@ -23,23 +21,23 @@ QString decode(const char* bytes, qsizetype size)
     return text;
 }
 
+char encodeChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u < 0x100))
+        return char(u);
+    for (int i = 0; i < 32; ++i) {
+        if (kHigh[i] == u)
+            return char(0x80 + i);
+    }
+    return '?';
+}
+
 QByteArray encode(const QString& text)
 {
-    static const QHash<char16_t, char> high = [] {
-        QHash<char16_t, char> map;
-        for (int i = 0; i < 32; ++i)
-            map.insert(kHigh[i], char(0x80 + i));
-        return map;
-    }();
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u < 0x100))
-            bytes.append(char(u));
-        else
-            bytes.append(high.value(u, '?'));
-    }
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        bytes[i] = encodeChar(text.at(i));
     return bytes;
 }
 

@@ -12,5 +12,6 @@ inline QString decode(const QByteArray& bytes)
 }
 // One byte a character; a character without a single-byte form becomes "?".
 QByteArray encode(const QString& text);
+char encodeChar(QChar c);
 
 } // namespace Windows1252

@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 using Conversions::trimBlanks;
 
 TerminalLists::TerminalLists(InventoryTables& tables, const SettingsStore& settings, UserInteraction& ui)
@@ -18,24 +20,58 @@ TerminalLists::TerminalLists(InventoryTables& tables, const SettingsStore& setti
 {
 }
 
+namespace {
+
+// The value trimmed of blanks, at most width characters of it, then filler up to width.
+void appendPadded(QByteArray& list, const QString& value, int width, char filler)
+{
+    qsizetype begin = 0;
+    qsizetype end = value.size();
+    while (begin < end && value.at(begin) == u' ')
+        ++begin;
+    while (end > begin && value.at(end - 1) == u' ')
+        --end;
+    const qsizetype length = std::min<qsizetype>(end - begin, width);
+    for (qsizetype i = 0; i < length; ++i)
+        list.append(Windows1252::encodeChar(value.at(begin + i)));
+    list.append(width - length, filler);
+}
+
+} // namespace
+
+void TerminalLists::appendNul(QByteArray& list, const QString& value, int width)
+{
+    appendPadded(list, value, width, '\0');
+}
+
+void TerminalLists::appendSpacesNul(QByteArray& list, const QString& value, int width)
+{
+    appendPadded(list, value, width - 1, ' ');
+    list.append('\0');
+}
+
 QByteArray TerminalLists::FormatStrNul(const QString& value, int width)
 {
-    QByteArray bytes = Windows1252::encode(trimBlanks(value)).left(width);
-    return bytes + QByteArray(width - bytes.size(), '\0');
+    QByteArray field;
+    appendNul(field, value, width);
+    return field;
 }
 
 QByteArray TerminalLists::FormatStrSpacesNul(const QString& value, int width)
 {
-    QByteArray bytes = Windows1252::encode(trimBlanks(value)).left(width - 1);
-    return bytes + QByteArray(width - 1 - bytes.size(), ' ') + '\0';
+    QByteArray field;
+    appendSpacesNul(field, value, width);
+    return field;
 }
 
 QByteArray TerminalLists::ListaFamilias() const
 {
     QByteArray list;
+    list.reserve(qsizetype(m_tables.NContas()) * 32);
     for (int i = 1; i <= m_tables.NContas(); ++i) {
         const ContaContabilistica& c = m_tables.conta(i);
-        list += FormatStrNul(c.Conta, 7) + FormatStrNul(TextShaping::TiraAcentos(c.DesConta), 25);
+        appendNul(list, c.Conta, 7);
+        appendNul(list, TextShaping::TiraAcentos(c.DesConta), 25);
     }
     return list;
 }
@@ -43,13 +79,15 @@ QByteArray TerminalLists::ListaFamilias() const
 QByteArray TerminalLists::ListaCodBarras() const
 {
     QByteArray list;
+    list.reserve(qsizetype(m_tables.NCodBarras()) * 23);
     for (int i = 1; i <= m_tables.NCodBarras(); ++i) {
         const CodigoBarras& c = m_tables.codigoBarras(i);
         const int article = m_tables.ProcuraArtigo(c.CodArtigo);
         if (article == 0)
             continue;
-        list += FormatStrNul(c.CodBarras.toText(), 15) + FormatStrNul(c.CodArtigo.toText(), 6) + '\0'
-                + char(c.Unidade.toText() == m_tables.artigo(article).UnidadeDeStock ? 0 : 1);
+        appendNul(list, c.CodBarras.toText(), 15);
+        appendNul(list, c.CodArtigo.toText(), 6);
+        list.append('\0').append(char(c.Unidade.toText() == m_tables.artigo(article).UnidadeDeStock ? 0 : 1));
     }
     return list;
 }
@@ -63,6 +101,7 @@ QByteArray TerminalLists::ListaArtigos() const
     // Stored by the settings window with a blank before the digit; the blank is not part of the choice.
     const bool abbreviate = trimBlanks(m_settings.value(SettingsKeys::AutoAbrevia)) == u"1";
     QByteArray list;
+    list.reserve(qsizetype(m_tables.NArtigos()) * 56);
     int leftOut = 0;
     for (int i = 1; i <= m_tables.NArtigos(); ++i) {
         const Artigo& a = m_tables.artigo(i);
@@ -75,8 +114,9 @@ QByteArray TerminalLists::ListaArtigos() const
             continue;
         }
         const QString description = abbreviate ? TextShaping::AbreviaDescricao(a.DescArtigo, 48) : a.DescArtigo;
-        list += FormatStrNul(a.CodArtigo, 6) + FormatStrNul(TextShaping::TiraAcentos(description), 48) + '\0'
-                + char(slot - 1);
+        appendNul(list, a.CodArtigo, 6);
+        appendNul(list, TextShaping::TiraAcentos(description), 48);
+        list.append('\0').append(char(slot - 1));
     }
     if (leftOut > 0)
         m_ui.showMessage(QStringLiteral("%1 artigos não foram enviados para o terminal: a família deles está depois "
@@ -88,17 +128,21 @@ QByteArray TerminalLists::ListaArtigos() const
 QByteArray TerminalLists::ListaUnidades() const
 {
     QByteArray list;
+    list.reserve(qsizetype(m_tables.NArtigos()) * 44);
     for (int i = 1; i <= m_tables.NArtigos(); ++i) {
         const Artigo& a = m_tables.artigo(i);
-        const QByteArray code = FormatStrNul(a.CodArtigo, 6);
-        list += code + FormatStrSpacesNul(TextShaping::TiraAcentos(a.UnidadeDeStock), 16);
+        appendNul(list, a.CodArtigo, 6);
+        appendSpacesNul(list, TextShaping::TiraAcentos(a.UnidadeDeStock), 16);
         if (a.UnidadeDeCompra != a.UnidadeDeStock) {
             // The factor goes with a decimal point whatever the site's format.
             const QString factor = Conversions::numberToSiteText(a.ConversaoCompraStock).replace(u',', u'.');
-            list += code + FormatStrSpacesNul(TextShaping::TiraAcentos(a.UnidadeDeCompra + u':' + factor), 16);
+            appendNul(list, a.CodArtigo, 6);
+            appendSpacesNul(list, TextShaping::TiraAcentos(a.UnidadeDeCompra + u':' + factor), 16);
         }
-        if (trimBlanks(a.UnidadeDeStock) == u"Kilo")
-            list += code + FormatStrSpacesNul(QStringLiteral("Gramas"), 16);
+        if (trimBlanks(a.UnidadeDeStock) == u"Kilo") {
+            appendNul(list, a.CodArtigo, 6);
+            appendSpacesNul(list, QStringLiteral("Gramas"), 16);
+        }
     }
     return list;
 }

@@ -23,6 +23,13 @@ public:
     static QByteArray FormatStrSpacesNul(const QString& value, int width);
 
 private:
+    // The same, appended to a list as it is built.
+    static void appendNul(QByteArray& list, const QString& value, int width);
+    static void appendSpacesNul(QByteArray& list, const QString& value, int width);
+
+public:
+
+private:
     InventoryTables& m_tables;
     const SettingsStore& m_settings;
     UserInteraction& m_ui;

@@ -175,16 +175,19 @@ private:
                 }
             }
         }
+        // Candidates past the old tables' strings are the cell texts, which need no list of their own.
+        const size_t oldCount = candidates.size();
         m_cellStrings.assign(cellTexts.size(), 0);
-        candidates.reserve(candidates.size() + cellTexts.size());
-        targets.reserve(targets.size() + cellTexts.size());
-        for (size_t i = 0; i < cellTexts.size(); ++i) {
-            candidates.push_back({cellTexts[i], &none, &none});
-            targets.push_back(&m_cellStrings[i]);
-        }
-        std::vector<std::pair<size_t, quint32>> byHash(candidates.size());
-        for (size_t i = 0; i < candidates.size(); ++i) {
-            const Candidate& c = candidates[i];
+        const auto candidate = [&](size_t i) {
+            return i < oldCount ? candidates[i] : Candidate{cellTexts[i - oldCount], &none, &none};
+        };
+        const auto target = [&](size_t i) -> quint32& {
+            return i < oldCount ? *targets[i] : m_cellStrings[i - oldCount];
+        };
+        const size_t total = oldCount + cellTexts.size();
+        std::vector<std::pair<size_t, quint32>> byHash(total);
+        for (size_t i = 0; i < total; ++i) {
+            const Candidate c = candidate(i);
             byHash[i] = {qHashMulti(0, *c.text, *c.runs, *c.phonetic), quint32(i)};
         }
         std::sort(byHash.begin(), byHash.end());
@@ -197,13 +200,13 @@ private:
                 ++end;
             const size_t groupStart = m_strings.size();
             for (size_t k = first; k < end; ++k) {
-                const Candidate& c = candidates[byHash[k].second];
+                const Candidate c = candidate(byHash[k].second);
                 size_t index = groupStart;
                 while (index < m_strings.size() && !same(m_strings[index], c))
                     ++index;
                 if (index == m_strings.size())
                     m_strings.push_back(XlsString{*c.text, *c.runs, *c.phonetic});
-                *targets[byHash[k].second] = quint32(index);
+                target(byHash[k].second) = quint32(index);
             }
             first = end;
         }
@@ -390,9 +393,9 @@ private:
     // One cell as it goes into the table: where the bytes of its record(s) stand in m_cells.
     struct Piece
     {
+        quint32 at;
+        quint32 size;
         quint16 col;
-        qsizetype at;
-        qsizetype size;
     };
 
     // A cell record (row, column, format, then the payload) appended to m_cells.
@@ -515,7 +518,7 @@ private:
                     auto& pieces = rows[row].pieces;
                     if (pieces.empty())
                         pieces.reserve(sheet.rows[row].size());
-                    pieces.push_back(Piece{cell.col, at, m_cells.size() - at});
+                    pieces.push_back(Piece{quint32(at), quint32(m_cells.size() - at), cell.col});
                 }
             }
         }
@@ -636,7 +639,7 @@ private:
     void rawRecord(Piece& piece, quint16 id, const QByteArray& data)
     {
         appendRecord(m_cells, id, data);
-        piece.size = m_cells.size() - piece.at;
+        piece.size = quint32(m_cells.size() - piece.at);
     }
 
     // Files the original table record at i (with the records that belong to it) under its row; returns the
@@ -663,7 +666,7 @@ private:
             for (int c = col; c <= last; ++c)
                 anyRewritten = anyRewritten || isRewritten(sheet, row, c);
             if (!anyRewritten) {
-                Piece piece{quint16(col), m_cells.size(), 0};
+                Piece piece{quint32(m_cells.size()), 0, quint16(col)};
                 rawRecord(piece, r.id, r.data);
                 rows[size_t(row)].pieces.push_back(piece);
                 return i;
@@ -673,12 +676,12 @@ private:
                     continue;
                 const qsizetype at = 4 + qsizetype(c - col) * step;
                 const XlsSheet::Cell part{quint16(c), u16(r.data, at), false, CellValue()};
-                Piece piece{quint16(c), m_cells.size(), 0};
+                Piece piece{quint32(m_cells.size()), 0, quint16(c)};
                 if (r.id == BiffId::MulRk)
                     cellRecord(BiffId::Rk, row, part, r.data.constData() + at + 2, 4);
                 else
                     cellRecord(BiffId::Blank, row, part, nullptr, 0);
-                piece.size = m_cells.size() - piece.at;
+                piece.size = quint32(m_cells.size() - piece.at);
                 rows[size_t(row)].pieces.push_back(piece);
             }
             return i;
@@ -693,7 +696,7 @@ private:
         }
         if (isRewritten(sheet, row, col))
             return last;
-        Piece piece{quint16(col), m_cells.size(), 0};
+        Piece piece{quint32(m_cells.size()), 0, quint16(col)};
         for (size_t k = i; k <= last; ++k) {
             QByteArray d = recs[k].data;
             if (recs[k].id == BiffId::LabelSst && m_biff8 && d.size() >= 10)

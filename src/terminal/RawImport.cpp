@@ -7,8 +7,6 @@
 #include "data/InventoryTables.h"
 #include "data/InventoryWriter.h"
 
-using Conversions::trimBlanks;
-
 namespace {
 
 const QString kFaltaPreencher = QStringLiteral("FALTA PREENCHER");
@@ -16,6 +14,36 @@ const QString kFaltaPreencher = QStringLiteral("FALTA PREENCHER");
 CellValue text(const QString& value)
 {
     return CellValue::text(value);
+}
+
+// A field of the record, blanks trimmed; a record cut short gives short or empty fields.
+QString field(const QString& entries, qsizetype at, qsizetype width)
+{
+    QStringView view = QStringView(entries).mid(at, width);
+    while (!view.isEmpty() && view.front() == u' ')
+        view = view.mid(1);
+    while (!view.isEmpty() && view.back() == u' ')
+        view.chop(1);
+    return view.toString();
+}
+
+// The quantity field: digits with blanks as padding are the usual case and read directly.
+std::optional<double> quantityOf(QStringView text)
+{
+    double whole = 0;
+    bool plain = true;
+    for (QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            whole = whole * 10 + (c.unicode() - u'0');
+        else if (c != u' ')
+            plain = false;
+    }
+    if (plain)
+        return whole;
+    // Blanks inside the field are padding; a "." is read as the decimal comma, as everywhere else.
+    QString digits = QStringLiteral("0") + text.toString();
+    digits.remove(u' ');
+    return Conversions::AsciiToDouble(digits);
 }
 
 } // namespace
@@ -46,12 +74,12 @@ bool RawImport::addRecords(const QString& entries, QString* error)
     const CellValue now = CellValue::date(Conversions::dayNumberFromDateTime(m_clock.now()));
     const CellValue zero = CellValue::number(0);
     for (qsizetype p = 0; p < entries.size(); p += kRecordLength) {
-        const QString barcode = trimBlanks(entries.mid(p, 14));
-        const QString code = trimBlanks(entries.mid(p + 14, 5));
-        const QString family = trimBlanks(entries.mid(p + 19, 6));
-        const QString quantityField = entries.mid(p + 25, 6);
-        QString unit = trimBlanks(entries.mid(p + 31, 15));
-        const QString centre = trimBlanks(entries.mid(p + 46, 6));
+        const QString barcode = field(entries, p, 14);
+        const QString code = field(entries, p + 14, 5);
+        const QString family = field(entries, p + 19, 6);
+        const QStringView quantityField = QStringView(entries).mid(p + 25, 6);
+        QString unit = field(entries, p + 31, 15);
+        const QString centre = field(entries, p + 46, 6);
         const qint32 flags = Conversions::roundToWhole(Conversions::numericValue(entries.mid(p + 52, 3)));
         double mark = (flags & 1) ? 2 : 0;
 
@@ -64,15 +92,12 @@ bool RawImport::addRecords(const QString& entries, QString* error)
             mark = 3;
         }
 
-        // Blanks inside the field are padding; a "." is read as the decimal comma, as everywhere else.
-        QString digits = QStringLiteral("0") + quantityField;
-        digits.remove(u' ');
-        const std::optional<double> read = Conversions::AsciiToDouble(digits);
+        const std::optional<double> read = quantityOf(quantityField);
         if (!read) {
             *error = QStringLiteral("O registo %1 das leituras recebidas tem uma quantidade que não é um número (\"%2\"). "
                                     "Nada foi importado.")
                          .arg(p / kRecordLength + 1)
-                         .arg(quantityField);
+                         .arg(quantityField.toString());
             return false;
         }
         double quantity = *read;

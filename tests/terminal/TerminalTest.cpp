@@ -281,3 +281,50 @@ TEST_F(Terminal, RunsThroughTheLibraryDriver)
     EXPECT_FALSE(RioComDriver::create(settings, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("nada.so"))) << error.toStdString();
 }
+
+namespace {
+
+// A cradle whose reads fail the way the library reports it.
+class FailingTerminal : public SimulatedTerminal
+{
+public:
+    using SimulatedTerminal::SimulatedTerminal;
+    qint32 I_ReadEntries(QByteArray&, QByteArray&, qint32, quintptr*) override { return result; }
+    qint32 result = -1;
+};
+
+} // namespace
+
+TEST_F(Terminal, ReportsWhatTheTerminalAnswersAndOddEntries)
+{
+    FailingTerminal failing(SimulatedTerminal::defaultFolder());
+    QString error;
+    ASSERT_TRUE(failing.setDocked(true, &error));
+    TerminalSession session(failing, tables, data1, settings, ui, clock);
+    session.poll();
+    for (qint32 result : {-1, -2, -3, 0}) {
+        failing.result = result;
+        session.ReceberDados();
+    }
+    EXPECT_EQ(ui.messages, (QStringList{QStringLiteral("Erro de comunicação!"),
+                                        QStringLiteral("Por favor coloque terminal no suporte!")}));
+
+    ui.messages.clear();
+    ui.answers = {true};
+    session.ImpRaw();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("Tarvik.raw"))) << ui.messages[0].toStdString();
+
+    // A last record cut short and characters above 127 still import.
+    const QString entries = record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000001"),
+                                   QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
+                            + record(QStringLiteral("ÿ€"), QStringLiteral("124"), QStringLiteral("61"),
+                                     QStringLiteral("000002"), QStringLiteral("Caixa ç"), QString(), QString())
+                                  .left(40);
+    ASSERT_TRUE(RawImport(tables, data1, ui, clock).run(entries, &error)) << error.toStdString();
+    ASSERT_EQ(tables.NLeituras(), 2);
+    EXPECT_EQ(tables.leitura(2).Unidade, QStringLiteral("Caixa ç"));
+    EXPECT_EQ(tables.leitura(2).QtEmUnidadeInventario, 2);
+    EXPECT_EQ(tables.codigoBarras(1).CodBarras.toText(), QStringLiteral("ÿ€"));
+    EXPECT_TRUE(RawImport(tables, data1, ui, clock).run(QString(), &error)) << error.toStdString();
+}

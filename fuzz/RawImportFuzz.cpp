@@ -1,6 +1,6 @@
 // libFuzzer target for the raw import: any received text goes into tables that already hold a few articles.
 #include "app/Clock.h"
-#include "app/UserInteraction.h"
+#include "QuietInteraction.h"
 #include "data/DataControl.h"
 #include "data/InventoryTables.h"
 #include "data/Windows1252.h"
@@ -9,26 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace {
-
-class Silent : public UserInteraction
-{
-public:
-    void showMessage(const QString&) override { }
-    bool askYesNo(const QString&) override { return false; }
-    QString chooseFile() override { return {}; }
-    void setBusy(Window, bool) override { }
-    void setProgress(Window, int) override { }
-    void setStatus(Status, const QString&) override { }
-    void processEvents() override { }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Tables at full capacity take a while to make: one set, put back after each input.
-    static Silent ui;
+    static QuietInteraction ui;
     static Clock clock;
     static InventoryTables tables = [] {
         InventoryTables t(ui, clock);

@@ -1,27 +1,10 @@
 #include "data/InventoryLoader.h"
 
+#include "app/BusyPointer.h"
 #include "app/UserInteraction.h"
 #include "data/DataControl.h"
 #include "data/InventoryTables.h"
 
-namespace {
-
-// Shows the busy pointer over the main window while a loader runs.
-class BusyPointer
-{
-public:
-    explicit BusyPointer(UserInteraction& ui)
-        : m_ui(ui)
-    {
-        m_ui.setBusy(UserInteraction::Window::Main, true);
-    }
-    ~BusyPointer() { m_ui.setBusy(UserInteraction::Window::Main, false); }
-
-private:
-    UserInteraction& m_ui;
-};
-
-} // namespace
 
 InventoryLoader::InventoryLoader(DataControl& data1, InventoryTables& tables, UserInteraction& ui)
     : m_data1(data1)

@@ -1,5 +1,6 @@
 #include "data/InventoryWriter.h"
 
+#include "app/BusyPointer.h"
 #include "app/UserInteraction.h"
 #include "data/Conversions.h"
 #include "data/DataControl.h"
@@ -39,14 +40,10 @@ bool InventoryWriter::set(int column, const CellValue& value)
 bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
                               const std::function<void(int)>& rowFailed, QString* error)
 {
-    m_ui.setBusy(UserInteraction::Window::Main, true);
-    const auto done = [&](bool ok) {
-        m_ui.setBusy(UserInteraction::Window::Main, false);
-        return ok;
-    };
+    const BusyPointer busy(m_ui);
     m_data1.setRecordSource(sheet);
     if (!m_data1.Refresh(error))
-        return done(false);
+        return false;
     std::vector<int> columns;
     for (const QString& heading : headings)
         columns.push_back(m_data1.column(heading));
@@ -56,10 +53,10 @@ bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList
     m_data1.MoveFirst(&ignored); // a sheet with only its heading row has no first row
     for (int i = 1; i <= count; ++i) {
         if (!(i <= rows ? m_data1.Edit(error) : m_data1.AddNew(error)))
-            return done(false);
+            return false;
         const bool complete = fill(i, columns);
         if (!m_data1.Update(error))
-            return done(false);
+            return false;
         if (!complete && rowFailed)
             rowFailed(i);
         if (i < rows)
@@ -67,22 +64,22 @@ bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList
     }
     for (int i = count + 1; i <= rows; ++i) {
         if (!m_data1.Edit(error))
-            return done(false);
+            return false;
         bool complete = true;
         for (int column : columns)
             complete = set(column, CellValue()) && complete;
         if (!m_data1.Update(error))
-            return done(false);
+            return false;
         if (!complete && rowFailed)
             rowFailed(i);
         else if (!complete && !rowFailed) {
             *error = QStringLiteral("Não foi possível limpar a linha %1 da folha %2.").arg(i + 1).arg(sheet);
-            return done(false);
+            return false;
         }
         if (i < rows)
             m_data1.MoveNext();
     }
-    return done(true);
+    return true;
 }
 
 bool InventoryWriter::GravarArtigos(QString* error)

@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/SitePaths.h"
+#include "app/BusyPointer.h"
 #include "app/UserInteraction.h"
 #include "data/ArticleSorts.h"
 #include "data/Conversions.h"
@@ -19,20 +20,6 @@ namespace {
 
 const QString kPutInCradle = QStringLiteral("Por favor coloque terminal no suporte!");
 
-// The pointer goes back to normal however the command ends.
-class BusyPointer
-{
-public:
-    explicit BusyPointer(UserInteraction& ui)
-        : m_ui(ui)
-    {
-        m_ui.setBusy(UserInteraction::Window::Main, true);
-    }
-    ~BusyPointer() { m_ui.setBusy(UserInteraction::Window::Main, false); }
-
-private:
-    UserInteraction& m_ui;
-};
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "data/XlsReader.h"
 
+#include "data/Windows1252.h"
 #include "data/XlsWorkbook.h"
 
 #include <QFileInfo>
@@ -50,20 +51,6 @@ double rkValue(quint32 rk)
         std::memcpy(&v, &bits, sizeof v);
     }
     return (rk & 0x01) ? v / 100.0 : v;
-}
-
-QString windows1252(const char* bytes, qsizetype size)
-{
-    static const char16_t high[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    QString text(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i) {
-        const quint8 b = quint8(bytes[i]);
-        text[i] = QChar(b >= 0x80 && b < 0xA0 ? high[b - 0x80] : char16_t(b));
-    }
-    return text;
 }
 
 // Reads the pieces of one logical record that CONTINUE records split; characters of a string that cross into
@@ -199,7 +186,7 @@ public:
         if (count < 0 || at + count > d.size())
             throw Damaged{QStringLiteral("texto incompleto")};
         if (m_book->codepage == 1252 || m_book->codepage == 0x8001 || !m_decoder.isValid())
-            return windows1252(d.constData() + at, count);
+            return Windows1252::decode(d.constData() + at, count);
         m_decoder.resetState();
         return m_decoder.decode(QByteArrayView(d.constData() + at, count));
     }

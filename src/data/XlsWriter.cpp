@@ -1,5 +1,6 @@
 #include "data/XlsWriter.h"
 
+#include "data/Windows1252.h"
 #include "data/XlsWorkbook.h"
 
 #include <QHash>
@@ -60,29 +61,6 @@ void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
 bool fitsLatin1(const QString& text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
-}
-
-QByteArray windows1252(const QString& text)
-{
-    static QHash<char16_t, char> high;
-    if (high.isEmpty()) {
-        const char16_t table[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                    0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-        for (int i = 0; i < 32; ++i)
-            high.insert(table[i], char(0x80 + i));
-    }
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u < 0x100))
-            bytes.append(char(u));
-        else
-            bytes.append(high.value(u, '?'));
-    }
-    return bytes;
 }
 
 class Writer
@@ -454,7 +432,7 @@ private:
                 return true;
             }
             QByteArray label;
-            const QByteArray bytes = windows1252(text);
+            const QByteArray bytes = Windows1252::encode(text);
             if (bytes.size() > kMaxRecordDataBiff5 - 8) {
                 *error = QStringLiteral("O texto da célula da linha %1 tem %2 caracteres, mais do que um livro do Excel "
                                         "5.0/95 leva numa célula.")

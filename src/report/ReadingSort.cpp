@@ -1,0 +1,63 @@
+#include "report/ReadingSort.h"
+
+#include "app/UserInteraction.h"
+#include "data/Conversions.h"
+#include "data/InventoryTables.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace ReadingSort {
+
+namespace {
+
+struct Key
+{
+    double centre;
+    double family;
+    QString description;
+
+    bool operator<(const Key& other) const
+    {
+        if (centre != other.centre)
+            return centre < other.centre;
+        if (family != other.family)
+            return family < other.family;
+        return description < other.description;
+    }
+};
+
+} // namespace
+
+int OrdenarInventarios(InventoryTables& tables, UserInteraction& ui)
+{
+    ui.setBusy(UserInteraction::Window::Main, true);
+    const int n = tables.NLeituras();
+    // Each reading's article is looked up once, not at every comparison.
+    std::vector<Key> keys;
+    keys.reserve(size_t(n));
+    for (int i = 1; i <= n; ++i) {
+        const Leitura& l = tables.leitura(i);
+        keys.push_back({ Conversions::numericValue(l.CentroCusto), Conversions::numericValue(l.FamiliaContabilista),
+            tables.artigo(tables.ProcuraArtigo(l.CodArtigo)).DescArtigo });
+    }
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return keys[size_t(x)] < keys[size_t(y)]; });
+    std::vector<Leitura> sorted;
+    sorted.reserve(size_t(n));
+    for (int k : order)
+        sorted.push_back(tables.leitura(k + 1));
+    for (int i = 1; i <= n; ++i)
+        tables.editLeitura(i) = std::move(sorted[size_t(i - 1)]);
+    ui.setBusy(UserInteraction::Window::Main, false);
+    return 0;
+}
+
+void inverte(InventoryTables& tables, int a, int b)
+{
+    std::swap(tables.editLeitura(a), tables.editLeitura(b));
+}
+
+} // namespace ReadingSort

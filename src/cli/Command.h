@@ -1,14 +1,14 @@
 #pragma once
 #include <QStringList>
 
+class ConsoleInteraction;
 class QTextStream;
-class UserInteraction;
 
 // What every subcommand gets: the workbook (--workbook, else the InventariosQel setting) and the console.
 struct CommandContext
 {
     QString workbook;
-    UserInteraction& ui;
+    ConsoleInteraction& ui;
     QTextStream& out;
     QTextStream& err;
 };

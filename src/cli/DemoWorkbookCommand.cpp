@@ -1,6 +1,7 @@
 #include "cli/DemoWorkbookCommand.h"
 
 #include "app/Clock.h"
+#include "cli/ConsoleInteraction.h"
 #include "data/Conversions.h"
 #include "data/DataCommand.h"
 #include "data/DataControl.h"

@@ -4,7 +4,9 @@
 #include "cli/ConsoleInteraction.h"
 #include "cli/DemoWorkbookCommand.h"
 #include "cli/ExportCommand.h"
+#include "cli/ImportReceptionCommand.h"
 #include "cli/NewWorkbookCommand.h"
+#include "cli/ReportCommand.h"
 #include "cli/SettingsCommand.h"
 
 #include <QCoreApplication>
@@ -24,7 +26,9 @@ int main(int argc, char* argv[])
     commands.push_back(std::make_unique<CheckCommand>());
     commands.push_back(std::make_unique<DemoWorkbookCommand>());
     commands.push_back(std::make_unique<ExportCommand>());
+    commands.push_back(std::make_unique<ImportReceptionCommand>());
     commands.push_back(std::make_unique<NewWorkbookCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
 
     QStringList arguments = QCoreApplication::arguments().mid(1);

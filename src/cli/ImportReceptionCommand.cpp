@@ -1,0 +1,32 @@
+#include "cli/ImportReceptionCommand.h"
+
+#include "app/Clock.h"
+#include "cli/ConsoleInteraction.h"
+#include "cli/LoadedWorkbook.h"
+#include "reception/ReceptionImport.h"
+
+#include <QTextStream>
+
+int ImportReceptionCommand::run(const QStringList& arguments, CommandContext& context)
+{
+    if (arguments.size() != 1 || arguments.first().isEmpty()) {
+        context.err << "Utilização: tarvik-cli [--workbook PATH] import-reception FICHEIRO\n";
+        return 2;
+    }
+    LoadedWorkbook workbook(context);
+    if (!workbook.load())
+        return 1;
+    context.ui.setChosenFile(arguments.first());
+    DataControl data2;
+    const Clock clock;
+    ReceptionImport reception(workbook.tables(), workbook.data1(), data2, context.ui, clock);
+    QString error;
+    if (!reception.ImportarFicheiro(&error)) {
+        // Without a cause here the refusal has already been written.
+        if (!error.isEmpty())
+            context.err << error << '\n';
+        return 1;
+    }
+    context.out << "Artigos: " << workbook.tables().NArtigos() << '\n';
+    return 0;
+}

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -99,6 +100,13 @@ QString trimBlanks(const QString& text)
 
 double numericValue(const QString& text)
 {
+    // Codes and counts are mostly a few plain digits: read them without the copies below.
+    if (!text.isEmpty() && text.size() <= 15 && std::all_of(text.cbegin(), text.cend(), isAsciiDigit)) {
+        qint64 whole = 0;
+        for (QChar c : text)
+            whole = whole * 10 + (c.unicode() - u'0');
+        return double(whole);
+    }
     QString compact;
     compact.reserve(text.size());
     for (QChar c : text) {
@@ -157,7 +165,8 @@ QString numberToSiteText(double value, int significantDigits)
     if (value == 0.0)
         return QStringLiteral("0");
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significantDigits);
+    const auto result
+        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significantDigits);
     QString text = QString::fromLatin1(buffer, result.ptr - buffer);
     text.replace(u'.', u',');
     text.replace(u'e', u'E');
@@ -236,8 +245,8 @@ std::optional<double> siteTextToDate(const QString& text)
     QRegularExpressionMatch m;
     int timeGroup = 0;
     if ((m = dayFirst.match(t)).hasMatch()) {
-        date = makeDate(m.capturedView(4).toInt(), m.capturedView(3).toInt(), m.capturedView(1).toInt(),
-                        m.capturedLength(4) <= 2);
+        date = makeDate(
+            m.capturedView(4).toInt(), m.capturedView(3).toInt(), m.capturedView(1).toInt(), m.capturedLength(4) <= 2);
         timeGroup = 5;
     } else if ((m = yearFirst.match(t)).hasMatch()) {
         date = makeDate(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt(), false);
@@ -253,7 +262,7 @@ std::optional<double> siteTextToDate(const QString& text)
     QTime time(0, 0);
     if (m.capturedLength(timeGroup) > 0) {
         time = QTime(m.capturedView(timeGroup).toInt(), m.capturedView(timeGroup + 1).toInt(),
-                     m.capturedView(timeGroup + 2).toInt());
+            m.capturedView(timeGroup + 2).toInt());
         if (!time.isValid())
             return std::nullopt;
     }

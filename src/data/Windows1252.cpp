@@ -21,14 +21,11 @@ QByteArray encode(const QString& text)
             h.insert(kHigh[i], char(0x80 + i));
         return h;
     }();
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u < 0x100))
-            bytes.append(char(u));
-        else
-            bytes.append(high.value(u, '?'));
+        *out++ = u < 0x80 || (u >= 0xA0 && u < 0x100) ? char(u) : high.value(u, '?');
     }
     return bytes;
 }

@@ -14,22 +14,22 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QStringBuilder>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 using ReportText::FormatStrSpaces2;
 
 namespace {
 
-// N, the width offset of the lines: 109 minus the setting, a 16-bit whole number. A setting that cannot give
-// one leaves N at 0.
+// N, the width offset of the lines: 109 minus the setting, rounded to a 16-bit whole number. A setting that
+// cannot give one leaves N at 0.
 int widthOffset(const QString& numerodeCaracteres)
 {
-    const qint32 setting = Conversions::roundToWhole(Conversions::numericValue(numerodeCaracteres));
-    if (setting < -32768 || setting > 32767)
-        return 0;
-    const int n = 109 - setting;
-    return n > 32767 ? 0 : n;
+    const qint32 n = Conversions::roundToWhole(109.0 - Conversions::numericValue(numerodeCaracteres));
+    return n < -32768 || n > 32767 ? 0 : n;
 }
 
 bool positive(const QString& account)
@@ -41,10 +41,12 @@ bool positive(const QString& account)
 class ReportLines
 {
 public:
-    ReportLines(InventoryTables& tables, int n, QIODevice& out)
+    // articleOf: the article slot of each reading, as the sort found it.
+    ReportLines(InventoryTables& tables, std::vector<int> articleOf, int n, QIODevice& out)
         : m_tables(tables)
         , m_n(n)
         , m_out(out)
+        , m_articleOf(std::move(articleOf))
     {
     }
 
@@ -64,7 +66,7 @@ private:
 
     void write(const QString& line)
     {
-        // One blank of left margin, where the printer's positioning put every line.
+        // Every line starts one column in.
         m_out.write(' ' + Windows1252::encode(line) + "\r\n");
     }
     void writeSeparator() { write(QString(w(101), u'-')); }
@@ -97,6 +99,7 @@ private:
     const int m_n;
     QIODevice& m_out;
     QHash<QString, QString> m_desConta;
+    const std::vector<int> m_articleOf;
 };
 
 const QString& ReportLines::desConta(const QString& family)
@@ -112,8 +115,7 @@ double ReportLines::refreshedValue(int i)
     if (i > m_tables.NLeituras())
         return 0.0;
     m_tables.CalculaQtEmUnidadeCompra(i);
-    const Leitura& l = m_tables.leitura(i);
-    return m_tables.artigo(m_tables.ProcuraArtigo(l.CodArtigo)).PrecoCompraUnitario * l.QtEmUnidadeCompra;
+    return m_tables.artigo(m_articleOf[size_t(i)]).PrecoCompraUnitario * m_tables.leitura(i).QtEmUnidadeCompra;
 }
 
 void ReportLines::summary()
@@ -163,10 +165,12 @@ void ReportLines::writeReadingLine(const Leitura& l, const Artigo& a, double val
         if (a.ConversaoCompraStock != 0)
             unitPrice = a.PrecoCompraUnitario / a.ConversaoCompraStock;
     }
-    write(QString(10, u' ') + l.CodArtigo + QString(5, u' ')
-        + ReportText::MostraDescricaoArtigo(m_tables, l.CodArtigo, w(33)) + QString(5, u' ')
-        + ReportText::quantityText(l.QtEmUnidadeInventario, 11) + u' ' + FormatStrSpaces2(l.Unidade, 9)
-        + (unitPrice ? ReportText::valueText(*unitPrice, 11) : QString(11, u' ')) + ReportText::valueText(value, 11));
+    // One line per reading: built in one piece.
+    const QString blanks(10, u' ');
+    write(blanks % l.CodArtigo % QStringView(blanks).left(5)
+        % ReportText::MostraDescricaoArtigo(m_tables, l.CodArtigo, w(33)) % QStringView(blanks).left(5)
+        % ReportText::quantityText(l.QtEmUnidadeInventario, 11) % u' ' % FormatStrSpaces2(l.Unidade, 9)
+        % (unitPrice ? ReportText::valueText(*unitPrice, 11) : QString(11, u' ')) % ReportText::valueText(value, 11));
 }
 
 void ReportLines::detail()
@@ -182,7 +186,7 @@ void ReportLines::detail()
     bool headingPending = false;
     for (int i = 1; i <= count; ++i) {
         const Leitura& l = m_tables.leitura(i);
-        if (const int a = m_tables.ProcuraArtigo(l.CodArtigo); a > 0) {
+        if (const int a = m_articleOf[size_t(i)]; a > 0) {
             if (headingPending) {
                 write({});
                 writeFamilyHeading(l);
@@ -247,7 +251,7 @@ bool InventoryReport::CriarFicheiroDeInventarios(QString* error)
 bool InventoryReport::CriarFicheiroDeInventarios(const QString& path, const QString& numerodeCaracteres, QString* error)
 {
     m_ui.setBusy(UserInteraction::Window::Main, true);
-    ReadingSort::OrdenarInventarios(m_tables, m_ui);
+    std::vector<int> articleOf = ReadingSort::OrdenarInventarios(m_tables, m_ui);
     refreshAccounts();
 
     const QString file = SitePaths::resolve(path);
@@ -257,7 +261,7 @@ bool InventoryReport::CriarFicheiroDeInventarios(const QString& path, const QStr
     QSaveFile out(file);
     bool written = out.open(QIODevice::WriteOnly);
     if (written) {
-        ReportLines lines(m_tables, widthOffset(numerodeCaracteres), out);
+        ReportLines lines(m_tables, std::move(articleOf), widthOffset(numerodeCaracteres), out);
         lines.summary();
         lines.detail();
         written = out.commit();

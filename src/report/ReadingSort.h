@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 
 class InventoryTables;
 class UserInteraction;
@@ -8,8 +9,9 @@ class UserInteraction;
 // repeated neighbour-exchange passes reach.
 namespace ReadingSort {
 
-// Sorts readings 1..NLeituras in place; always returns 0.
-int OrdenarInventarios(InventoryTables& tables, UserInteraction& ui);
+// Sorts readings 1..NLeituras in place. Gives the article slot of each reading in its new place (0 when it has
+// none; index 0 unused), for the report to use without looking the articles up again.
+std::vector<int> OrdenarInventarios(InventoryTables& tables, UserInteraction& ui);
 // Exchanges the whole contents of readings a and b.
 void inverte(InventoryTables& tables, int a, int b);
 

@@ -133,6 +133,7 @@ TEST_F(Report, LinesNarrowAsTheSettingGrows)
     EXPECT_EQ(widths(u"108.6"_s), at101);
     // N+36 and N+33 would be negative: those columns shrink to nothing.
     EXPECT_EQ(widths(u"150"_s), (QList<qsizetype> { 60, 60, 60, 60, 82, 65, 68, 67, 60 }));
+    EXPECT_EQ(run(u"100.5"_s)[17].size(), 109); // N is 8.5, which rounds to 8
     // Too large for the 16-bit width offset: it stays 0.
     EXPECT_EQ(widths(u"40000"_s), at101);
 }

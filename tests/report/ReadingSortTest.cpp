@@ -85,10 +85,12 @@ TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
             expected.push_back(tables.leitura(i));
         sortByPasses(expected, tables);
 
-        EXPECT_EQ(ReadingSort::OrdenarInventarios(tables, ui), 0);
+        const std::vector<int> articles = ReadingSort::OrdenarInventarios(tables, ui);
         ASSERT_EQ(size_t(tables.NLeituras()), expected.size());
-        for (int i = 1; i <= tables.NLeituras(); ++i)
+        for (int i = 1; i <= tables.NLeituras(); ++i) {
             ASSERT_TRUE(same(tables.leitura(i), expected[size_t(i - 1)])) << "round " << round << ", slot " << i;
+            ASSERT_EQ(articles[size_t(i)], tables.ProcuraArtigo(tables.leitura(i).CodArtigo));
+        }
         EXPECT_EQ(ui.busyDepth, 0);
     }
 }

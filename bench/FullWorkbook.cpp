@@ -8,6 +8,9 @@
 #include "data/InventoryWorkbook.h"
 #include "data/InventoryWriter.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <random>
 
 namespace {
@@ -65,4 +68,20 @@ bool writeFullWorkbook(const QString& path, QString* error)
             return true;
         },
         error);
+}
+
+const QString& fullWorkbook()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString kept = qEnvironmentVariable("TARVIK_FULL_WORKBOOK");
+        const QString p = kept.isEmpty() ? dir.filePath(QStringLiteral("full.xls")) : kept;
+        QString error;
+        if (QFileInfo::exists(p))
+            return p;
+        if (!writeFullWorkbook(p, &error))
+            qFatal("%s", qPrintable(error));
+        return p;
+    }();
+    return path;
 }

@@ -9,33 +9,13 @@
 #include "data/InventoryTables.h"
 #include "data/InventoryWriter.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 
 namespace {
-
-// TARVIK_FULL_WORKBOOK=PATH keeps the generated workbook (made when missing) for other tools to read.
-const QString& fullWorkbook()
-{
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString kept = qEnvironmentVariable("TARVIK_FULL_WORKBOOK");
-        const QString p = kept.isEmpty() ? dir.filePath(QStringLiteral("full.xls")) : kept;
-        QString error;
-        if (QFileInfo::exists(p))
-            return p;
-        if (!writeFullWorkbook(p, &error))
-            qFatal("%s", qPrintable(error));
-        return p;
-    }();
-    return path;
-}
 
 double peakMegabytes()
 {

@@ -1,8 +1,8 @@
 #pragma once
 #include <QStringList>
 
+class ConsoleInteraction;
 class QTextStream;
-class UserInteraction;
 
 // What every subcommand gets: the workbook (--workbook, else the InventariosQel setting) and the console.
 class ConsoleInteraction;

@@ -3,6 +3,7 @@
 #include "cli/ConsoleInteraction.h"
 
 #include "app/Clock.h"
+#include "cli/ConsoleInteraction.h"
 #include "data/Conversions.h"
 #include "data/DataCommand.h"
 #include "data/DataControl.h"

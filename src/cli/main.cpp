@@ -4,8 +4,10 @@
 #include "cli/ConsoleInteraction.h"
 #include "cli/DemoWorkbookCommand.h"
 #include "cli/ExportCommand.h"
+#include "cli/ImportReceptionCommand.h"
 #include "cli/ListsCommand.h"
 #include "cli/NewWorkbookCommand.h"
+#include "cli/ReportCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/TerminalCommand.h"
 #include "cli/TerminalSessionCommand.h"
@@ -27,7 +29,9 @@ int main(int argc, char* argv[])
     commands.push_back(std::make_unique<CheckCommand>());
     commands.push_back(std::make_unique<DemoWorkbookCommand>());
     commands.push_back(std::make_unique<ExportCommand>());
+    commands.push_back(std::make_unique<ImportReceptionCommand>());
     commands.push_back(std::make_unique<NewWorkbookCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
     commands.push_back(std::make_unique<ListsCommand>());
     commands.push_back(std::make_unique<TerminalCommand>());

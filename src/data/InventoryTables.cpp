@@ -258,11 +258,10 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
             && same(UnidadeDeCompra, stored.UnidadeDeCompra) && same(UnidadeDeStock, stored.UnidadeDeStock)
             && same(CodFamContabilista, stored.CodFamContabilista)
             && same(DescFamiliaContabilista, stored.DescFamiliaContabilista)) {
+            // An empty price (corrections are saved without one) is no new price either.
             const std::optional<double> price = Conversions::toNumber(PrecoCompraUnitario);
-            if (price
-                && (*price <= 0
-                    || Conversions::numberToSiteText(*price)
-                           == Conversions::numberToSiteText(stored.PrecoCompraUnitario)))
+            if (!price || *price <= 0
+                || Conversions::numberToSiteText(*price) == Conversions::numberToSiteText(stored.PrecoCompraUnitario))
                 return 0;
         }
     }

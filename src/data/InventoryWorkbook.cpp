@@ -88,6 +88,11 @@ const std::vector<Sheet>& sheets()
 
 XlsWorkbook empty()
 {
+    return withSheets(sheets());
+}
+
+XlsWorkbook withSheets(const std::vector<Sheet>& definitions)
+{
     XlsWorkbook book;
     book.version = XlsWorkbook::Version::Biff8;
     book.streamName = QStringLiteral("Workbook");
@@ -126,7 +131,7 @@ XlsWorkbook empty()
     book.addedDateXf = kDateXf;
 
     bool first = true;
-    for (const Sheet& def : sheets()) {
+    for (const Sheet& def : definitions) {
         QByteArray boundSheet;
         add32(boundSheet, 0);
         boundSheet.append(char(0)).append(char(0));

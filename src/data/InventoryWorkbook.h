@@ -16,7 +16,9 @@ struct Sheet
 };
 
 const std::vector<Sheet>& sheets();
-// An Excel 97-2003 workbook with the six sheets and their bold headings, in memory.
+// An Excel 97-2003 workbook with these sheets and their bold headings, in memory.
+XlsWorkbook withSheets(const std::vector<Sheet>& definitions);
+// The same with the six sheets of an inventory workbook.
 XlsWorkbook empty();
 // Writes an empty inventory workbook to path; refuses to overwrite a file that exists.
 bool create(const QString& path, QString* error);

@@ -141,6 +141,8 @@ TEST_F(Tables, UnchangedCorrectionIsSkippedUnlessItBringsANewPrice)
     };
     EXPECT_EQ(correct(N(2.5)), 0);
     EXPECT_EQ(correct(N(0)), 0);
+    EXPECT_EQ(correct(CellValue()), 0);
+    EXPECT_EQ(correct(T(" ")), 0);
     EXPECT_EQ(correct(N(3)), 1);
     EXPECT_EQ(tables.artigo(1).PrecoCompraUnitario, 3);
     EXPECT_EQ(tables.artigo(1).Origem, 2);

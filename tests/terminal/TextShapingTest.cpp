@@ -1,106 +1,63 @@
 #include "terminal/TextShaping.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace TextShaping;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-QString S(const char* utf8)
+TEST(TiraAcentos, ReplacesTheCharactersOfTheTableOnly)
 {
-    return QString::fromUtf8(utf8);
-}
-
-} // namespace
-
-TEST(TiraAcentos, ReplacesEveryCharacterOfTheTableAndKeepsTheLength)
-{
-    EXPECT_EQ(TiraAcentos(S("Pão de Açúcar")), S("Pao de Acucar"));
-    EXPECT_EQ(TiraAcentos(S("ãâäáàÃÂÄÁÀêëéèÊËÉÈîïíìÎÏÍÌõôöóòÕÔÖÓÒûüúùÛÜÚÙñÑÿýÝç¢Çºª")),
-        S("aaaaaAAAAAeeeeEEEEiiiiIIIIoooooOOOOOuuuuUUUUnNyyYccC.."));
-}
-
-TEST(TiraAcentos, LeavesOtherCharactersAlone)
-{
-    const QString other = S("ß Å å Ø € @ #1a-Z_~ ÅÆ \t");
+    EXPECT_EQ(TiraAcentos(u"Pão de Açúcar"_s), u"Pao de Acucar"_s);
+    EXPECT_EQ(TiraAcentos(u"ãâäáàÃÂÄÁÀêëéèÊËÉÈîïíìÎÏÍÌõôöóòÕÔÖÓÒûüúùÛÜÚÙñÑÿýÝç¢Çºª"_s),
+        u"aaaaaAAAAAeeeeEEEEiiiiIIIIoooooOOOOOuuuuUUUUnNyyYccC.."_s);
+    const QString other = u"ß Å Ø € @ #1a-Z_~ \t"_s;
     EXPECT_EQ(TiraAcentos(other), other);
-    EXPECT_EQ(TiraAcentos(QString()), QString());
 }
 
 TEST(RetiraEspacosDuplos, TrimsAndCollapsesBlankRuns)
 {
-    EXPECT_EQ(RetiraEspacosDuplos(S("   Leite   meio  gordo ")), S("Leite meio gordo"));
-    EXPECT_EQ(RetiraEspacosDuplos(S("a\t\tb")), S("a\t\tb"));
-    EXPECT_EQ(RetiraEspacosDuplos(S("    ")), QString());
-}
-
-TEST(RetiraCaracter, RemovesOnePositionAndTrims)
-{
-    EXPECT_EQ(RetiraCaracter(S("abc"), 2), S("ac"));
-    EXPECT_EQ(RetiraCaracter(S(" a b"), 2), S("b"));
-    EXPECT_EQ(RetiraCaracter(S("abc"), 3), S("ab"));
-    EXPECT_EQ(RetiraCaracter(S(" abc "), 0), S("abc"));
-    EXPECT_EQ(RetiraCaracter(S(" abc "), 9), S("abc"));
-}
-
-TEST(AbreviaDescricao, OnlyTidiesATextThatFits)
-{
-    EXPECT_EQ(AbreviaDescricao(S("  Arroz   agulha "), 12), S("Arroz agulha"));
-    EXPECT_EQ(AbreviaDescricao(S("Arroz"), 5), S("Arroz"));
+    EXPECT_EQ(RetiraEspacosDuplos(u"   Leite   meio  gordo "_s), u"Leite meio gordo"_s);
+    EXPECT_EQ(RetiraCaracter(u" a b"_s, 2), u"b"_s);
+    EXPECT_EQ(RetiraCaracter(u" abc "_s, 0), u"abc"_s);
 }
 
 TEST(AbreviaDescricao, MarksTheLongestWordThenShortensIt)
 {
+    EXPECT_EQ(AbreviaDescricao(u"  Arroz   agulha "_s, 12), u"Arroz agulha"_s);
     // The first pass gives Chocolate.preto, as long as the text; each later pass takes one letter off.
-    const char* steps[] = { "Chocolat.preto", "Chocola.preto", "Chocol.preto", "Choco.preto", "Choc.preto" };
-    for (const char* expected : steps) {
-        const QString e = S(expected);
-        EXPECT_EQ(AbreviaDescricao(S("Chocolate preto"), qint16(e.size())), e);
-    }
-    EXPECT_EQ(AbreviaDescricao(S("Leite/Cafe"), 9), S("Leit.Cafe"));
-}
-
-TEST(AbreviaDescricao, ShortensTheEarlierOfTwoLongestWords)
-{
-    EXPECT_EQ(AbreviaDescricao(S("abc def"), 6), S("ab.def"));
-    EXPECT_EQ(AbreviaDescricao(S("abc def"), 5), S("a.de."));
-}
-
-TEST(AbreviaDescricao, AppendsTheFullStopToAWordThatEndsTheText)
-{
-    EXPECT_EQ(AbreviaDescricao(S("ab abcdef"), 8), S("ab abcd."));
-    EXPECT_EQ(AbreviaDescricao(S("ab abcdef"), 7), S("ab abc."));
+    const QStringList steps { u"Chocolat.preto"_s, u"Chocola.preto"_s, u"Chocol.preto"_s, u"Choco.preto"_s,
+        u"Choc.preto"_s };
+    for (const QString& step : steps)
+        EXPECT_EQ(AbreviaDescricao(u"Chocolate preto"_s, qint16(step.size())), step);
+    EXPECT_EQ(AbreviaDescricao(u"Leite/Cafe"_s, 9), u"Leit.Cafe"_s);
+    // Of two longest words the earlier goes first; a word that ends the text gets its full stop appended.
+    EXPECT_EQ(AbreviaDescricao(u"abc def"_s, 5), u"a.de."_s);
+    EXPECT_EQ(AbreviaDescricao(u"ab abcdef"_s, 7), u"ab abc."_s);
 }
 
 TEST(AbreviaDescricao, NeverAbbreviatesANumber)
 {
-    EXPECT_EQ(AbreviaDescricao(S("Leite 1000 ml"), 11), S("Lei.1000 ml"));
-    EXPECT_EQ(AbreviaDescricao(S("Leite 1000 ml"), 8), S(".1000 m."));
-    // Nothing to abbreviate: the text as given, blank runs and all, is cut.
-    EXPECT_EQ(AbreviaDescricao(S("12  34  56"), 5), S("12  3"));
+    EXPECT_EQ(AbreviaDescricao(u"Leite 1000 ml"_s, 8), u".1000 m."_s);
+    // Nothing left to abbreviate: the text as given, blank runs and all, is cut.
+    EXPECT_EQ(AbreviaDescricao(u"12  34  56"_s, 5), u"12  3"_s);
     // Of a word that begins with 0, the leading part worth 0 is just that 0.
-    EXPECT_EQ(AbreviaDescricao(S("05kg 250"), 7), S("0.k.250"));
-}
-
-TEST(AbreviaDescricao, GivesNothingForAWidthOfZeroOrLess)
-{
-    EXPECT_EQ(AbreviaDescricao(S("Arroz agulha"), 0), QString());
-    EXPECT_EQ(AbreviaDescricao(S("Arroz agulha"), -3), QString());
+    EXPECT_EQ(AbreviaDescricao(u"05kg 250"_s, 7), u"0.k.250"_s);
+    EXPECT_EQ(AbreviaDescricao(u"Arroz agulha"_s, -3), QString());
 }
 
 TEST(AbreviaDescricao, AlwaysFitsTheWidth)
 {
     std::mt19937 rng(7);
-    const QString alphabet = S("ab0 1./çZ");
+    const QString alphabet = u"ab0 1./çZ"_s;
     for (int round = 0; round < 3000; ++round) {
         QString text;
-        const int length = int(rng() % 30);
-        for (int i = 0; i < length; ++i)
+        for (int i = int(rng() % 30); i > 0; --i)
             text.append(alphabet.at(qsizetype(rng() % alphabet.size())));
         const qint16 n = qint16(int(rng() % 25) - 2);
-        const QString shaped = AbreviaDescricao(text, n);
-        ASSERT_LE(shaped.size(), std::max<int>(n, 0)) << text.toStdString() << " / " << n;
+        ASSERT_LE(AbreviaDescricao(text, n).size(), std::max<int>(n, 0)) << text.toStdString() << " / " << n;
     }
 }

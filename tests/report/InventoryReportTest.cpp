@@ -1,0 +1,226 @@
+#include "report/InventoryReport.h"
+
+#include "app/Clock.h"
+#include "app/SettingsStore.h"
+#include "data/DataControl.h"
+#include "data/InventoryLoader.h"
+#include "data/InventoryTables.h"
+#include "report/ReportText.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestProfile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+CellValue T(const QString& text)
+{
+    return CellValue::text(text);
+}
+
+class Report : public ::testing::Test
+{
+protected:
+    // Start-up's load of a copy of a workbook fixture.
+    void load(const QString& fixture)
+    {
+        const QString workbook = profile.path(u"inventario.xls"_s);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/") + fixture, workbook));
+        data1.setDatabaseName(workbook);
+        InventoryLoader loader(data1, tables, ui);
+        QString first, second;
+        ASSERT_TRUE(loader.loadAll(&first, &second)) << first.toStdString() << second.toStdString();
+    }
+
+    void article(const QString& code, const QString& description, double price, double conversion = 12)
+    {
+        tables.AdicionaArtigo(T(code), T(u"61"_s), T(u"01/12/2026"_s), T(description), CellValue::number(price),
+            T(u"CX"_s), T(u"UN"_s), CellValue::number(conversion), T(u"d"_s), CellValue(), CellValue::number(1), 0, 3);
+    }
+
+    void reading(const QString& code, const QString& centre, double quantity, const QString& family = u"61"_s)
+    {
+        tables.AdicionaLeitura(
+            T(code), T(family), T(centre), T(u"UN"_s), CellValue::number(quantity), CellValue::number(0));
+    }
+
+    QByteArray runBytes(const QString& numerodeCaracteres = u"100"_s)
+    {
+        InventoryReport report(tables, data1, ui);
+        QString error;
+        EXPECT_TRUE(report.CriarFicheiroDeInventarios(reportPath(), numerodeCaracteres, &error)) << error.toStdString();
+        EXPECT_EQ(ui.busyDepth, 0);
+        QFile file(reportPath());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    // The lines of the report without their one-blank margin.
+    QStringList run(const QString& numerodeCaracteres = u"100"_s)
+    {
+        QStringList lines = QString::fromLatin1(runBytes(numerodeCaracteres)).split(u"\r\n"_s);
+        EXPECT_TRUE(lines.takeLast().isEmpty());
+        for (QString& line : lines) {
+            EXPECT_TRUE(line.startsWith(u' ')) << line.toStdString();
+            line.remove(0, 1);
+        }
+        return lines;
+    }
+
+    QString reportPath() const { return profile.path(u"Report.txt"_s); }
+
+    TestProfile profile;
+    ScriptedInteraction ui;
+    const Clock clock;
+    InventoryTables tables { ui, clock };
+    DataControl data1;
+};
+
+} // namespace
+
+TEST(ReportText, PadsAndFormatsTheColumns)
+{
+    EXPECT_EQ(ReportText::FormatStrSpaces2(u"  Arroz  "_s, 7), u"Arroz  "_s);
+    EXPECT_EQ(ReportText::FormatStrSpaces2(u"Arroz agulha"_s, 5), u"Arroz"_s);
+    EXPECT_EQ(ReportText::FormatStrSpaces2(u"Arroz"_s, -4), QString());
+    EXPECT_EQ(ReportText::valueText(0.125, 6), u"  0,12"_s);
+    EXPECT_EQ(ReportText::valueText(0.375, 6), u"  0,38"_s);
+    EXPECT_EQ(ReportText::valueText(-0.001, 6), u"  0,00"_s);
+    EXPECT_EQ(ReportText::valueText(1234567.891, 6), u"567,89"_s);
+    EXPECT_EQ(ReportText::quantityText(0.0625, 6), u" 0,062"_s);
+}
+
+TEST_F(Report, FindsFamiliesAndDescriptions)
+{
+    tables.AdicionaContasContabilisticas(u" 62"_s, T(u" 62"_s), T(u"3162"_s), T(u"Bebidas"_s));
+    tables.AdicionaContasContabilisticas(u"61"_s, T(u"61"_s), T(u"3161"_s), T(u"Mercearia"_s));
+    EXPECT_EQ(ReportText::ProcuraConta(tables, u" 61 "_s), 2);
+    EXPECT_EQ(ReportText::ProcuraConta(tables, u"62"_s), 0); // the stored code is not trimmed
+    article(u"1001"_s, u" Arroz agulha"_s, 1);
+    EXPECT_EQ(ReportText::MostraDescricaoArtigo(tables, u"1001"_s, 8), u"Arroz ag"_s);
+    EXPECT_EQ(ReportText::MostraDescricaoArtigo(tables, u"1002"_s, 6), u"1002  "_s);
+}
+
+// See tests/fixtures/report/README.md for what the small site holds and shows.
+TEST_F(Report, MatchesTheReportCheckedByHandForASmallSite)
+{
+    load(u"report/site-lo.xls"_s);
+    QFile expected(QStringLiteral(TARVIK_FIXTURES "/report/site-report.txt"));
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+    EXPECT_EQ(runBytes().toStdString(), expected.readAll().toStdString());
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(Report, LinesNarrowAsTheSettingGrows)
+{
+    load(u"report/site-lo.xls"_s);
+    // Summary heading, family line, cost-centre total, separator, first detail heading, family heading, reading
+    // line, reading line of a 4-character code, family total.
+    const auto widths = [&](const QString& setting) {
+        QList<qsizetype> found;
+        const QStringList lines = run(setting);
+        for (int i : { 0, 2, 3, 17, 19, 20, 22, 24, 26 })
+            found.append(lines[i].size());
+        return found;
+    };
+    const QList<qsizetype> at101 { 101, 101, 101, 101, 82, 101, 101, 100, 101 };
+    EXPECT_EQ(widths(u"109"_s), at101);
+    EXPECT_EQ(widths(u"108.6"_s), at101);
+    // N+36 and N+33 would be negative: those columns shrink to nothing.
+    EXPECT_EQ(widths(u"150"_s), (QList<qsizetype> { 60, 60, 60, 60, 82, 65, 68, 67, 60 }));
+    EXPECT_EQ(run(u"100.5"_s)[17].size(), 109); // N is 8.5, which rounds to 8
+    // Too large for the 16-bit width offset: it stays 0.
+    EXPECT_EQ(widths(u"40000"_s), at101);
+}
+
+TEST_F(Report, PricesAReadingInStockUnitsPerStockUnit)
+{
+    article(u"10005"_s, u"Sumo de laranja"_s, 12);
+    article(u"10006"_s, u"Lixívia"_s, 5, 6);
+    reading(u"10005"_s, u"Bar"_s, 24);
+    reading(u"10006"_s, u"Bar"_s, 3);
+    tables.editArtigo(2).ConversaoCompraStock = 0;
+    const QStringList lines = run();
+    EXPECT_EQ(lines[10].mid(20 + 42).toStdString(), "          24,000 UN              1,00      24,00");
+    // With no conversion there is no price per stock unit, but the reading is still listed.
+    EXPECT_EQ(lines[9].mid(20 + 42).toStdString(), "           3,000 UN" + std::string(25, ' ') + "2,50");
+}
+
+TEST_F(Report, GroupsCostCentresByTheirTextAfterSortingByValue)
+{
+    article(u"1"_s, u"Batata"_s, 1);
+    article(u"2"_s, u"Arroz"_s, 1);
+    reading(u"1"_s, u"01"_s, 1);
+    reading(u"2"_s, u"1"_s, 1);
+    const QStringList lines = run();
+    EXPECT_EQ(lines[0].left(16), u"Centro Custo 1  "_s);
+    EXPECT_EQ(lines[4].left(16), u"Centro Custo 01 "_s);
+}
+
+TEST_F(Report, IgnoresWhatAnEmptyTableLeftInSlotOne)
+{
+    article(u"1"_s, u"Arroz"_s, 5);
+    reading(u"1"_s, u"Cozinha"_s, 3);
+    tables.setNLeituras(0);
+    const QString text = run().join(u'\n');
+    EXPECT_EQ(text.count(u'\n'), 13);
+    EXPECT_FALSE(text.contains(u"Cozinha"_s) || text.contains(u"Arroz"_s));
+    EXPECT_EQ(text.count(u"Total :"_s), 3);
+    EXPECT_EQ(text.count(u"      0,00"_s), 3);
+}
+
+TEST_F(Report, TakesEachReadingsAccountFromTheLastRowOfItsFamily)
+{
+    load(u"data/inventory-lo.xls"_s); // two rows for 62, no account for 64
+    reading(u"1001"_s, u"1"_s, 1, u"64"_s);
+    tables.editLeitura(4).ContaContab = u"antiga"_s;
+    run();
+    EXPECT_EQ(tables.leitura(1).ContaContab, u"3161"_s);
+    EXPECT_EQ(tables.leitura(2).ContaContab, u"3161"_s);
+    EXPECT_EQ(tables.leitura(3).ContaContab, u"3199"_s);
+    EXPECT_EQ(tables.leitura(4).ContaContab, u"antiga"_s);
+}
+
+TEST_F(Report, GoesOnWithoutAnAccountsSheetAndWritesWindows1252)
+{
+    article(u"1"_s, u"Açúcar € Ωmega"_s, 2);
+    reading(u"1"_s, u"1"_s, 1);
+    EXPECT_TRUE(runBytes().contains("A\xe7\xfa"
+                                    "car \x80 ?mega"));
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(Report, ReportsAFileItCannotWrite)
+{
+    InventoryReport report(tables, data1, ui);
+    QString error;
+    const QString missingFolder = profile.path(u"nao-existe/Report.txt"_s);
+    EXPECT_FALSE(report.CriarFicheiroDeInventarios(missingFolder, u"100"_s, &error));
+    EXPECT_TRUE(error.contains(missingFolder)) << error.toStdString();
+    ASSERT_TRUE(QDir(profile.home()).mkdir(u"pasta"_s));
+    EXPECT_FALSE(report.CriarFicheiroDeInventarios(profile.path(u"pasta"_s), u"100"_s, &error));
+    EXPECT_TRUE(error.contains(profile.path(u"pasta"_s))) << error.toStdString();
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(Report, FollowsTheSettingsAndPlacesADrivePathUnderTheDataRoot)
+{
+    {
+        SettingsStore settings;
+        settings.setValue(SettingsKeys::FicheiroDeReport, u"c:\\relatorios\\Inventario.txt"_s);
+        settings.setValue(SettingsKeys::NumerodeCaracteres, u"109"_s);
+        QString error;
+        ASSERT_TRUE(settings.sync(&error));
+    }
+    InventoryReport report(tables, data1, ui);
+    QString error;
+    ASSERT_TRUE(report.CriarFicheiroDeInventarios(&error)) << error.toStdString();
+    QFile file(profile.path(u"c/relatorios/Inventario.txt"_s));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readLine().size(), 1 + 101 + 2);
+}

@@ -1,0 +1,96 @@
+#include "report/ReadingSort.h"
+
+#include "app/Clock.h"
+#include "data/Conversions.h"
+#include "data/InventoryTables.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+CellValue T(const QString& text)
+{
+    return CellValue::text(text);
+}
+
+// The neighbour-exchange passes, repeated until one exchanges nothing.
+void sortByPasses(std::vector<Leitura>& readings, InventoryTables& tables)
+{
+    const auto val = [](const QString& s) { return Conversions::numericValue(s); };
+    const auto desc = [&](const Leitura& l) { return tables.artigo(tables.ProcuraArtigo(l.CodArtigo)).DescArtigo; };
+    bool exchanged = true;
+    while (exchanged) {
+        exchanged = false;
+        for (size_t i = 0; i + 1 < readings.size(); ++i) {
+            Leitura& a = readings[i];
+            Leitura& b = readings[i + 1];
+            if (val(b.CentroCusto) < val(a.CentroCusto)) {
+                std::swap(a, b);
+                exchanged = true;
+            }
+            if (val(b.CentroCusto) == val(a.CentroCusto)) {
+                if (val(b.FamiliaContabilista) < val(a.FamiliaContabilista)) {
+                    std::swap(a, b);
+                    exchanged = true;
+                }
+                if (val(b.FamiliaContabilista) == val(a.FamiliaContabilista) && desc(a) > desc(b)) {
+                    std::swap(a, b);
+                    exchanged = true;
+                }
+            }
+        }
+    }
+}
+
+bool same(const Leitura& a, const Leitura& b)
+{
+    return a.CodArtigo == b.CodArtigo && a.FamiliaContabilista == b.FamiliaContabilista
+        && a.CentroCusto == b.CentroCusto && a.Unidade == b.Unidade
+        && a.QtEmUnidadeInventario == b.QtEmUnidadeInventario;
+}
+
+} // namespace
+TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
+{
+    TestProfile profile;
+    const QStringList centres { u"1"_s, u"01"_s, u"2"_s, u" 2"_s, u"10"_s, u"abc"_s, u""_s, u"1.5"_s, u"-1"_s,
+        u"1e1"_s };
+    const QStringList families { u"61"_s, u"062"_s, u"62"_s, u"x"_s, u""_s, u"61a"_s };
+    const QStringList codes { u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"77"_s, u"100000"_s };
+    const QStringList descriptions { u"Arroz"_s, u"arroz"_s, u"Água"_s, u""_s, u"Arroz"_s, u"Zimbro"_s };
+    std::mt19937 rng(3);
+    const auto pick = [&](const QStringList& list) { return list.at(qsizetype(rng() % list.size())); };
+    ScriptedInteraction ui;
+    const Clock clock;
+    InventoryTables tables(ui, clock);
+    for (int round = 0; round < 300; ++round) {
+        tables.setNArtigos(0);
+        tables.setNLeituras(0);
+        for (int c = 1; c <= 5; ++c)
+            tables.AdicionaArtigo(T(QString::number(c)), T(u"61"_s), T(u"01/01/2026"_s), T(pick(descriptions)),
+                CellValue::number(1), T(u"UN"_s), T(u"UN"_s), CellValue::number(1), T(u"d"_s), CellValue(),
+                CellValue::number(c), 0, 3);
+        const int count = int(rng() % 40);
+        for (int i = 0; i < count; ++i)
+            tables.AdicionaLeitura(T(pick(codes)), T(pick(families)), T(pick(centres)), T(QString::number(i)),
+                CellValue::number(i), CellValue::number(rng() % 2));
+        std::vector<Leitura> expected;
+        for (int i = 1; i <= tables.NLeituras(); ++i)
+            expected.push_back(tables.leitura(i));
+        sortByPasses(expected, tables);
+
+        const std::vector<int> articles = ReadingSort::OrdenarInventarios(tables, ui);
+        ASSERT_EQ(size_t(tables.NLeituras()), expected.size());
+        for (int i = 1; i <= tables.NLeituras(); ++i) {
+            ASSERT_TRUE(same(tables.leitura(i), expected[size_t(i - 1)])) << "round " << round << ", slot " << i;
+            ASSERT_EQ(articles[size_t(i)], tables.ProcuraArtigo(tables.leitura(i).CodArtigo));
+        }
+        EXPECT_EQ(ui.busyDepth, 0);
+    }
+}

@@ -39,29 +39,15 @@ void appendPadded(QByteArray& list, const QString& value, int width, char filler
 
 } // namespace
 
-void TerminalLists::appendNul(QByteArray& list, const QString& value, int width)
+void TerminalLists::FormatStrNul(QByteArray& list, const QString& value, int width)
 {
     appendPadded(list, value, width, '\0');
 }
 
-void TerminalLists::appendSpacesNul(QByteArray& list, const QString& value, int width)
+void TerminalLists::FormatStrSpacesNul(QByteArray& list, const QString& value, int width)
 {
     appendPadded(list, value, width - 1, ' ');
     list.append('\0');
-}
-
-QByteArray TerminalLists::FormatStrNul(const QString& value, int width)
-{
-    QByteArray field;
-    appendNul(field, value, width);
-    return field;
-}
-
-QByteArray TerminalLists::FormatStrSpacesNul(const QString& value, int width)
-{
-    QByteArray field;
-    appendSpacesNul(field, value, width);
-    return field;
 }
 
 QByteArray TerminalLists::ListaFamilias() const
@@ -70,8 +56,8 @@ QByteArray TerminalLists::ListaFamilias() const
     list.reserve(qsizetype(m_tables.NContas()) * 32);
     for (int i = 1; i <= m_tables.NContas(); ++i) {
         const ContaContabilistica& c = m_tables.conta(i);
-        appendNul(list, c.Conta, 7);
-        appendNul(list, TextShaping::TiraAcentos(c.DesConta), 25);
+        FormatStrNul(list, c.Conta, 7);
+        FormatStrNul(list, TextShaping::TiraAcentos(c.DesConta), 25);
     }
     return list;
 }
@@ -85,8 +71,8 @@ QByteArray TerminalLists::ListaCodBarras() const
         const int article = m_tables.ProcuraArtigo(c.CodArtigo);
         if (article == 0)
             continue;
-        appendNul(list, c.CodBarras.toText(), 15);
-        appendNul(list, c.CodArtigo.toText(), 6);
+        FormatStrNul(list, c.CodBarras.toText(), 15);
+        FormatStrNul(list, c.CodArtigo.toText(), 6);
         list.append('\0').append(char(c.Unidade.toText() == m_tables.artigo(article).UnidadeDeStock ? 0 : 1));
     }
     return list;
@@ -114,8 +100,8 @@ QByteArray TerminalLists::ListaArtigos() const
             continue;
         }
         const QString description = abbreviate ? TextShaping::AbreviaDescricao(a.DescArtigo, 48) : a.DescArtigo;
-        appendNul(list, a.CodArtigo, 6);
-        appendNul(list, TextShaping::TiraAcentos(description), 48);
+        FormatStrNul(list, a.CodArtigo, 6);
+        FormatStrNul(list, TextShaping::TiraAcentos(description), 48);
         list.append('\0').append(char(slot - 1));
     }
     if (leftOut > 0)
@@ -131,17 +117,17 @@ QByteArray TerminalLists::ListaUnidades() const
     list.reserve(qsizetype(m_tables.NArtigos()) * 44);
     for (int i = 1; i <= m_tables.NArtigos(); ++i) {
         const Artigo& a = m_tables.artigo(i);
-        appendNul(list, a.CodArtigo, 6);
-        appendSpacesNul(list, TextShaping::TiraAcentos(a.UnidadeDeStock), 16);
+        FormatStrNul(list, a.CodArtigo, 6);
+        FormatStrSpacesNul(list, TextShaping::TiraAcentos(a.UnidadeDeStock), 16);
         if (a.UnidadeDeCompra != a.UnidadeDeStock) {
             // The factor goes with a decimal point whatever the site's format.
             const QString factor = Conversions::numberToSiteText(a.ConversaoCompraStock).replace(u',', u'.');
-            appendNul(list, a.CodArtigo, 6);
-            appendSpacesNul(list, TextShaping::TiraAcentos(a.UnidadeDeCompra + u':' + factor), 16);
+            FormatStrNul(list, a.CodArtigo, 6);
+            FormatStrSpacesNul(list, TextShaping::TiraAcentos(a.UnidadeDeCompra + u':' + factor), 16);
         }
         if (trimBlanks(a.UnidadeDeStock) == u"Kilo") {
-            appendNul(list, a.CodArtigo, 6);
-            appendSpacesNul(list, QStringLiteral("Gramas"), 16);
+            FormatStrNul(list, a.CodArtigo, 6);
+            FormatStrSpacesNul(list, QStringLiteral("Gramas"), 16);
         }
     }
     return list;

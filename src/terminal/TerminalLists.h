@@ -19,17 +19,12 @@ public:
     QByteArray ListaArtigos() const;
     QByteArray ListaUnidades() const;
 
-    static QByteArray FormatStrNul(const QString& value, int width);
-    static QByteArray FormatStrSpacesNul(const QString& value, int width);
-
 private:
-    // The same, appended to a list as it is built.
-    static void appendNul(QByteArray& list, const QString& value, int width);
-    static void appendSpacesNul(QByteArray& list, const QString& value, int width);
+    // The two fill rules of the list fields, appended to the list being built: the value trimmed, then NULs
+    // (or blanks and one closing NUL) up to exactly width characters.
+    static void FormatStrNul(QByteArray& list, const QString& value, int width);
+    static void FormatStrSpacesNul(QByteArray& list, const QString& value, int width);
 
-public:
-
-private:
     InventoryTables& m_tables;
     const SettingsStore& m_settings;
     UserInteraction& m_ui;

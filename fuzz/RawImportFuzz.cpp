@@ -15,7 +15,8 @@ class Silent : public UserInteraction
 {
 public:
     void showMessage(const QString&) override { }
-    bool askYesNo(const QString&) override { return false; }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override { return {}; }
     QString chooseFile() override { return {}; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }

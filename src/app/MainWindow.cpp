@@ -44,7 +44,7 @@ MainWindow::MainWindow(std::unique_ptr<QtUserInteraction> ui, QWidget* parent)
     if (m_rioCom) {
         m_session = std::make_unique<TerminalSession>(*m_rioCom, m_tables, m_data1, m_settings, *m_ui, m_clock);
         m_session->setTimerControl([this](bool running) { running ? m_timer1->start() : m_timer1->stop(); });
-        connect(m_timer1, &QTimer::timeout, this, [this] { m_session->poll(); });
+        connect(m_timer1, &QTimer::timeout, this, [this] { runExclusive([this] { m_session->poll(); }); });
     }
     buildMenus();
     resize(640, 360);
@@ -65,15 +65,30 @@ void MainWindow::buildStatusBar()
     statusBar()->addPermanentWidget(m_panel2, 1);
 }
 
-QAction* MainWindow::addCommand(QMenu* menu, const QString& name, const QString& caption, void (MainWindow::*slot)())
+QAction* MainWindow::addCommand(
+    QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    if (slot)
-        connect(action, &QAction::triggered, this, slot);
+    if (run)
+        connect(action, &QAction::triggered, this, [this, run] { runExclusive(run); });
     else
         action->setEnabled(false);
     return action;
+}
+
+// A command lets window events run while it works. A tick or another command started then would work on
+// tables half-way through a change, and could collect and save readings inside a command that is later
+// undone: they wait until the running one has ended.
+void MainWindow::runExclusive(const std::function<void()>& run)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    menuBar()->setEnabled(false);
+    run();
+    menuBar()->setEnabled(true);
+    m_running = false;
 }
 
 void MainWindow::buildMenus()
@@ -81,36 +96,37 @@ void MainWindow::buildMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("Ficheiros"));
     file->setObjectName(QStringLiteral("File"));
     // Report, editors and reception import arrive with their own windows.
-    addCommand(file, QStringLiteral("CriarFicheiro"), QStringLiteral("Criar relatório de inventários"), nullptr);
+    addCommand(file, QStringLiteral("CriarFicheiro"), QStringLiteral("Criar relatório de inventários"), {});
     addCommand(file, QStringLiteral("LimparFicheiro"), QStringLiteral("Limpar ficheiro de inventarios"),
-        &MainWindow::LimparFicheiro);
-    addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), nullptr);
-    addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), nullptr);
+        [this] { Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).LimparFicheiro(); });
+    addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), {});
+    addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), {});
     QMenu* advanced = file->addMenu(QStringLiteral("Avançadas"));
     advanced->setObjectName(QStringLiteral("Avancadas"));
-    advanced->menuAction()->setObjectName(QStringLiteral("Avancadas"));
-    addCommand(advanced, QStringLiteral("ImportarFicheiro"), QStringLiteral("Importar dados do ficheiro de recepcoes"),
-        nullptr);
-    addCommand(advanced, QStringLiteral("ApagarArtigosNaoInventariados"),
-        QStringLiteral("Apagar todos os artigos não movimentados"), &MainWindow::ApagarArtigosNaoInventariados);
     addCommand(
-        advanced, QStringLiteral("ImpRaw"), QStringLiteral("Importar dados do ficheiro RAW"), &MainWindow::ImpRaw);
-    addCommand(file, QStringLiteral("Sair"), QStringLiteral("Sair"), &MainWindow::Sair);
+        advanced, QStringLiteral("ImportarFicheiro"), QStringLiteral("Importar dados do ficheiro de recepcoes"), {});
+    addCommand(advanced, QStringLiteral("ApagarArtigosNaoInventariados"),
+        QStringLiteral("Apagar todos os artigos não movimentados"),
+        [this] { Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).ApagarArtigosNaoInventariados(); });
+    addCommand(advanced, QStringLiteral("ImpRaw"), QStringLiteral("Importar dados do ficheiro RAW"),
+        [this] { runTerminalCommand(&TerminalSession::ImpRaw); });
+    addCommand(file, QStringLiteral("Sair"), QStringLiteral("Sair"), [this] { Sair(); });
 
     QMenu* conf = menuBar()->addMenu(QStringLiteral("Configurações"));
     conf->setObjectName(QStringLiteral("Conf"));
-    addCommand(conf, QStringLiteral("ConfiguraçõesGerais"), QStringLiteral("Gerais"), &MainWindow::ConfiguracoesGerais);
+    addCommand(
+        conf, QStringLiteral("ConfiguraçõesGerais"), QStringLiteral("Gerais"), [this] { ConfiguracoesGerais(); });
 
     QMenu* terminal = menuBar()->addMenu(QStringLiteral("Terminal"));
     terminal->setObjectName(QStringLiteral("Terminal"));
     addCommand(terminal, QStringLiteral("EnviarDados"), QStringLiteral("Enviar dados para o terminal"),
-        &MainWindow::EnviarDados);
+        [this] { runTerminalCommand(&TerminalSession::EnviarDados); });
     addCommand(terminal, QStringLiteral("ReceberDados"), QStringLiteral("Receber dados do terminal"),
-        &MainWindow::ReceberDados);
-    if (dynamic_cast<SimulatedTerminal*>(m_rioCom.get())) {
+        [this] { runTerminalCommand(&TerminalSession::ReceberDados); });
+    if (auto* simulator = dynamic_cast<SimulatedTerminal*>(m_rioCom.get())) {
         terminal->addSeparator();
-        addCommand(
-            terminal, QStringLiteral("Simulador"), QStringLiteral("Terminal simulado..."), &MainWindow::showSimulator);
+        addCommand(terminal, QStringLiteral("Simulador"), QStringLiteral("Terminal simulado..."),
+            [this, simulator] { showSimulator(*simulator); });
     }
 }
 
@@ -150,37 +166,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void MainWindow::LimparFicheiro()
-{
-    Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).LimparFicheiro();
-}
-
-void MainWindow::ApagarArtigosNaoInventariados()
-{
-    Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).ApagarArtigosNaoInventariados();
-}
-
 // Without a terminal driver the terminal commands can only say why.
-void MainWindow::ImpRaw()
+void MainWindow::runTerminalCommand(void (TerminalSession::*command)())
 {
     if (m_session)
-        m_session->ImpRaw();
-    else
-        m_ui->showMessage(m_driverError);
-}
-
-void MainWindow::EnviarDados()
-{
-    if (m_session)
-        m_session->EnviarDados();
-    else
-        m_ui->showMessage(m_driverError);
-}
-
-void MainWindow::ReceberDados()
-{
-    if (m_session)
-        m_session->ReceberDados();
+        (m_session.get()->*command)();
     else
         m_ui->showMessage(m_driverError);
 }
@@ -200,10 +190,10 @@ void MainWindow::ConfiguracoesGerais()
     m_settingsWindow->activateWindow();
 }
 
-void MainWindow::showSimulator()
+void MainWindow::showSimulator(SimulatedTerminal& terminal)
 {
     if (!m_simulatorWindow) {
-        m_simulatorWindow = new SimulatorWindow(*static_cast<SimulatedTerminal*>(m_rioCom.get()), *m_ui, this);
+        m_simulatorWindow = new SimulatorWindow(terminal, *m_ui, this);
         m_simulatorWindow->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_simulatorWindow->show();

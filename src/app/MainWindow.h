@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -16,6 +17,7 @@ class QMenu;
 class QTimer;
 class RioCom;
 class SettingsWindow;
+class SimulatedTerminal;
 class SimulatorWindow;
 class TerminalSession;
 
@@ -39,16 +41,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QAction* addCommand(QMenu* menu, const QString& name, const QString& caption, void (MainWindow::*slot)());
+    // A command without run stays in its menu, disabled.
+    QAction* addCommand(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run);
     void buildMenus();
     void buildStatusBar();
-    void LimparFicheiro();
-    void ApagarArtigosNaoInventariados();
-    void ImpRaw();
-    void EnviarDados();
-    void ReceberDados();
+    void runExclusive(const std::function<void()>& run);
+    void runTerminalCommand(void (TerminalSession::*command)());
     void ConfiguracoesGerais();
-    void showSimulator();
+    void showSimulator(SimulatedTerminal& terminal);
     void Sair();
 
     std::unique_ptr<QtUserInteraction> m_ui;
@@ -66,4 +66,5 @@ private:
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<SimulatorWindow> m_simulatorWindow;
     bool m_shutDown = false;
+    bool m_running = false;
 };

@@ -100,6 +100,7 @@ private:
     void makeDemoWorkbook();
     void makeWindow();
     void startDemo();
+    void holdEntriesAndCollectAtOnce(SimulatedTerminal& terminal);
     void trigger(const QString& action);
     QString workbookPath() const { return SitePaths::resolve(QStringLiteral("c:\\InventariosQel.xls")); }
     QString iniText() const { return QString::fromUtf8(fileBytes(m_profile->path(QStringLiteral("Tarvik.ini")))); }
@@ -144,6 +145,15 @@ void MainWindowTest::startDemo()
     makeDemoWorkbook();
     makeWindow();
     m_window->startUp();
+}
+
+// The demo entries wait in the terminal, out of the cradle, and AutoDescarrega is on.
+void MainWindowTest::holdEntriesAndCollectAtOnce(SimulatedTerminal& terminal)
+{
+    QSettings(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("Startup/AutoDescarrega"), QStringLiteral(" 1"));
+    QString error;
+    QVERIFY(terminal.loadEntries(fileBytes(QStringLiteral(TARVIK_DEMO_ENTRIES)), &error));
 }
 
 void MainWindowTest::trigger(const QString& action)
@@ -236,14 +246,10 @@ void MainWindowTest::startUpLoadsOpensThePortAndStartsTheTimer()
 
 void MainWindowTest::pollShowsTheCradleAndCollectsAtOnce()
 {
-    makeDemoWorkbook();
-    QSettings(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
-        .setValue(QStringLiteral("Startup/AutoDescarrega"), QStringLiteral(" 1"));
     SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
+    holdEntriesAndCollectAtOnce(terminal);
+    startDemo();
     QString error;
-    QVERIFY(terminal.loadEntries(fileBytes(QStringLiteral(TARVIK_DEMO_ENTRIES)), &error));
-    makeWindow();
-    m_window->startUp();
     QLabel* panel2 = label(QStringLiteral("Panel2"));
     QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) OFF"), 2000);
     const int before = m_window->tables().NLeituras();
@@ -257,12 +263,10 @@ void MainWindowTest::pollShowsTheCradleAndCollectsAtOnce()
 
 void MainWindowTest::noTickRunsInsideACommand()
 {
-    QSettings(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
-        .setValue(QStringLiteral("Startup/AutoDescarrega"), QStringLiteral(" 1"));
     SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
-    QString error;
-    QVERIFY(terminal.loadEntries(fileBytes(QStringLiteral(TARVIK_DEMO_ENTRIES)), &error));
+    holdEntriesAndCollectAtOnce(terminal);
     startDemo();
+    QString error;
     QByteArray heldDuringQuestion;
     m_dialogs->whileAsking = [&] {
         terminal.setDocked(true, &error);

@@ -6,7 +6,8 @@ class QuietInteraction : public UserInteraction
 {
 public:
     void showMessage(const QString&) override { }
-    bool askYesNo(const QString&) override { return true; }
+    bool askYesNo(const QString&, const QString&) override { return true; }
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override { return {}; }
     QString chooseFile() override { return {}; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }

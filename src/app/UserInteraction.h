@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <optional>
+
 // What the core asks of the person at the screen. The desktop window, the command-line tool and the
 // tests each supply their own.
 class UserInteraction
@@ -23,8 +25,11 @@ public:
 
     // A message box titled "Tarvik" with an OK button.
     virtual void showMessage(const QString& text) = 0;
-    // A question titled "Tarvik" with Yes and No; true for Yes.
-    virtual bool askYesNo(const QString& text) = 0;
+    // A question with Yes and No under that title (the program's is "Tarvik"); true for Yes.
+    virtual bool askYesNo(const QString& text, const QString& title) = 0;
+    // An input box holding defaultAnswer; nullopt when the user cancels.
+    virtual std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer)
+        = 0;
     // The file-open dialog; the empty text when the user cancels.
     virtual QString chooseFile() = 0;
     virtual void setBusy(Window window, bool busy) = 0;

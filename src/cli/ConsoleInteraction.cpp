@@ -7,7 +7,7 @@ ConsoleInteraction::ConsoleInteraction(QTextStream& err)
 {
 }
 
-bool ConsoleInteraction::askYesNo(const QString& text)
+bool ConsoleInteraction::askYesNo(const QString& text, const QString&)
 {
     m_err << text << " Sim\n";
     m_err.flush();
@@ -19,4 +19,11 @@ void ConsoleInteraction::showMessage(const QString& text)
     ++m_messages;
     m_err << text << '\n';
     m_err.flush();
+}
+
+std::optional<QString> ConsoleInteraction::askText(const QString& prompt, const QString&, const QString& defaultAnswer)
+{
+    m_err << prompt << ' ' << defaultAnswer << '\n';
+    m_err.flush();
+    return defaultAnswer;
 }

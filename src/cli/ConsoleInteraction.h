@@ -11,7 +11,8 @@ public:
 
     void showMessage(const QString& text) override;
     // The command line has no one to ask: the command's arguments answer before it runs.
-    bool askYesNo(const QString& text) override;
+    bool askYesNo(const QString& text, const QString& title) override;
+    std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     QString chooseFile() override { return m_file; }
     void setChosenFile(const QString& file) { m_file = file; }
     // How many messages the command showed: a command that had something to say did not simply succeed.

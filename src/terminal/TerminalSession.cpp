@@ -134,7 +134,7 @@ void TerminalSession::EnviarDados()
 
 void TerminalSession::ImpRaw()
 {
-    if (!m_ui.askYesNo(QStringLiteral("Tem a certeza")))
+    if (!m_ui.askYesNo(QStringLiteral("Tem a certeza"), QStringLiteral("Tarvik")))
         return;
     const QString path = rawFilePath();
     QFile raw(path);

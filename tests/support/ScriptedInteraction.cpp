@@ -5,10 +5,18 @@ void ScriptedInteraction::showMessage(const QString& text)
     messages.append(text);
 }
 
-bool ScriptedInteraction::askYesNo(const QString& text)
+bool ScriptedInteraction::askYesNo(const QString& text, const QString& title)
 {
     questions.append(text);
+    questionTitles.append(title);
     return !answers.isEmpty() && answers.takeFirst();
+}
+
+std::optional<QString> ScriptedInteraction::askText(
+    const QString& prompt, const QString& title, const QString& defaultAnswer)
+{
+    prompts.append(QStringLiteral("%1: %2 [%3]").arg(title, prompt, defaultAnswer));
+    return typedAnswers.isEmpty() ? std::nullopt : typedAnswers.takeFirst();
 }
 
 QString ScriptedInteraction::chooseFile()

@@ -9,7 +9,8 @@ class ScriptedInteraction : public UserInteraction
 {
 public:
     void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text) override;
+    bool askYesNo(const QString& text, const QString& title) override;
+    std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     QString chooseFile() override;
     void setBusy(Window window, bool busy) override;
     void setProgress(Window window, int percent) override;
@@ -18,8 +19,11 @@ public:
 
     QStringList messages;
     QStringList questions;
+    QStringList questionTitles;
     QList<bool> answers;        // taken in turn; No when none is left
     QStringList chosenFiles;    // taken in turn; cancelled when none is left
+    QStringList prompts;        // "title: prompt [default]" of each input box
+    QList<std::optional<QString>> typedAnswers; // taken in turn; cancelled when none is left
     QList<int> progress;
     QHash<Status, QStringList> statusTexts; // every text each surface showed, in order
     int busyDepth = 0;

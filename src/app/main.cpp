@@ -1,0 +1,32 @@
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarvik"));
+    QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+        QStringLiteral("Grava uma imagem da janela principal em FILE e sai."), QStringLiteral("FILE"));
+    parser.addOption(screenshot);
+    parser.process(app);
+
+    MainWindow window;
+    window.show();
+    window.startUp();
+    if (parser.isSet(screenshot)) {
+        // Once the window has been painted on the display.
+        QTimer::singleShot(500, &window, [&] {
+            const bool saved = window.grab().save(parser.value(screenshot));
+            window.close();
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return QApplication::exec();
+}

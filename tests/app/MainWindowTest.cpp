@@ -1,0 +1,567 @@
+#include "app/MainWindow.h"
+
+#include "app/QtUserInteraction.h"
+#include "app/SitePaths.h"
+#include "data/Conversions.h"
+#include "data/DataControl.h"
+#include "data/InventoryLoader.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestProfile.h"
+#include "terminal/SimulatedTerminal.h"
+#include "terminal/TerminalSession.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSet>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// The window's own status texts, and dialogs answered from a script.
+class ScriptedDialogs : public QtUserInteraction
+{
+public:
+    void showMessage(const QString& text) override { script.showMessage(text); }
+    bool askYesNo(const QString& text, const QString& title) override { return script.askYesNo(text, title); }
+    std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override
+    {
+        if (whileAsking)
+            whileAsking();
+        return script.askText(prompt, title, defaultAnswer);
+    }
+    QString chooseFile() override { return script.chooseFile(); }
+
+    ScriptedInteraction script;
+    // Runs while the input box is up, as a person would act meanwhile.
+    std::function<void()> whileAsking;
+};
+
+// Answers the next modal dialog once it is up; gives up after a while so a test can fail instead of hanging.
+template <typename Answer> void whenModal(Answer answer)
+{
+    auto* poll = new QTimer;
+    auto deadline = std::make_shared<int>(300);
+    QObject::connect(poll, &QTimer::timeout, [poll, deadline, answer] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            poll->deleteLater();
+            answer(modal);
+        } else if (--*deadline == 0) {
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void menusCarryEveryCommandInOrder();
+    void aMissingWorkbookGivesTwoMessagesAndNoTimer();
+    void startUpLoadsOpensThePortAndStartsTheTimer();
+    void pollShowsTheCradleAndCollectsAtOnce();
+    void noTickRunsInsideACommand();
+    void settingsWindowShowsDefaultsOnAnEmptyStore();
+    void gravarStoresTheForms();
+    void gravarRefusesAMarginThatIsNotANumber();
+    void limparFicheiroBacksUpAndBlanksTheReadings();
+    void limparFicheiroKeepsTheReadingsWhenTheBackupFails();
+    void staleArticlesGoAfterNinetyDays();
+    void staleDeletionStopsOnNoOrABadAnswer();
+    void sairClosesTheOtherWindowsAndThePort();
+    void simulatorWindowDocksAndLoadsEntries();
+    void realDialogsCarryTheTitleAndNoIcon();
+    void screenshotUnderXvfbIsNotBlank();
+
+private:
+    void makeDemoWorkbook();
+    void makeWindow();
+    void startDemo();
+    void holdEntriesAndCollectAtOnce(SimulatedTerminal& terminal);
+    void trigger(const QString& action);
+    QString workbookPath() const { return SitePaths::resolve(QStringLiteral("c:\\InventariosQel.xls")); }
+    QString iniText() const { return QString::fromUtf8(fileBytes(m_profile->path(QStringLiteral("Tarvik.ini")))); }
+    static QByteArray fileBytes(const QString& path);
+    QLabel* label(const QString& name) const { return m_window->findChild<QLabel*>(name); }
+
+    std::unique_ptr<TestProfile> m_profile;
+    std::unique_ptr<MainWindow> m_window;
+    ScriptedDialogs* m_dialogs = nullptr;
+};
+
+void MainWindowTest::init()
+{
+    m_profile = std::make_unique<TestProfile>("2026-12-06T10:30:00");
+}
+
+void MainWindowTest::cleanup()
+{
+    m_window.reset();
+    m_profile.reset();
+}
+
+void MainWindowTest::makeDemoWorkbook()
+{
+    QDir().mkpath(QFileInfo(workbookPath()).absolutePath());
+    QProcess cli;
+    cli.start(QStringLiteral(TARVIK_CLI), { QStringLiteral("demo-workbook"), workbookPath() });
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 0);
+}
+
+void MainWindowTest::makeWindow()
+{
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    m_dialogs = dialogs.get();
+    m_window = std::make_unique<MainWindow>(std::move(dialogs));
+    m_window->show();
+}
+
+void MainWindowTest::startDemo()
+{
+    makeDemoWorkbook();
+    makeWindow();
+    m_window->startUp();
+}
+
+// The demo entries wait in the terminal, out of the cradle, and AutoDescarrega is on.
+void MainWindowTest::holdEntriesAndCollectAtOnce(SimulatedTerminal& terminal)
+{
+    QSettings(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("Startup/AutoDescarrega"), QStringLiteral(" 1"));
+    QString error;
+    QVERIFY(terminal.loadEntries(fileBytes(QStringLiteral(TARVIK_DEMO_ENTRIES)), &error));
+}
+
+void MainWindowTest::trigger(const QString& action)
+{
+    QAction* found = m_window->findChild<QAction*>(action);
+    QVERIFY2(found, qPrintable(action));
+    found->trigger();
+}
+
+QByteArray MainWindowTest::fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void MainWindowTest::menusCarryEveryCommandInOrder()
+{
+    makeWindow();
+    QStringList seen;
+    const auto walk = [&seen](const QMenu* menu, const QString& indent, auto& self) -> void {
+        for (const QAction* a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            seen.append(indent + a->text() + (a->isEnabled() ? QString() : QStringLiteral(" (off)")));
+            if (a->menu())
+                self(a->menu(), indent + QStringLiteral("  "), self);
+        }
+    };
+    for (const QAction* top : m_window->menuBar()->actions()) {
+        seen.append(top->text());
+        walk(top->menu(), QStringLiteral("  "), walk);
+    }
+    const QStringList expected {
+        QStringLiteral("Ficheiros"),
+        QStringLiteral("  Criar relatório de inventários (off)"),
+        QStringLiteral("  Limpar ficheiro de inventarios"),
+        QStringLiteral("  Editar inventário (off)"),
+        QStringLiteral("  Editar Artigos (off)"),
+        QStringLiteral("  Avançadas"),
+        QStringLiteral("    Importar dados do ficheiro de recepcoes (off)"),
+        QStringLiteral("    Apagar todos os artigos não movimentados"),
+        QStringLiteral("    Importar dados do ficheiro RAW"),
+        QStringLiteral("  Sair"),
+        QStringLiteral("Configurações"),
+        QStringLiteral("  Gerais"),
+        QStringLiteral("Terminal"),
+        QStringLiteral("  Enviar dados para o terminal"),
+        QStringLiteral("  Receber dados do terminal"),
+        QStringLiteral("  Terminal simulado..."),
+    };
+    QCOMPARE(seen, expected);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Inventarios Tarvik" TARVIK_VERSION));
+    for (const char* name : { "File", "Conf", "Terminal", "Avancadas" })
+        QVERIFY2(m_window->findChild<QMenu*>(QString::fromLatin1(name)), name);
+    QVERIFY(m_window->findChild<QAction*>(QStringLiteral("ConfiguraçõesGerais")));
+}
+
+void MainWindowTest::aMissingWorkbookGivesTwoMessagesAndNoTimer()
+{
+    makeWindow();
+    m_window->startUp();
+    QCOMPARE(m_dialogs->script.messages.size(), 2);
+    QCOMPARE(m_dialogs->script.messages[0], QStringLiteral("Erro a ler o ficheiro c:\\InventariosQel.xls"));
+    QVERIFY2(m_dialogs->script.messages[1].startsWith(QStringLiteral("Erro em 'Contabilistica' ")),
+        qPrintable(m_dialogs->script.messages[1]));
+    QVERIFY(m_dialogs->script.messages[1].size() > QStringLiteral("Erro em 'Contabilistica' ").size());
+    QVERIFY(!m_window->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+    QVERIFY(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort().isEmpty());
+    // The menus still work.
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("Form3"))->isVisible());
+}
+
+void MainWindowTest::startUpLoadsOpensThePortAndStartsTheTimer()
+{
+    makeDemoWorkbook();
+    QSettings(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("Startup/CommPort"), QStringLiteral("3"));
+    makeWindow();
+    m_window->startUp();
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QCOMPARE(m_window->tables().NArtigos(), 30);
+    QCOMPARE(m_window->tables().NLeituras(), 12);
+    QCOMPARE(m_window->session()->port(), 3);
+    QCOMPARE(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort(), QStringLiteral("3"));
+    auto* timer = m_window->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 100);
+}
+
+void MainWindowTest::pollShowsTheCradleAndCollectsAtOnce()
+{
+    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
+    holdEntriesAndCollectAtOnce(terminal);
+    startDemo();
+    QString error;
+    QLabel* panel2 = label(QStringLiteral("Panel2"));
+    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) OFF"), 2000);
+    const int before = m_window->tables().NLeituras();
+    QVERIFY(terminal.setDocked(true, &error));
+    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) ON"), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
+    QVERIFY(m_window->tables().NLeituras() > before);
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QVERIFY(QFile::exists(TerminalSession::rawFilePath()));
+}
+
+void MainWindowTest::noTickRunsInsideACommand()
+{
+    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
+    holdEntriesAndCollectAtOnce(terminal);
+    startDemo();
+    QString error;
+    QByteArray heldDuringQuestion;
+    m_dialogs->whileAsking = [&] {
+        terminal.setDocked(true, &error);
+        QTest::qWait(500);
+        heldDuringQuestion = terminal.entries();
+    };
+    trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
+    QVERIFY(!heldDuringQuestion.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
+}
+
+void MainWindowTest::settingsWindowShowsDefaultsOnAnEmptyStore()
+{
+    makeWindow();
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    QVERIFY(form3 && form3->isVisible());
+    QCOMPARE(form3->windowTitle(), QStringLiteral("Tarvik"));
+    QVERIFY(!form3->isModal());
+    const auto text
+        = [form3](const char* name) { return form3->findChild<QLineEdit*>(QString::fromLatin1(name))->text(); };
+    QCOMPARE(text("Text1"), QStringLiteral("1"));
+    QCOMPARE(text("Text6"), QStringLiteral("ESTABELECIMENTO"));
+    QCOMPARE(text("Text7"), QStringLiteral("c:\\InventariosQel.xls"));
+    QCOMPARE(text("Text8"), QStringLiteral("c:\\report.txt"));
+    QCOMPARE(text("Text10"), QStringLiteral("80"));
+    QCOMPARE(text("Text11"), QStringLiteral("100"));
+    QCOMPARE(text("Text2"), QStringLiteral("10"));
+    QVERIFY(!form3->findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
+    QVERIFY(!form3->findChild<QCheckBox*>(QStringLiteral("Check2"))->isChecked());
+    QCOMPARE(form3->findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("Gravar"));
+    // Opening the window reads the port again from its field.
+    QCOMPARE(m_window->session()->port(), 1);
+    QVERIFY(iniText().isEmpty());
+}
+
+void MainWindowTest::gravarStoresTheForms()
+{
+    makeWindow();
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    QTest::mouseClick(form3->findChild<QCheckBox*>(QStringLiteral("Check1")), Qt::LeftButton);
+    auto* port = form3->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    port->clear();
+    QTest::keyClicks(port, QStringLiteral("4"));
+    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QTRY_VERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Form3")));
+    QSettings stored(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat);
+    stored.beginGroup(QStringLiteral("Startup"));
+    QCOMPARE(stored.value(QStringLiteral("AutoDescarrega")).toString(), QStringLiteral(" 1"));
+    QCOMPARE(stored.value(QStringLiteral("AutoAbrevia")).toString(), QStringLiteral(" 0"));
+    QCOMPARE(stored.value(QStringLiteral("Margem")).toString(), QStringLiteral(" 10"));
+    QCOMPARE(stored.value(QStringLiteral("COM")).toString(), QStringLiteral("4"));
+    QCOMPARE(stored.value(QStringLiteral("FicheiroDeReport")).toString(), QStringLiteral("c:\\report.txt"));
+    QVERIFY(!stored.contains(QStringLiteral("CommPort")));
+    // The ticked box reads back ticked.
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    QVERIFY(form3->findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
+    QCOMPARE(m_window->session()->port(), 4);
+}
+
+void MainWindowTest::gravarRefusesAMarginThatIsNotANumber()
+{
+    makeWindow();
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    form3->findChild<QLineEdit*>(QStringLiteral("Text6"))->setText(QStringLiteral("Cantina"));
+    form3->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("dez"));
+    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QCOMPARE(m_dialogs->script.messages.size(), 1);
+    QVERIFY(m_dialogs->script.messages[0].contains(QStringLiteral("dez")));
+    QVERIFY(form3->isVisible());
+    QVERIFY(!iniText().contains(QStringLiteral("Cantina")));
+}
+
+void MainWindowTest::limparFicheiroBacksUpAndBlanksTheReadings()
+{
+    startDemo();
+    QCOMPARE(m_window->tables().NLeituras(), 12);
+    const QByteArray before = fileBytes(workbookPath());
+    trigger(QStringLiteral("LimparFicheiro"));
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QCOMPARE(m_window->tables().NLeituras(), 0);
+    QCOMPARE(fileBytes(SitePaths::resolve(QStringLiteral("c:\\InventariosQel 6_ 12_ 2026_ 10 30_Bak.xls"))), before);
+
+    // Twelve blank rows stay, and a reload finds no readings.
+    DataControl data1;
+    data1.setDatabaseName(QStringLiteral("c:\\InventariosQel.xls"));
+    data1.setRecordSource(QStringLiteral("Inventario$"));
+    QString error;
+    QVERIFY(data1.Refresh(&error));
+    data1.MoveLast();
+    QCOMPARE(data1.RecordCount(), 12);
+    CellValue code;
+    QVERIFY(data1.field(QStringLiteral("CodArtigo"), &code, &error));
+    QVERIFY(code.isNull());
+    ScriptedInteraction quiet;
+    Clock clock;
+    InventoryTables reloaded(quiet, clock);
+    QVERIFY(InventoryLoader(data1, reloaded, quiet).LerFicheiroDasLeituras(&error));
+    QCOMPARE(reloaded.NLeituras(), 0);
+}
+
+void MainWindowTest::limparFicheiroKeepsTheReadingsWhenTheBackupFails()
+{
+    startDemo();
+    // A folder where the backup should go: no copy can be made there, whoever runs the test.
+    const QString backup = SitePaths::resolve(QStringLiteral("c:\\InventariosQel 6_ 12_ 2026_ 10 30_Bak.xls"));
+    QVERIFY(QDir().mkpath(backup));
+    const QByteArray before = fileBytes(workbookPath());
+    trigger(QStringLiteral("LimparFicheiro"));
+    QCOMPARE(m_dialogs->script.messages.size(), 1);
+    QVERIFY2(m_dialogs->script.messages[0].contains(backup), qPrintable(m_dialogs->script.messages[0]));
+    QVERIFY(m_dialogs->script.messages[0].contains(QStringLiteral("não foram apagadas")));
+    QCOMPARE(m_window->tables().NLeituras(), 12);
+    QCOMPARE(fileBytes(workbookPath()), before);
+}
+
+void MainWindowTest::staleArticlesGoAfterNinetyDays()
+{
+    startDemo();
+    InventoryTables& tables = m_window->tables();
+    const double now = Conversions::dayNumberFromDateTime(QDateTime(QDate(2026, 12, 6), QTime(10, 30)));
+    tables.editArtigo(1).DataUltimaImportacao = now - 90.5;
+    tables.editArtigo(2).DataUltimaImportacao
+        = Conversions::dayNumberFromDateTime(QDateTime(QDate(2026, 12, 6), QTime(10, 30)).addDays(-90));
+    tables.editArtigo(3).DataUltimaImportacao = now - 91;
+    tables.editArtigo(4).DataUltimaImportacao = 0; // never imported
+    const QString kept = tables.artigo(2).CodArtigo;
+    const QString fifth = tables.artigo(5).CodArtigo;
+    m_dialogs->script.typedAnswers = { QStringLiteral("90") };
+    m_dialogs->script.answers = { true };
+    trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
+    QCOMPARE(m_dialogs->script.prompts,
+        QStringList { QStringLiteral("Apagar artigos: Apagar artigos não movimentados á mais de x dias? [90]") });
+    QCOMPARE(m_dialogs->script.questionTitles, QStringList { QStringLiteral("Apagar artigos") });
+    QCOMPARE(m_dialogs->script.questions,
+        QStringList { QStringLiteral("Se prosseguir vai apagar todos os artigos com mais de x "
+                                     "dias. Deseja prosseguir?") });
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QCOMPARE(tables.NArtigos(), 27);
+    QCOMPARE(tables.artigo(1).CodArtigo, kept);
+    QCOMPARE(tables.artigo(2).CodArtigo, fifth);
+    QVERIFY(tables.artigo(28).CodArtigo.isEmpty());
+
+    ScriptedInteraction quiet;
+    Clock clock;
+    InventoryTables reloaded(quiet, clock);
+    DataControl data1;
+    data1.setDatabaseName(QStringLiteral("c:\\InventariosQel.xls"));
+    QString error;
+    QVERIFY(InventoryLoader(data1, reloaded, quiet).LerFicheiroArtigos(&error));
+    QCOMPARE(reloaded.NArtigos(), 27);
+    QCOMPARE(reloaded.artigo(1).CodArtigo, kept);
+}
+
+void MainWindowTest::staleDeletionStopsOnNoOrABadAnswer()
+{
+    startDemo();
+    m_window->tables().editArtigo(1).DataUltimaImportacao = 0;
+    QFile workbook(workbookPath());
+    const QDateTime written = QFileInfo(workbook).lastModified();
+
+    m_dialogs->script.typedAnswers
+        = { QStringLiteral("90"), std::nullopt, QString(), QStringLiteral("noventa"), QStringLiteral("9.5") };
+    m_dialogs->script.answers = { false };
+    for (int i = 0; i < 5; ++i)
+        trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
+    QCOMPARE(m_dialogs->script.prompts.size(), 5);
+    // Only the whole number reached the question.
+    QCOMPARE(m_dialogs->script.questions.size(), 1);
+    QCOMPARE(m_window->tables().NArtigos(), 30);
+    QCOMPARE(QFileInfo(workbook).lastModified(), written);
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+}
+
+void MainWindowTest::sairClosesTheOtherWindowsAndThePort()
+{
+    startDemo();
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    trigger(QStringLiteral("Simulador"));
+    QPointer<QWidget> form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    QPointer<QWidget> simulator = m_window->findChild<QWidget*>(QStringLiteral("simulatorWindow"));
+    QVERIFY(form3 && simulator);
+    trigger(QStringLiteral("Sair"));
+    QVERIFY(!m_window->isVisible());
+    QTest::qWait(1);
+    QVERIFY(!form3);
+    QVERIFY(!simulator);
+    QVERIFY(!m_window->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+}
+
+void MainWindowTest::simulatorWindowDocksAndLoadsEntries()
+{
+    makeWindow();
+    trigger(QStringLiteral("Simulador"));
+    auto* simulator = m_window->findChild<QWidget*>(QStringLiteral("simulatorWindow"));
+    QVERIFY(simulator);
+    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
+    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("dockButton")), Qt::LeftButton);
+    QVERIFY(terminal.isDocked());
+    m_dialogs->script.chosenFiles = { QStringLiteral(TARVIK_DEMO_ENTRIES) };
+    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("loadButton")), Qt::LeftButton);
+    QCOMPARE(terminal.entries().size() % 55, 0);
+    QVERIFY(!terminal.entries().isEmpty());
+    auto* state = simulator->findChild<QLabel*>(QStringLiteral("stateLabel"));
+    QVERIFY2(state->text().contains(QString::number(terminal.entries().size() / 55)), qPrintable(state->text()));
+    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("undockButton")), Qt::LeftButton);
+    QVERIFY(!terminal.isDocked());
+    m_dialogs->script.chosenFiles = { m_profile->path(QStringLiteral("absent.txt")) };
+    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("loadButton")), Qt::LeftButton);
+    QCOMPARE(m_dialogs->script.messages.size(), 1);
+    QVERIFY(!terminal.entries().isEmpty());
+}
+
+void MainWindowTest::realDialogsCarryTheTitleAndNoIcon()
+{
+    QtUserInteraction ui;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QMessageBox::StandardButtons buttons;
+    whenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        title = box->windowTitle();
+        icon = box->icon();
+        buttons = box->standardButtons();
+        box->button(QMessageBox::Ok)->click();
+    });
+    ui.showMessage(QStringLiteral("Olá"));
+    QCOMPARE(title, QStringLiteral("Tarvik"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QVERIFY(buttons == QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+    QVERIFY(!ui.askYesNo(QStringLiteral("Tem a certeza"), QStringLiteral("Tarvik")));
+    whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click(); });
+    QVERIFY(ui.askYesNo(QStringLiteral("Tem a certeza"), QStringLiteral("Tarvik")));
+
+    QString shown;
+    whenModal([&](QWidget* modal) {
+        auto* input = qobject_cast<QInputDialog*>(modal);
+        shown = input->textValue();
+        input->setTextValue(QStringLiteral("30"));
+        input->accept();
+    });
+    const std::optional<QString> typed
+        = ui.askText(QStringLiteral("Dias?"), QStringLiteral("Apagar artigos"), QStringLiteral("90"));
+    QVERIFY(typed);
+    QCOMPARE(*typed, QStringLiteral("30"));
+    QCOMPARE(shown, QStringLiteral("90"));
+    whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    QVERIFY(!ui.askText(QStringLiteral("Dias?"), QStringLiteral("Apagar artigos"), QStringLiteral("90")));
+}
+
+void MainWindowTest::screenshotUnderXvfbIsNotBlank()
+{
+    const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    if (xvfbRun.isEmpty())
+        QSKIP("xvfb-run is not installed");
+    makeDemoWorkbook();
+    const QString image = m_profile->path(QStringLiteral("main-window.png"));
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" TARVIK_LSAN_SUPPRESSIONS));
+    app.setProcessEnvironment(env);
+    app.start(xvfbRun,
+        { QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
+            QStringLiteral(TARVIK_APP), QStringLiteral("--screenshot"), image });
+    QVERIFY(app.waitForFinished(60000));
+    QVERIFY2(app.exitCode() == 0, app.readAllStandardError().constData());
+    const QImage shot(image);
+    QVERIFY(!shot.isNull());
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height(); y += 4) {
+        for (int x = 0; x < shot.width(); x += 4)
+            colours.insert(shot.pixel(x, y));
+    }
+    // Menu text, status bar and background: far more than a blank or one-colour window.
+    QVERIFY2(colours.size() > 3, qPrintable(QString::number(colours.size())));
+    const QString keep = qEnvironmentVariable("TARVIK_SCREENSHOT_OUT");
+    if (!keep.isEmpty()) {
+        QFile::remove(keep);
+        QVERIFY(QFile::copy(image, keep));
+    }
+}
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainWindowTest.moc"

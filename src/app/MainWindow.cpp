@@ -1,11 +1,15 @@
 #include "app/MainWindow.h"
 
 #include "app/Housekeeping.h"
+#include "app/ReportTextWindow.h"
 #include "app/SettingsWindow.h"
 #include "app/SimulatorWindow.h"
+#include "app/SitePaths.h"
 #include "app/TerminalProgramFolder.h"
 #include "data/Conversions.h"
 #include "data/InventoryLoader.h"
+#include "reception/ReceptionImport.h"
+#include "report/InventoryReport.h"
 #include "terminal/RioCom.h"
 #include "terminal/RioComDriver.h"
 #include "terminal/SimulatedTerminal.h"
@@ -95,16 +99,17 @@ void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Ficheiros"));
     file->setObjectName(QStringLiteral("File"));
-    // Report, editors and reception import arrive with their own windows.
-    addCommand(file, QStringLiteral("CriarFicheiro"), QStringLiteral("Criar relatório de inventários"), {});
+    // The editors arrive with their own windows.
+    addCommand(file, QStringLiteral("CriarFicheiro"), QStringLiteral("Criar relatório de inventários"),
+        [this] { CriarFicheiro(); });
     addCommand(file, QStringLiteral("LimparFicheiro"), QStringLiteral("Limpar ficheiro de inventarios"),
         [this] { Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).LimparFicheiro(); });
     addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), {});
     addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), {});
     QMenu* advanced = file->addMenu(QStringLiteral("Avançadas"));
     advanced->setObjectName(QStringLiteral("Avancadas"));
-    addCommand(
-        advanced, QStringLiteral("ImportarFicheiro"), QStringLiteral("Importar dados do ficheiro de recepcoes"), {});
+    addCommand(advanced, QStringLiteral("ImportarFicheiro"), QStringLiteral("Importar dados do ficheiro de recepcoes"),
+        [this] { ImportarFicheiro(); });
     addCommand(advanced, QStringLiteral("ApagarArtigosNaoInventariados"),
         QStringLiteral("Apagar todos os artigos não movimentados"),
         [this] { Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).ApagarArtigosNaoInventariados(); });
@@ -198,6 +203,36 @@ void MainWindow::showSimulator(SimulatedTerminal& terminal)
     }
     m_simulatorWindow->show();
     m_simulatorWindow->raise();
+}
+
+void MainWindow::CriarFicheiro()
+{
+    const QString width = m_settingsWindow ? m_settingsWindow->numerodeCaracteres()
+                                           : m_settings.value(SettingsKeys::NumerodeCaracteres);
+    const QString path = m_settings.value(SettingsKeys::FicheiroDeReport);
+    QString error;
+    if (!InventoryReport(m_tables, m_data1, *m_ui).CriarFicheiroDeInventarios(path, width, &error)) {
+        m_ui->showMessage(error);
+        return;
+    }
+    // Until the report viewer is here, the file is shown as it was written.
+    if (!m_reportWindow) {
+        m_reportWindow = new ReportTextWindow(this);
+        m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (!m_reportWindow->showFile(SitePaths::resolve(path), &error)) {
+        m_ui->showMessage(error);
+        return;
+    }
+    m_reportWindow->show();
+    m_reportWindow->raise();
+}
+
+void MainWindow::ImportarFicheiro()
+{
+    QString error;
+    if (!ReceptionImport(m_tables, m_data1, m_data2, *m_ui, m_clock).ImportarFicheiro(&error) && !error.isEmpty())
+        m_ui->showMessage(error);
 }
 
 void MainWindow::Sair()

@@ -15,6 +15,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
+class ReportTextWindow;
 class RioCom;
 class SettingsWindow;
 class SimulatedTerminal;
@@ -48,6 +49,8 @@ private:
     void runExclusive(const std::function<void()>& run);
     void runTerminalCommand(void (TerminalSession::*command)());
     void ConfiguracoesGerais();
+    void CriarFicheiro();
+    void ImportarFicheiro();
     void showSimulator(SimulatedTerminal& terminal);
     void Sair();
 
@@ -56,6 +59,7 @@ private:
     SettingsStore m_settings;
     InventoryTables m_tables;
     DataControl m_data1;
+    DataControl m_data2;
     std::unique_ptr<RioCom> m_rioCom;
     std::unique_ptr<TerminalSession> m_session;
     QString m_driverError;
@@ -65,6 +69,7 @@ private:
     QLabel* m_panel2;
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<SimulatorWindow> m_simulatorWindow;
+    QPointer<ReportTextWindow> m_reportWindow;
     bool m_shutDown = false;
     bool m_running = false;
 };

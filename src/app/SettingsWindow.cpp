@@ -89,3 +89,8 @@ void SettingsWindow::Command1_Click()
     }
     close();
 }
+
+QString SettingsWindow::numerodeCaracteres() const
+{
+    return m_text11->text();
+}

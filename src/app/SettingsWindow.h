@@ -14,6 +14,8 @@ public:
     SettingsWindow(SettingsStore& settings, UserInteraction& ui, QWidget* parent = nullptr);
     // Fills every field from its key, in the order the keys were always read, then gives the port number.
     void load();
+    // "Numero de caracteres por linha" as it stands in the field, saved or not: the report takes it from here.
+    QString numerodeCaracteres() const;
 
 signals:
     // The port number read from "Porta Serie" when the window loads.

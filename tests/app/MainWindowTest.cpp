@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSet>
@@ -92,6 +93,7 @@ private slots:
     void staleArticlesGoAfterNinetyDays();
     void staleDeletionStopsOnNoOrABadAnswer();
     void sairClosesTheOtherWindowsAndThePort();
+    void reportIsWrittenAndShown();
     void simulatorWindowDocksAndLoadsEntries();
     void realDialogsCarryTheTitleAndNoIcon();
     void screenshotUnderXvfbIsNotBlank();
@@ -188,12 +190,12 @@ void MainWindowTest::menusCarryEveryCommandInOrder()
     }
     const QStringList expected {
         QStringLiteral("Ficheiros"),
-        QStringLiteral("  Criar relatório de inventários (off)"),
+        QStringLiteral("  Criar relatório de inventários"),
         QStringLiteral("  Limpar ficheiro de inventarios"),
         QStringLiteral("  Editar inventário (off)"),
         QStringLiteral("  Editar Artigos (off)"),
         QStringLiteral("  Avançadas"),
-        QStringLiteral("    Importar dados do ficheiro de recepcoes (off)"),
+        QStringLiteral("    Importar dados do ficheiro de recepcoes"),
         QStringLiteral("    Apagar todos os artigos não movimentados"),
         QStringLiteral("    Importar dados do ficheiro RAW"),
         QStringLiteral("  Sair"),
@@ -209,6 +211,17 @@ void MainWindowTest::menusCarryEveryCommandInOrder()
     for (const char* name : { "File", "Conf", "Terminal", "Avancadas" })
         QVERIFY2(m_window->findChild<QMenu*>(QString::fromLatin1(name)), name);
     QVERIFY(m_window->findChild<QAction*>(QStringLiteral("ConfiguraçõesGerais")));
+}
+
+void MainWindowTest::reportIsWrittenAndShown()
+{
+    startDemo();
+    trigger(QStringLiteral("CriarFicheiro"));
+    auto* report = m_window->findChild<QPlainTextEdit*>(QStringLiteral("ReportTextWindow"));
+    QVERIFY(report);
+    QVERIFY(report->isReadOnly());
+    QVERIFY(report->toPlainText().contains(QStringLiteral("Centro Custo COZ")));
+    QVERIFY(fileBytes(SitePaths::resolve(QStringLiteral("c:\\Report.txt"))).contains("\r\n"));
 }
 
 void MainWindowTest::aMissingWorkbookGivesTwoMessagesAndNoTimer()

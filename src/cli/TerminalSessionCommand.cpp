@@ -2,6 +2,7 @@
 
 #include "cli/ConsoleInteraction.h"
 #include "cli/LoadedSite.h"
+#include "data/Conversions.h"
 #include "data/Windows1252.h"
 #include "terminal/RawImport.h"
 #include "terminal/RioCom.h"
@@ -59,7 +60,7 @@ int TerminalSessionCommand::run(const QStringList& arguments, CommandContext& co
         return 1;
     }
     TerminalSession session(*driver, site.tables, site.data1, site.settings, context.ui, site.clock);
-    session.setPort(qint32(site.settings.value(SettingsKeys::CommPort).toInt()));
+    session.setPort(Conversions::roundToWhole(Conversions::numericValue(site.settings.value(SettingsKeys::CommPort))));
     driver->I_OpenCom(session.port(), 19200);
     session.poll();
     if (m_name == u"receive")

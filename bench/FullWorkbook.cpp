@@ -1,7 +1,6 @@
 #include "FullWorkbook.h"
 
 #include "app/Clock.h"
-#include "QuietInteraction.h"
 #include "data/DataCommand.h"
 #include "data/DataControl.h"
 #include "data/InventoryTables.h"
@@ -13,13 +12,15 @@
 
 #include <random>
 
+#include "QuietInteraction.h"
+
 namespace {
 
 constexpr int kRows = 65535;
 
-const char* const kNames[] = {"Açúcar branco", "Arroz agulha",    "Azeite virgem extra", "Bacalhau graúdo",
-                              "Café em grão",  "Farinha de trigo", "Leite meio-gordo",   "Óleo alimentar",
-                              "Pão de forma",  "Queijo flamengo",  "Feijão encarnado",   "Limões biológicos"};
+const char* const kNames[] = { "Açúcar branco", "Arroz agulha", "Azeite virgem extra", "Bacalhau graúdo",
+    "Café em grão", "Farinha de trigo", "Leite meio-gordo", "Óleo alimentar", "Pão de forma", "Queijo flamengo",
+    "Feijão encarnado", "Limões biológicos" };
 
 } // namespace
 
@@ -36,15 +37,17 @@ bool writeFullWorkbook(const QString& path, QString* error)
         const QString code = QString::number(i);
         const QString family = QStringLiteral("%1").arg(600 + i % 1000);
         tables.AdicionaArtigo(text(code), text(family), CellValue::date(45000 + rng() % 1000),
-                              text(QStringLiteral("%1 %2 emb. %3 kg").arg(QString::fromUtf8(kNames[rng() % 12])).arg(i).arg(rng() % 25 + 1)),
-                              CellValue::number((rng() % 10000) / 100.0), text(QStringLiteral("CX")),
-                              text(QStringLiteral("UN")), CellValue::number(rng() % 24 + 1),
-                              text(QStringLiteral("Família contabilística %1").arg(family)),
-                              CellValue::date(45000 + rng() % 1000 + 0.5), CellValue::number(i), 0, 3);
-        tables.AdicionaCodigosBarras(text(code), text(QStringLiteral("UN")),
-                                     text(QStringLiteral("560%1").arg(i, 10, 10, QLatin1Char('0'))));
+            text(QStringLiteral("%1 %2 emb. %3 kg")
+                     .arg(QString::fromUtf8(kNames[rng() % 12]))
+                     .arg(i)
+                     .arg(rng() % 25 + 1)),
+            CellValue::number((rng() % 10000) / 100.0), text(QStringLiteral("CX")), text(QStringLiteral("UN")),
+            CellValue::number(rng() % 24 + 1), text(QStringLiteral("Família contabilística %1").arg(family)),
+            CellValue::date(45000 + rng() % 1000 + 0.5), CellValue::number(i), 0, 3);
+        tables.AdicionaCodigosBarras(
+            text(code), text(QStringLiteral("UN")), text(QStringLiteral("560%1").arg(i, 10, 10, QLatin1Char('0'))));
         tables.AdicionaLeitura(text(code), text(family), text(i % 3 ? QStringLiteral("Sala") : QStringLiteral("Bar")),
-                               text(QStringLiteral("UN")), CellValue::number((rng() % 1000) / 4.0), CellValue::number(0));
+            text(QStringLiteral("UN")), CellValue::number((rng() % 1000) / 4.0), CellValue::number(0));
     }
     DataControl data1;
     data1.setDatabaseName(path);
@@ -58,9 +61,9 @@ bool writeFullWorkbook(const QString& path, QString* error)
             if (!data1.Refresh(e))
                 return false;
             for (int f = 0; f < 1000; ++f) {
-                if (!data1.AddNew(e)
-                    || !data1.setField(QStringLiteral("CONTA"), text(QString::number(600 + f)), e)
-                    || !data1.setField(QStringLiteral("DESCRICAO CONTA"), text(QStringLiteral("Família contabilística %1").arg(600 + f)), e)
+                if (!data1.AddNew(e) || !data1.setField(QStringLiteral("CONTA"), text(QString::number(600 + f)), e)
+                    || !data1.setField(QStringLiteral("DESCRICAO CONTA"),
+                        text(QStringLiteral("Família contabilística %1").arg(600 + f)), e)
                     || !data1.setField(QStringLiteral("CONTACONTABILISTICA"), text(QStringLiteral("61%1").arg(f)), e)
                     || !data1.Update(e))
                     return false;

@@ -1,6 +1,5 @@
 // The tables at full capacity: 99,999 articles, barcode entries and readings.
 #include "app/Clock.h"
-#include "QuietInteraction.h"
 #include "data/ArticleSorts.h"
 #include "data/InventoryTables.h"
 
@@ -12,14 +11,16 @@
 #include <memory>
 #include <random>
 
+#include "QuietInteraction.h"
+
 namespace {
 
 constexpr int kFull = 99999;
 
-const QString kWords[] = {QStringLiteral("Açúcar"), QStringLiteral("Arroz agulha"), QStringLiteral("Azeite virgem"),
-                          QStringLiteral("Bacalhau"), QStringLiteral("Café moído"), QStringLiteral("Farinha"),
-                          QStringLiteral("Leite meio-gordo"), QStringLiteral("Óleo"), QStringLiteral("Pão"),
-                          QStringLiteral("Queijo flamengo")};
+const QString kWords[] = { QStringLiteral("Açúcar"), QStringLiteral("Arroz agulha"), QStringLiteral("Azeite virgem"),
+    QStringLiteral("Bacalhau"), QStringLiteral("Café moído"), QStringLiteral("Farinha"),
+    QStringLiteral("Leite meio-gordo"), QStringLiteral("Óleo"), QStringLiteral("Pão"),
+    QStringLiteral("Queijo flamengo") };
 
 struct Fixture
 {
@@ -33,10 +34,10 @@ std::vector<std::array<CellValue, 6>> articleRows(std::mt19937& rng)
 {
     std::vector<std::array<CellValue, 6>> rows;
     for (int i = 1; i <= kFull; ++i)
-        rows.push_back({CellValue::text(QString::number(rng() % 2 ? i : kFull + 1 - i)),
-                        CellValue::text(QStringLiteral("F%1").arg(i % 50)), CellValue::date(45000 + i % 900),
-                        CellValue::text(kWords[rng() % 10] + QStringLiteral(" %1 kg").arg(rng() % 1000)),
-                        CellValue::date(45000 + rng() % 900), CellValue::number(i)});
+        rows.push_back({ CellValue::text(QString::number(rng() % 2 ? i : kFull + 1 - i)),
+            CellValue::text(QStringLiteral("F%1").arg(i % 50)), CellValue::date(45000 + i % 900),
+            CellValue::text(kWords[rng() % 10] + QStringLiteral(" %1 kg").arg(rng() % 1000)),
+            CellValue::date(45000 + rng() % 900), CellValue::number(i) });
     return rows;
 }
 
@@ -79,8 +80,8 @@ void BM_AdicionaCodigosBarras(benchmark::State& state)
         // About three entries an article, arriving in mixed order.
         std::vector<std::array<CellValue, 3>> rows;
         for (int i = 1; i <= kFull; ++i)
-            rows.push_back({CellValue::text(QString::number(rng() % 33333 + 1)), CellValue::text(QStringLiteral("UN")),
-                            CellValue::text(QStringLiteral("560%1").arg(i, 10, 10, QLatin1Char('0')))});
+            rows.push_back({ CellValue::text(QString::number(rng() % 33333 + 1)), CellValue::text(QStringLiteral("UN")),
+                CellValue::text(QStringLiteral("560%1").arg(i, 10, 10, QLatin1Char('0'))) });
         state.ResumeTiming();
         for (const auto& r : rows)
             f.tables->AdicionaCodigosBarras(r[0], r[1], r[2]);
@@ -100,10 +101,10 @@ void BM_AdicionaLeitura(benchmark::State& state)
         addArticles(*f.tables, rng);
         std::vector<std::array<CellValue, 2>> rows;
         for (int i = 1; i <= kFull; ++i)
-            rows.push_back({CellValue::text(QString::number(i)), CellValue::number(rng() % 40)});
+            rows.push_back({ CellValue::text(QString::number(i)), CellValue::number(rng() % 40) });
         const CellValue family = CellValue::text(QStringLiteral("F1")),
-                        centre = CellValue::text(QStringLiteral("Cozinha")), unit = CellValue::text(QStringLiteral("UN")),
-                        mark = CellValue::number(0);
+                        centre = CellValue::text(QStringLiteral("Cozinha")),
+                        unit = CellValue::text(QStringLiteral("UN")), mark = CellValue::number(0);
         state.ResumeTiming();
         for (const auto& r : rows)
             f.tables->AdicionaLeitura(r[0], family, centre, unit, r[1], mark);
@@ -120,9 +121,8 @@ void BM_Sort(benchmark::State& state)
     std::mt19937 rng(4);
     addArticles(*f.tables, rng);
     ArticleSorts sorts(*f.tables, f.ui);
-    void (ArticleSorts::*const kinds[])() = {&ArticleSorts::OrdenarArtigos, &ArticleSorts::OrdenarArtigosPorData,
-                                             &ArticleSorts::OrdenarArtigosPorCodigo,
-                                             &ArticleSorts::OrdenarArtigosPorPosicao};
+    void (ArticleSorts::*const kinds[])() = { &ArticleSorts::OrdenarArtigos, &ArticleSorts::OrdenarArtigosPorData,
+        &ArticleSorts::OrdenarArtigosPorCodigo, &ArticleSorts::OrdenarArtigosPorPosicao };
     const auto sort = kinds[state.range(0)];
     for (auto _ : state) {
         state.PauseTiming();
@@ -153,15 +153,14 @@ void BM_FullTablesResident(benchmark::State& state)
         addArticles(*f.tables, rng);
         for (int i = 1; i <= kFull; ++i) {
             f.tables->AdicionaCodigosBarras(CellValue::text(QString::number(i)), CellValue::text(QStringLiteral("UN")),
-                                            CellValue::text(QStringLiteral("560%1").arg(i, 10, 10, QLatin1Char('0'))));
+                CellValue::text(QStringLiteral("560%1").arg(i, 10, 10, QLatin1Char('0'))));
             f.tables->AdicionaLeitura(CellValue::text(QString::number(i)), CellValue::text(QStringLiteral("F1")),
-                                      CellValue::text(QStringLiteral("Cozinha")), CellValue::text(QStringLiteral("UN")),
-                                      CellValue::number(1), CellValue::number(0));
+                CellValue::text(QStringLiteral("Cozinha")), CellValue::text(QStringLiteral("UN")), CellValue::number(1),
+                CellValue::number(0));
         }
         for (int i = 1; i <= 1000; ++i)
             f.tables->AdicionaContasContabilisticas(QString::number(i), CellValue::text(QString::number(i)),
-                                                    CellValue::text(QStringLiteral("611")),
-                                                    CellValue::text(QStringLiteral("Família contabilística")));
+                CellValue::text(QStringLiteral("611")), CellValue::text(QStringLiteral("Família contabilística")));
         benchmark::DoNotOptimize(f.tables->codigoBarras(kFull));
         state.counters["table_MB"] = double(residentKilobytes() - before) / 1024.0;
         state.counters["process_MB"] = double(residentKilobytes()) / 1024.0;

@@ -1,7 +1,4 @@
 // The terminal link at full capacity: the raw import, the four lists and one poll tick.
-#include "FullWorkbook.h"
-#include "QuietInteraction.h"
-
 #include "app/Clock.h"
 #include "app/SettingsStore.h"
 #include "data/DataControl.h"
@@ -19,6 +16,9 @@
 
 #include <chrono>
 
+#include "FullWorkbook.h"
+#include "QuietInteraction.h"
+
 namespace {
 
 constexpr int kFull = 99999;
@@ -26,33 +26,31 @@ constexpr int kFull = 99999;
 QString record(int code, const QString& family, const QString& centre)
 {
     return QStringLiteral("560%1").arg(code, 10, 10, QLatin1Char('0')).leftJustified(14)
-           + QString::number(code).rightJustified(5) + family.leftJustified(6) + QStringLiteral("000012")
-           + QStringLiteral("UN").leftJustified(15) + centre.leftJustified(6) + QStringLiteral("000");
+        + QString::number(code).rightJustified(5) + family.leftJustified(6) + QStringLiteral("000012")
+        + QStringLiteral("UN").leftJustified(15) + centre.leftJustified(6) + QStringLiteral("000");
 }
 
 struct FullTables
 {
     QuietInteraction ui;
     Clock clock;
-    InventoryTables tables{ui, clock};
+    InventoryTables tables { ui, clock };
 
     FullTables()
     {
         for (int i = 1; i <= kFull; ++i) {
             const QString code = QString::number(i);
             tables.AdicionaArtigo(CellValue::text(code), CellValue::text(QString::number(600 + i % 1000)),
-                                  CellValue::date(45000), CellValue::text(QStringLiteral("Artigo de cozinha nº %1").arg(i)),
-                                  CellValue::number(1.5), CellValue::text(QStringLiteral("CX")),
-                                  CellValue::text(i % 7 ? QStringLiteral("UN") : QStringLiteral("Kilo")),
-                                  CellValue::number(12), CellValue::text(QStringLiteral("Família")), CellValue(),
-                                  CellValue::number(i), 0, 3);
+                CellValue::date(45000), CellValue::text(QStringLiteral("Artigo de cozinha nº %1").arg(i)),
+                CellValue::number(1.5), CellValue::text(QStringLiteral("CX")),
+                CellValue::text(i % 7 ? QStringLiteral("UN") : QStringLiteral("Kilo")), CellValue::number(12),
+                CellValue::text(QStringLiteral("Família")), CellValue(), CellValue::number(i), 0, 3);
             tables.AdicionaCodigosBarras(CellValue::text(code), CellValue::text(QStringLiteral("UN")),
-                                         CellValue::text(QStringLiteral("560%1").arg(i)));
+                CellValue::text(QStringLiteral("560%1").arg(i)));
         }
         for (int f = 0; f < 1000; ++f)
             tables.AdicionaContasContabilisticas(QString::number(600 + f), CellValue::text(QString::number(600 + f)),
-                                                 CellValue::text(QStringLiteral("61")),
-                                                 CellValue::text(QStringLiteral("Família contabilística")));
+                CellValue::text(QStringLiteral("61")), CellValue::text(QStringLiteral("Família contabilística")));
     }
 };
 
@@ -106,8 +104,8 @@ void BM_BuildLists(benchmark::State& state)
     FullTables full;
     const SettingsStore settings;
     const TerminalLists lists(full.tables, settings, full.ui);
-    QByteArray (TerminalLists::*const build[])() const = {&TerminalLists::ListaFamilias, &TerminalLists::ListaCodBarras,
-                                                          &TerminalLists::ListaArtigos, &TerminalLists::ListaUnidades};
+    QByteArray (TerminalLists::*const build[])() const = { &TerminalLists::ListaFamilias,
+        &TerminalLists::ListaCodBarras, &TerminalLists::ListaArtigos, &TerminalLists::ListaUnidades };
     double seconds[4] = {};
     for (auto _ : state) {
         for (int i = 0; i < 4; ++i) {
@@ -116,7 +114,7 @@ void BM_BuildLists(benchmark::State& state)
             seconds[i] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
     }
-    const char* names[] = {"familias_ms", "codbarras_ms", "artigos_ms", "unidades_ms"};
+    const char* names[] = { "familias_ms", "codbarras_ms", "artigos_ms", "unidades_ms" };
     for (int i = 0; i < 4; ++i)
         state.counters[names[i]] = seconds[i] * 1000 / double(state.iterations());
 }

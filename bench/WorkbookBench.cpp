@@ -1,8 +1,5 @@
 // The workbook store on the largest workbook BIFF8 holds.
-#include "FullWorkbook.h"
-
 #include "app/Clock.h"
-#include "QuietInteraction.h"
 #include "data/DataCommand.h"
 #include "data/DataControl.h"
 #include "data/InventoryLoader.h"
@@ -15,11 +12,14 @@
 
 #include <sys/resource.h>
 
+#include "FullWorkbook.h"
+#include "QuietInteraction.h"
+
 namespace {
 
 double peakMegabytes()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
 }
@@ -29,7 +29,7 @@ struct Loaded
 {
     QuietInteraction ui;
     Clock clock;
-    InventoryTables tables{ui, clock};
+    InventoryTables tables { ui, clock };
     DataControl data1;
 
     explicit Loaded(benchmark::State& state)
@@ -61,8 +61,8 @@ void BM_RawImportSave(benchmark::State& state)
     DataCommand command(loaded.tables, loaded.data1);
     for (auto _ : state) {
         loaded.tables.AdicionaLeitura(CellValue::text(QStringLiteral("1")), CellValue::text(QStringLiteral("601")),
-                                      CellValue::text(QStringLiteral("Sala")), CellValue::text(QStringLiteral("UN")),
-                                      CellValue::number(1), CellValue::number(0));
+            CellValue::text(QStringLiteral("Sala")), CellValue::text(QStringLiteral("UN")), CellValue::number(1),
+            CellValue::number(0));
         QString error;
         if (!command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, &error))
             state.SkipWithError(qPrintable(error));

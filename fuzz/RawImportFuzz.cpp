@@ -1,6 +1,5 @@
 // libFuzzer target for the raw import: any received text goes into tables that already hold a few articles.
 #include "app/Clock.h"
-#include "QuietInteraction.h"
 #include "data/DataControl.h"
 #include "data/InventoryTables.h"
 #include "data/Windows1252.h"
@@ -9,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "QuietInteraction.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Tables at full capacity take a while to make: one set, put back after each input.
@@ -16,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static Clock clock;
     static InventoryTables tables = [] {
         InventoryTables t(ui, clock);
-        for (const char* code : {"1", "2", "100"})
+        for (const char* code : { "1", "2", "100" })
             t.AdicionaArtigo(CellValue::text(QString::fromLatin1(code)), CellValue::text(QStringLiteral("61")),
-                             CellValue::number(46000), CellValue::text(QStringLiteral("Artigo")), CellValue::number(1),
-                             CellValue::text(QStringLiteral("CX")), CellValue::text(QStringLiteral("Kilo")),
-                             CellValue::number(12), CellValue(), CellValue(), CellValue::number(1), 0, 3);
+                CellValue::number(46000), CellValue::text(QStringLiteral("Artigo")), CellValue::number(1),
+                CellValue::text(QStringLiteral("CX")), CellValue::text(QStringLiteral("Kilo")), CellValue::number(12),
+                CellValue(), CellValue(), CellValue::number(1), 0, 3);
         return t;
     }();
     static const InventoryTables start = tables.snapshot();

@@ -13,13 +13,13 @@ SettingsStore::SettingsStore()
 {
     const QString home = qEnvironmentVariable("TARVIK_HOME");
     if (!home.isEmpty()) {
-        m_settings = std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("Tarvik.ini")),
-                                                 QSettings::IniFormat);
+        m_settings
+            = std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("Tarvik.ini")), QSettings::IniFormat);
     } else {
 #ifdef Q_OS_WIN
         // Where the site's earlier settings already are.
-        m_settings = std::make_unique<QSettings>(QStringLiteral("VB and VBA Program Settings"),
-                                                 QStringLiteral("Tarvik"));
+        m_settings
+            = std::make_unique<QSettings>(QStringLiteral("VB and VBA Program Settings"), QStringLiteral("Tarvik"));
 #else
         m_settings = std::make_unique<QSettings>(QStringLiteral("Tarvik"), QStringLiteral("Tarvik"));
 #endif

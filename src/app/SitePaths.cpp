@@ -11,7 +11,8 @@ QString dataRoot()
     const QString home = qEnvironmentVariable("TARVIK_HOME");
     if (!home.isEmpty())
         return QDir(home).absolutePath();
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("Tarvik"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Tarvik"));
 }
 
 QString resolve(const QString& path)

@@ -25,10 +25,9 @@ int ListsCommand::run(const QStringList& arguments, CommandContext& context)
         context.err << QStringLiteral("Não foi possível criar a pasta %1.").arg(dir.path()) << '\n';
         return 1;
     }
-    const std::pair<const char*, QByteArray> files[] = {{"ListCodFamilias", lists.ListaFamilias()},
-                                                        {"ListCodBarras", lists.ListaCodBarras()},
-                                                        {"ListCodArtigos", lists.ListaArtigos()},
-                                                        {"ListUnidades", lists.ListaUnidades()}};
+    const std::pair<const char*, QByteArray> files[]
+        = { { "ListCodFamilias", lists.ListaFamilias() }, { "ListCodBarras", lists.ListaCodBarras() },
+              { "ListCodArtigos", lists.ListaArtigos() }, { "ListUnidades", lists.ListaUnidades() } };
     for (const auto& [name, bytes] : files) {
         QSaveFile file(dir.filePath(QString::fromLatin1(name)));
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

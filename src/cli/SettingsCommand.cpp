@@ -14,8 +14,8 @@ int SettingsCommand::run(const QStringList& arguments, CommandContext& context)
     }
     using namespace SettingsKeys;
     const SettingsStore store;
-    for (const Key& key : {COM, NomeEstabelecimento, InventariosQel, FicheiroDeReport, LinhasPorPagina,
-                           NumerodeCaracteres, AutoDescarrega, AutoAbrevia, Margem, CommPort, FontSize, FontName})
+    for (const Key& key : { COM, NomeEstabelecimento, InventariosQel, FicheiroDeReport, LinhasPorPagina,
+             NumerodeCaracteres, AutoDescarrega, AutoAbrevia, Margem, CommPort, FontSize, FontName })
         out << QString::fromUtf16(key.name) << '=' << store.value(key) << '\n';
     out << "InventariosQel (ficheiro)=" << SitePaths::resolve(store.value(InventariosQel)) << '\n';
     return 0;

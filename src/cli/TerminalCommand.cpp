@@ -18,7 +18,8 @@ int TerminalCommand::run(const QStringList& arguments, CommandContext& context)
     } else if (action == u"load" && arguments.size() == 2) {
         QFile file(arguments.at(1));
         if (!file.open(QIODevice::ReadOnly)) {
-            context.err << QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString()) << '\n';
+            context.err << QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString())
+                        << '\n';
             return 1;
         }
         ok = terminal.loadEntries(file.readAll(), &error);
@@ -26,7 +27,7 @@ int TerminalCommand::run(const QStringList& arguments, CommandContext& context)
         context.out << "No suporte: " << (terminal.isDocked() ? "sim" : "não") << '\n'
                     << "Registos por receber: " << terminal.entries().size() / 55 << '\n'
                     << "Porta aberta: " << terminal.openedPort() << '\n';
-        for (const char* list : {"ListCodFamilias", "ListCodBarras", "ListCodArtigos", "ListUnidades"})
+        for (const char* list : { "ListCodFamilias", "ListCodBarras", "ListCodArtigos", "ListUnidades" })
             context.out << list << ": " << terminal.list(QString::fromLatin1(list)).size() << " bytes\n";
         return 0;
     } else {

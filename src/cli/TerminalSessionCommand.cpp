@@ -40,7 +40,8 @@ int TerminalSessionCommand::run(const QStringList& arguments, CommandContext& co
     if (importRaw) {
         QFile file(arguments.first());
         if (!file.open(QIODevice::ReadOnly)) {
-            context.err << QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString()) << '\n';
+            context.err << QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString())
+                        << '\n';
             return 1;
         }
         QByteArray line = file.readAll();

@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
     commands.push_back(std::make_unique<SettingsCommand>());
     commands.push_back(std::make_unique<ListsCommand>());
     commands.push_back(std::make_unique<TerminalCommand>());
-    for (const char* name : {"receive", "send", "import-raw"})
+    for (const char* name : { "receive", "send", "import-raw" })
         commands.push_back(std::make_unique<TerminalSessionCommand>(QString::fromLatin1(name)));
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
         workbook = SettingsStore().value(SettingsKeys::InventariosQel);
     const QString name = arguments.isEmpty() ? QString() : arguments.takeFirst();
     ConsoleInteraction ui(err);
-    CommandContext context{workbook, ui, out, err};
+    CommandContext context { workbook, ui, out, err };
     for (const auto& command : commands) {
         if (command->name() == name)
             return command->run(arguments, context);

@@ -5,6 +5,11 @@
 #include <QSet>
 #include <QStringList>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
@@ -15,12 +20,6 @@
 #include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-output.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,8 +33,7 @@ struct Unref
 {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
-template <typename T>
-using Owned = std::unique_ptr<T, Unref>;
+template <typename T> using Owned = std::unique_ptr<T, Unref>;
 
 constexpr int kClassIdSize = 16;
 // Directory entries hold at most 31 UTF-16 units and a terminator.
@@ -91,7 +89,7 @@ QByteArray classIdOf(GsfInput* storage)
 }
 
 bool readStorage(GsfInfile* storage, const QString& prefix, int depth, gsf_off_t sourceSize, CompoundFile* loaded,
-                 ClassIds* storageClassIds, QString* error)
+    ClassIds* storageClassIds, QString* error)
 {
     const int count = gsf_infile_num_children(storage);
     for (int i = 0; i < count; ++i) {
@@ -114,7 +112,7 @@ bool readStorage(GsfInfile* storage, const QString& prefix, int depth, gsf_off_t
                 *error = QStringLiteral("as pastas internas estão encaixadas a mais de %1 níveis").arg(kMaxDepth);
                 return false;
             }
-            loaded->entries.push_back({path, true, {}});
+            loaded->entries.push_back({ path, true, {} });
             const QByteArray id = classIdOf(child.get());
             if (!isZero(id))
                 storageClassIds->insert(path, id);
@@ -133,7 +131,7 @@ bool readStorage(GsfInfile* storage, const QString& prefix, int depth, gsf_off_t
             *error = QStringLiteral("não foi possível ler a entrada %1 por inteiro").arg(path);
             return false;
         }
-        loaded->entries.push_back({path, false, data});
+        loaded->entries.push_back({ path, false, data });
     }
     return true;
 }
@@ -189,7 +187,7 @@ Failure readPath(const QString& path, CompoundFile* loaded, ClassIds* storageCla
 }
 
 bool finishRead(Failure result, const QString& name, const QString& why, CompoundFile&& loaded, CompoundFile* file,
-                QString* error, Failure* failure)
+    QString* error, Failure* failure)
 {
     if (failure)
         *failure = result;
@@ -272,12 +270,12 @@ bool writeStream(GsfOutfile* parent, const CompoundFile::Entry& entry, QString* 
     Owned<GsfOutput> output(gsf_outfile_new_child(parent, nameOf(entry.path).toUtf8().constData(), FALSE));
     const bool ok = output
         && (entry.data.isEmpty()
-            || gsf_output_write(output.get(), size_t(entry.data.size()),
-                                reinterpret_cast<const guint8*>(entry.data.constData())))
+            || gsf_output_write(
+                output.get(), size_t(entry.data.size()), reinterpret_cast<const guint8*>(entry.data.constData())))
         && gsf_output_close(output.get());
     if (!ok)
-        *error = QStringLiteral("não foi possível escrever a entrada %1: %2")
-                     .arg(entry.path, outputMessage(output.get()));
+        *error
+            = QStringLiteral("não foi possível escrever a entrada %1: %2").arg(entry.path, outputMessage(output.get()));
     return ok;
 }
 
@@ -292,13 +290,13 @@ bool build(GsfOutput* sink, const CompoundFile& file, const ClassIds& storageCla
         return false;
     }
     if (!file.classId.isEmpty() && !isZero(file.classId))
-        gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(root.get()),
-                                       reinterpret_cast<const guint8*>(file.classId.constData()));
+        gsf_outfile_msole_set_class_id(
+            GSF_OUTFILE_MSOLE(root.get()), reinterpret_cast<const guint8*>(file.classId.constData()));
     {
         OpenStorages open;
         for (const CompoundFile::Entry& entry : file.entries) {
-            GsfOutfile* parent = storageAt(root.get(), entry.isStorage ? entry.path : parentOf(entry.path),
-                                           storageClassIds, &open);
+            GsfOutfile* parent
+                = storageAt(root.get(), entry.isStorage ? entry.path : parentOf(entry.path), storageClassIds, &open);
             if (!parent) {
                 *error = QStringLiteral("não foi possível criar a pasta interna de %1").arg(entry.path);
                 return false;
@@ -367,9 +365,9 @@ void ignoreLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer)
 void quietLibraryLog()
 {
     static const bool quiet = [] {
-        for (const char* domain : {"libgsf:msole", static_cast<const char*>(nullptr)})
-            g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL), ignoreLibraryLog,
-                              nullptr);
+        for (const char* domain : { "libgsf:msole", static_cast<const char*>(nullptr) })
+            g_log_set_handler(
+                domain, GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL), ignoreLibraryLog, nullptr);
         return true;
     }();
     Q_UNUSED(quiet);
@@ -386,8 +384,8 @@ bool CompoundFile::read(const QString& path, CompoundFile* file, QString* error,
     return finishRead(result, path, why, std::move(loaded), file, error, failure);
 }
 
-bool CompoundFile::readBytes(const QByteArray& bytes, const QString& name, CompoundFile* file, QString* error,
-                             ReadFailure* failure)
+bool CompoundFile::readBytes(
+    const QByteArray& bytes, const QString& name, CompoundFile* file, QString* error, ReadFailure* failure)
 {
     quietLibraryLog();
     CompoundFile loaded;
@@ -434,10 +432,9 @@ bool CompoundFile::write(const QString& path, QString* error) const
         if (created)
             ::unlink(tempName.constData());
         if (error) {
-            *error = existed
-                ? QStringLiteral("Não foi possível gravar o ficheiro %1: %2; o ficheiro não foi alterado.")
-                      .arg(path, cause(why))
-                : QStringLiteral("Não foi possível gravar o ficheiro %1: %2.").arg(path, cause(why));
+            *error = existed ? QStringLiteral("Não foi possível gravar o ficheiro %1: %2; o ficheiro não foi alterado.")
+                                   .arg(path, cause(why))
+                             : QStringLiteral("Não foi possível gravar o ficheiro %1: %2.").arg(path, cause(why));
         }
         return false;
     };
@@ -497,9 +494,9 @@ void CompoundFile::setStream(const QString& path, const QByteArray& data)
     for (qsizetype slash = path.indexOf(u'/'); slash > 0; slash = path.indexOf(u'/', slash + 1)) {
         const QString storage = path.left(slash);
         const bool listed = std::any_of(entries.begin(), entries.end(),
-                                        [&](const Entry& entry) { return entry.isStorage && entry.path == storage; });
+            [&](const Entry& entry) { return entry.isStorage && entry.path == storage; });
         if (!listed)
-            entries.push_back({storage, true, {}});
+            entries.push_back({ storage, true, {} });
     }
-    entries.push_back({path, false, data});
+    entries.push_back({ path, false, data });
 }

@@ -14,9 +14,17 @@ public:
         // names joined by "/", e.g. "Workbook", "\u0005SummaryInformation", "_VBA_PROJECT_CUR/VBA/dir"
         QString path;
         bool isStorage = false; // a storage (folder) entry, listed so empty storages survive
-        QByteArray data;        // a stream's bytes
+        QByteArray data; // a stream's bytes
     };
-    enum class ReadFailure { None, Missing, Unreadable, NotCompound, ZipPackage, Damaged };
+    enum class ReadFailure
+    {
+        None,
+        Missing,
+        Unreadable,
+        NotCompound,
+        ZipPackage,
+        Damaged
+    };
 
     // Reads every stream and storage in file order. False with a Portuguese message naming the file and the
     // cause: missing, unreadable (permissions), not a compound file (ZipPackage when it starts with "PK\3\4",
@@ -24,7 +32,7 @@ public:
     static bool read(const QString& path, CompoundFile* file, QString* error, ReadFailure* failure = nullptr);
     // Same from bytes in memory (for the fuzzer and tests); the message names `name`.
     static bool readBytes(const QByteArray& bytes, const QString& name, CompoundFile* file, QString* error,
-                          ReadFailure* failure = nullptr);
+        ReadFailure* failure = nullptr);
 
     // Writes every entry to path as one atomic replace; on any failure the old file stays as it was and the
     // message names the file and the cause.

@@ -166,7 +166,8 @@ QString numberToSiteText(double value, int significantDigits)
     if (value == 0.0)
         return QStringLiteral("0");
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significantDigits);
+    const auto result
+        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significantDigits);
     QString text = QString::fromLatin1(buffer, result.ptr - buffer);
     text.replace(u'.', u',');
     text.replace(u'e', u'E');
@@ -245,8 +246,8 @@ std::optional<double> siteTextToDate(const QString& text)
     QRegularExpressionMatch m;
     int timeGroup = 0;
     if ((m = dayFirst.match(t)).hasMatch()) {
-        date = makeDate(m.capturedView(4).toInt(), m.capturedView(3).toInt(), m.capturedView(1).toInt(),
-                        m.capturedLength(4) <= 2);
+        date = makeDate(
+            m.capturedView(4).toInt(), m.capturedView(3).toInt(), m.capturedView(1).toInt(), m.capturedLength(4) <= 2);
         timeGroup = 5;
     } else if ((m = yearFirst.match(t)).hasMatch()) {
         date = makeDate(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt(), false);
@@ -262,7 +263,7 @@ std::optional<double> siteTextToDate(const QString& text)
     QTime time(0, 0);
     if (m.capturedLength(timeGroup) > 0) {
         time = QTime(m.capturedView(timeGroup).toInt(), m.capturedView(timeGroup + 1).toInt(),
-                     m.capturedView(timeGroup + 2).toInt());
+            m.capturedView(timeGroup + 2).toInt());
         if (!time.isValid())
             return std::nullopt;
     }

@@ -37,7 +37,7 @@ DataControl::FileStamp DataControl::stampOf(const QString& path)
     const QFileInfo info(path);
     if (!info.exists())
         return {};
-    return {info.size(), info.lastModified()};
+    return { info.size(), info.lastModified() };
 }
 
 QString DataControl::sheetLabel() const
@@ -75,8 +75,8 @@ bool DataControl::Refresh(QString* error)
     m_sheet = sheet;
     m_headingRow = 0;
     while (m_headingRow < sheet->rowCount
-           && std::none_of(sheet->rows[size_t(m_headingRow)].begin(), sheet->rows[size_t(m_headingRow)].end(),
-                           [](const XlsSheet::Cell& c) { return !c.value.isNull(); }))
+        && std::none_of(sheet->rows[size_t(m_headingRow)].begin(), sheet->rows[size_t(m_headingRow)].end(),
+            [](const XlsSheet::Cell& c) { return !c.value.isNull(); }))
         ++m_headingRow;
     if (m_headingRow < sheet->rowCount) {
         for (const XlsSheet::Cell& c : sheet->rows[size_t(m_headingRow)]) {
@@ -123,8 +123,8 @@ const XlsSheet::Cell* DataControl::cellAt(int row, int col) const
     if (!m_sheet || row < 0 || size_t(row) >= m_sheet->rows.size())
         return nullptr;
     const auto& cells = m_sheet->rows[size_t(row)];
-    const auto it = std::lower_bound(cells.begin(), cells.end(), col,
-                                     [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
+    const auto it = std::lower_bound(
+        cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
     return it != cells.end() && it->col == col ? &*it : nullptr;
 }
 
@@ -244,12 +244,12 @@ void DataControl::setCell(int row, int col, const CellValue& value)
     if (size_t(row) >= m_sheet->rows.size())
         m_sheet->rows.resize(size_t(row) + 1);
     auto& cells = m_sheet->rows[size_t(row)];
-    const auto it = std::lower_bound(cells.begin(), cells.end(), col,
-                                     [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
+    const auto it = std::lower_bound(
+        cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
     if (it != cells.end() && it->col == col)
-        *it = XlsSheet::Cell{quint16(col), quint16(xf), true, value};
+        *it = XlsSheet::Cell { quint16(col), quint16(xf), true, value };
     else
-        cells.insert(it, XlsSheet::Cell{quint16(col), quint16(xf), true, value});
+        cells.insert(it, XlsSheet::Cell { quint16(col), quint16(xf), true, value });
 }
 
 bool DataControl::Update(QString* error)
@@ -279,8 +279,8 @@ bool DataControl::lockedByAnotherProgram(QString* error) const
     const QFileInfo file(SitePaths::resolve(m_path));
     const QDir dir = file.absoluteDir();
     const QString name = file.fileName();
-    const QStringList locks{QStringLiteral(".~lock.%1#").arg(name), QStringLiteral("~$") + name,
-                            QStringLiteral("~$") + name.mid(2)};
+    const QStringList locks { QStringLiteral(".~lock.%1#").arg(name), QStringLiteral("~$") + name,
+        QStringLiteral("~$") + name.mid(2) };
     for (const QString& lock : locks) {
         if (name.size() > 2 && QFileInfo::exists(dir.filePath(lock))) {
             *error = QStringLiteral("O livro %1 está aberto noutro programa (LibreOffice ou Excel). Feche-o e volte a "
@@ -302,8 +302,8 @@ bool DataControl::mergeChangesFromDisk(QString* error)
     std::vector<quint16> ourFormats = m_book.xfFormats;
     if (m_book.dateXfAppended)
         ourFormats.pop_back();
-    bool mergeable = fresh.version == m_book.version && fresh.date1904 == m_book.date1904
-                     && fresh.xfFormats == ourFormats;
+    bool mergeable
+        = fresh.version == m_book.version && fresh.date1904 == m_book.date1904 && fresh.xfFormats == ourFormats;
     for (const XlsSheet& ours : m_book.sheets) {
         if (!mergeable || !ours.modified)
             continue;

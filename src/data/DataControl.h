@@ -77,8 +77,8 @@ private:
     XlsSheet* m_sheet = nullptr;
     int m_headingRow = 0;
     QHash<QString, int> m_columns; // lower-case heading -> column
-    int m_row = 0;                 // current sheet row
-    int m_end = 0;                 // one past the last data row
+    int m_row = 0; // current sheet row
+    int m_end = 0; // one past the last data row
     int m_visited = 0;
 
     enum class EditMode

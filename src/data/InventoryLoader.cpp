@@ -5,7 +5,6 @@
 #include "data/DataControl.h"
 #include "data/InventoryTables.h"
 
-
 InventoryLoader::InventoryLoader(DataControl& data1, InventoryTables& tables, UserInteraction& ui)
     : m_data1(data1)
     , m_tables(tables)
@@ -33,7 +32,7 @@ bool InventoryLoader::LerFicheiroContasContabilisticas(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("Contabilistica$"), error))
         return false;
-    const std::vector<int> c = columns({u"CONTA", u"CONTACONTABILISTICA", u"DESCRICAO CONTA"});
+    const std::vector<int> c = columns({ u"CONTA", u"CONTACONTABILISTICA", u"DESCRICAO CONTA" });
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
         const CellValue conta = m_data1.field(c[0]);
         m_tables.AdicionaContasContabilisticas(conta.toText(), conta, m_data1.field(c[1]), m_data1.field(c[2]));
@@ -46,10 +45,9 @@ bool InventoryLoader::LerFicheiroArtigos(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("Artigos$"), error))
         return false;
-    const auto headings = {u"CodArtigo",      u"FamiliaContabilistica", u"DataRecepcao",
-                           u"DescArtigo",     u"PrecoCompraUnitario",   u"UnidadeDeCompra",
-                           u"UnidadeDeStock", u"ConversaoCompraStock",  u"DescFamiliaContabilistica",
-                           u"DataUltimaImportacao", u"Posicao"};
+    const auto headings = { u"CodArtigo", u"FamiliaContabilistica", u"DataRecepcao", u"DescArtigo",
+        u"PrecoCompraUnitario", u"UnidadeDeCompra", u"UnidadeDeStock", u"ConversaoCompraStock",
+        u"DescFamiliaContabilistica", u"DataUltimaImportacao", u"Posicao" };
     const std::vector<int> c = columns(headings);
     for (size_t i = 0; i < c.size(); ++i) {
         CellValue ignored;
@@ -71,11 +69,11 @@ bool InventoryLoader::LerFicheiroDasLeituras(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("Inventario$"), error))
         return false;
-    const std::vector<int> c = columns({u"CodArtigo", u"FamiliaContabilistica", u"CentroCusto", u"Unidade",
-                                        u"QtEmUnidadeInventario", u"LeituraDuvidosa"});
+    const std::vector<int> c = columns({ u"CodArtigo", u"FamiliaContabilistica", u"CentroCusto", u"Unidade",
+        u"QtEmUnidadeInventario", u"LeituraDuvidosa" });
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
         m_tables.AdicionaLeitura(m_data1.field(c[0]), m_data1.field(c[1]), m_data1.field(c[2]), m_data1.field(c[3]),
-                                 m_data1.field(c[4]), m_data1.field(c[5]));
+            m_data1.field(c[4]), m_data1.field(c[5]));
     }
     return true;
 }
@@ -85,7 +83,7 @@ bool InventoryLoader::LerFicheiroCodigosBarras(QString* error)
     BusyPointer busy(m_ui);
     if (!openSheet(QStringLiteral("CodBarras$"), error))
         return false;
-    const std::vector<int> c = columns({u"CodArtigo", u"Unidade", u"CodBarras"});
+    const std::vector<int> c = columns({ u"CodArtigo", u"Unidade", u"CodBarras" });
     for (; !m_data1.Eof(); m_data1.MoveNext())
         m_tables.AdicionaCodigosBarras(m_data1.field(c[0]), m_data1.field(c[1]), m_data1.field(c[2]));
     return true;

@@ -1,10 +1,10 @@
 #pragma once
+#include "data/CellValue.h"
+
 #include <QString>
 
 #include <initializer_list>
 #include <vector>
-
-#include "data/CellValue.h"
 
 class DataControl;
 class InventoryTables;

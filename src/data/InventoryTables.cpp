@@ -208,11 +208,10 @@ void InventoryTables::ensureArticleIndexes()
 }
 
 int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
-                                    const CellValue& DataRecepcao, const CellValue& DescArtigo,
-                                    const CellValue& PrecoCompraUnitario, const CellValue& UnidadeDeCompra,
-                                    const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
-                                    const CellValue& DescFamiliaContabilista, const CellValue& DataUltimaImportacao,
-                                    const CellValue& Posicao, int VerificaContaContabilistica, int Origem)
+    const CellValue& DataRecepcao, const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario,
+    const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
+    const CellValue& DescFamiliaContabilista, const CellValue& DataUltimaImportacao, const CellValue& Posicao,
+    int VerificaContaContabilistica, int Origem)
 {
     if (CodArtigo.isNull())
         return 0;
@@ -237,8 +236,8 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
 
     bool familyKnown = true;
     if (VerificaContaContabilistica == 1)
-        familyKnown = !CodFamContabilista.isNull()
-                      && m_trimmedContaCodes.contains(trimBlanks(CodFamContabilista.toText()));
+        familyKnown
+            = !CodFamContabilista.isNull() && m_trimmedContaCodes.contains(trimBlanks(CodFamContabilista.toText()));
 
     double d = 0.0;
     if (Origem == 4) {
@@ -273,9 +272,9 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
                 return 0;
             if (m_NArtigos >= CapacidadeArtigos) {
                 reportFull(&m_artigosFullReported,
-                           QStringLiteral("A tabela de artigos está cheia (%1 artigos). Os artigos que faltam não "
-                                          "foram adicionados.")
-                               .arg(CapacidadeArtigos));
+                    QStringLiteral("A tabela de artigos está cheia (%1 artigos). Os artigos que faltam não "
+                                   "foram adicionados.")
+                        .arg(CapacidadeArtigos));
                 return 0;
             }
             ++m_NArtigos;
@@ -348,8 +347,8 @@ void InventoryTables::ensureBarcodeSlots() const
     m_barcodeSlotsValid = true;
 }
 
-void InventoryTables::AdicionaCodigosBarras(const CellValue& CodArtigo, const CellValue& Unidade,
-                                            const CellValue& CodBarras)
+void InventoryTables::AdicionaCodigosBarras(
+    const CellValue& CodArtigo, const CellValue& Unidade, const CellValue& CodBarras)
 {
     if (CodArtigo.isNull())
         return;
@@ -360,7 +359,7 @@ void InventoryTables::AdicionaCodigosBarras(const CellValue& CodArtigo, const Ce
 
     int group = m_groupByCode.value(code, -1);
     if (group >= 0 && barcodeGiven && !isEmptyText(unit)) {
-        const auto entry = m_newestEntryByBarcode.constFind({group, barcode.toText()});
+        const auto entry = m_newestEntryByBarcode.constFind({ group, barcode.toText() });
         if (entry != m_newestEntryByBarcode.cend()) {
             m_barcodeEntries[size_t(*entry)].value.Unidade = Unidade;
             return;
@@ -370,9 +369,9 @@ void InventoryTables::AdicionaCodigosBarras(const CellValue& CodArtigo, const Ce
         return;
     if (m_NCodBarras >= CapacidadeCodBarras) {
         reportFull(&m_codBarrasFullReported,
-                   QStringLiteral("A tabela de códigos de barras está cheia (%1 códigos). Os códigos que faltam não "
-                                  "foram adicionados.")
-                       .arg(CapacidadeCodBarras));
+            QStringLiteral("A tabela de códigos de barras está cheia (%1 códigos). Os códigos que faltam não "
+                           "foram adicionados.")
+                .arg(CapacidadeCodBarras));
         return;
     }
     if (group < 0) {
@@ -382,24 +381,24 @@ void InventoryTables::AdicionaCodigosBarras(const CellValue& CodArtigo, const Ce
     }
     // The newest entry of a group comes first in slot order: this one stands in front of the others.
     const int entry = int(m_barcodeEntries.size());
-    m_barcodeEntries.push_back({{CellValue::text(code), unit, barcode}, m_newestOfGroup[size_t(group)]});
+    m_barcodeEntries.push_back({ { CellValue::text(code), unit, barcode }, m_newestOfGroup[size_t(group)] });
     m_newestOfGroup[size_t(group)] = entry;
     if (barcodeGiven)
-        m_newestEntryByBarcode.insert({group, barcode.toText()}, entry);
+        m_newestEntryByBarcode.insert({ group, barcode.toText() }, entry);
     ++m_NCodBarras;
     m_barcodeSlotsValid = false;
 }
 
-void InventoryTables::AdicionaContasContabilisticas(const QString& Conta, const CellValue& rowConta,
-                                                    const CellValue& rowContaContab, const CellValue& rowDesConta)
+void InventoryTables::AdicionaContasContabilisticas(
+    const QString& Conta, const CellValue& rowConta, const CellValue& rowContaContab, const CellValue& rowDesConta)
 {
     if (Conta.isEmpty() || m_contaCodes.contains(Conta))
         return;
     if (m_NContas >= CapacidadeContas) {
         reportFull(&m_contasFullReported,
-                   QStringLiteral("A tabela de famílias contabilísticas está cheia (%1 famílias). As famílias que "
-                                  "faltam não foram adicionadas.")
-                       .arg(CapacidadeContas));
+            QStringLiteral("A tabela de famílias contabilísticas está cheia (%1 famílias). As famílias que "
+                           "faltam não foram adicionadas.")
+                .arg(CapacidadeContas));
         return;
     }
     ++m_NContas;
@@ -425,7 +424,7 @@ void InventoryTables::ensureReadingIndex()
     m_readingIndex.reserve(CapacidadeLeituras);
     for (int i = 1; i <= m_NLeituras; ++i) {
         const Leitura& l = m_TabLeituras[size_t(i)];
-        ReadingKey key{l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade};
+        ReadingKey key { l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade };
         if (!m_readingIndex.contains(key))
             m_readingIndex.insert(std::move(key), i);
     }
@@ -433,14 +432,14 @@ void InventoryTables::ensureReadingIndex()
 }
 
 void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValue& FamiliaContabilista,
-                                      const CellValue& CentroCusto, const CellValue& Unidade,
-                                      const CellValue& QtEmUnidadeInventario, const CellValue& LeituraDuvidosa)
+    const CellValue& CentroCusto, const CellValue& Unidade, const CellValue& QtEmUnidadeInventario,
+    const CellValue& LeituraDuvidosa)
 {
     if (CodArtigo.isNull())
         return;
     // Readings are stored with a trimmed code, so the trimmed code is what finds them again.
-    const ReadingKey key{trimBlanks(CodArtigo.toText()), FamiliaContabilista.toText(), CentroCusto.toText(),
-                         Unidade.toText()};
+    const ReadingKey key { trimBlanks(CodArtigo.toText()), FamiliaContabilista.toText(), CentroCusto.toText(),
+        Unidade.toText() };
     ensureReadingIndex();
     const std::optional<double> quantity = Conversions::toNumber(QtEmUnidadeInventario);
     const std::optional<double> mark = Conversions::toNumber(LeituraDuvidosa);
@@ -457,9 +456,9 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
         return;
     if (m_NLeituras >= CapacidadeLeituras) {
         reportFull(&m_leiturasFullReported,
-                   QStringLiteral("A tabela de leituras está cheia (%1 leituras). As leituras que faltam não foram "
-                                  "adicionadas.")
-                       .arg(CapacidadeLeituras));
+            QStringLiteral("A tabela de leituras está cheia (%1 leituras). As leituras que faltam não foram "
+                           "adicionadas.")
+                .arg(CapacidadeLeituras));
         return;
     }
     const int slot = ++m_NLeituras;

@@ -51,18 +51,16 @@ public:
 
     // Returns the slot written, or 0 when nothing was written.
     int AdicionaArtigo(const CellValue& CodArtigo, const CellValue& CodFamContabilista, const CellValue& DataRecepcao,
-                       const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario,
-                       const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock,
-                       const CellValue& ConversaoCompraStock, const CellValue& DescFamiliaContabilista,
-                       const CellValue& DataUltimaImportacao, const CellValue& Posicao,
-                       int VerificaContaContabilistica, int Origem);
+        const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario, const CellValue& UnidadeDeCompra,
+        const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
+        const CellValue& DescFamiliaContabilista, const CellValue& DataUltimaImportacao, const CellValue& Posicao,
+        int VerificaContaContabilistica, int Origem);
     void AdicionaCodigosBarras(const CellValue& CodArtigo, const CellValue& Unidade, const CellValue& CodBarras);
     // Conta serves the duplicate test; the three row cells are stored, up to the first empty one.
-    void AdicionaContasContabilisticas(const QString& Conta, const CellValue& rowConta,
-                                       const CellValue& rowContaContab, const CellValue& rowDesConta);
-    void AdicionaLeitura(const CellValue& CodArtigo, const CellValue& FamiliaContabilista,
-                         const CellValue& CentroCusto, const CellValue& Unidade,
-                         const CellValue& QtEmUnidadeInventario, const CellValue& LeituraDuvidosa);
+    void AdicionaContasContabilisticas(
+        const QString& Conta, const CellValue& rowConta, const CellValue& rowContaContab, const CellValue& rowDesConta);
+    void AdicionaLeitura(const CellValue& CodArtigo, const CellValue& FamiliaContabilista, const CellValue& CentroCusto,
+        const CellValue& Unidade, const CellValue& QtEmUnidadeInventario, const CellValue& LeituraDuvidosa);
 
     // Slot of the first article whose CodArtigo equals the code exactly, or 0. A code whose numeric value is
     // above 99999 is reported ("ERRO CODARTIGO>99999") and gives 0.

@@ -38,7 +38,7 @@ bool InventoryWriter::set(int column, const CellValue& value)
 }
 
 bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
-                              const std::function<void(int)>& rowFailed, QString* error)
+    const std::function<void(int)>& rowFailed, QString* error)
 {
     const BusyPointer busy(m_ui);
     m_data1.setRecordSource(sheet);
@@ -84,11 +84,11 @@ bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList
 
 bool InventoryWriter::GravarArtigos(QString* error)
 {
-    static const QStringList columns{
-        QStringLiteral("CodArtigo"),       QStringLiteral("DescArtigo"),     QStringLiteral("FamiliaContabilistica"),
-        QStringLiteral("DescFamiliaContabilistica"), QStringLiteral("UnidadeDeCompra"), QStringLiteral("UnidadeDeStock"),
-        QStringLiteral("ConversaoCompraStock"), QStringLiteral("PrecoCompraUnitario"), QStringLiteral("DataRecepcao"),
-        QStringLiteral("DataUltimaImportacao"), QStringLiteral("Posicao")};
+    static const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("DescArtigo"),
+        QStringLiteral("FamiliaContabilistica"), QStringLiteral("DescFamiliaContabilistica"),
+        QStringLiteral("UnidadeDeCompra"), QStringLiteral("UnidadeDeStock"), QStringLiteral("ConversaoCompraStock"),
+        QStringLiteral("PrecoCompraUnitario"), QStringLiteral("DataRecepcao"), QStringLiteral("DataUltimaImportacao"),
+        QStringLiteral("Posicao") };
     return rewrite(
         QStringLiteral("Artigos$"), m_tables.NArtigos(), columns,
         [&](int slot, const std::vector<int>& c) {
@@ -111,9 +111,9 @@ bool InventoryWriter::GravarArtigos(QString* error)
 
 bool InventoryWriter::GravarFicheiroDasLeituras(QString* error)
 {
-    static const QStringList columns{QStringLiteral("CodArtigo"),  QStringLiteral("CentroCusto"),
-                                     QStringLiteral("FamiliaContabilistica"), QStringLiteral("QtEmUnidadeInventario"),
-                                     QStringLiteral("Unidade"),    QStringLiteral("LeituraDuvidosa")};
+    static const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("CentroCusto"),
+        QStringLiteral("FamiliaContabilistica"), QStringLiteral("QtEmUnidadeInventario"), QStringLiteral("Unidade"),
+        QStringLiteral("LeituraDuvidosa") };
     return rewrite(
         QStringLiteral("Inventario$"), m_tables.NLeituras(), columns,
         [&](int slot, const std::vector<int>& c) {
@@ -131,8 +131,8 @@ bool InventoryWriter::GravarFicheiroDasLeituras(QString* error)
 
 bool InventoryWriter::GravarCodigosBarras(QString* error)
 {
-    static const QStringList columns{QStringLiteral("CodArtigo"), QStringLiteral("Unidade"),
-                                     QStringLiteral("CodBarras")};
+    static const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("Unidade"),
+        QStringLiteral("CodBarras") };
     int failedRows = 0;
     const bool ok = rewrite(
         QStringLiteral("CodBarras$"), m_tables.NCodBarras(), columns,
@@ -147,11 +147,12 @@ bool InventoryWriter::GravarCodigosBarras(QString* error)
                 return;
             const CodigoBarras& c = m_tables.codigoBarras(slot);
             m_ui.showMessage(QStringLiteral("Erro no Artigo ") + c.CodArtigo.toText() + QStringLiteral("Codigo Barras:")
-                             + c.CodBarras.toText());
+                + c.CodBarras.toText());
         },
         error);
     if (failedRows > kBarcodeMessages)
-        m_ui.showMessage(QStringLiteral("Mais %1 linhas de códigos de barras com erro.").arg(failedRows - kBarcodeMessages));
+        m_ui.showMessage(
+            QStringLiteral("Mais %1 linhas de códigos de barras com erro.").arg(failedRows - kBarcodeMessages));
     return ok;
 }
 
@@ -196,10 +197,8 @@ void InventoryWriter::GravarArtigosSemCodBarras()
 }
 
 bool InventoryWriter::AdicionaArtigosExcepcao(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
-                                             const CellValue& DescArtigo, const CellValue&,
-                                             const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock,
-                                             const CellValue& ConversaoCompraStock,
-                                             const CellValue& DescFamiliaContabilista, QString* error)
+    const CellValue& DescArtigo, const CellValue&, const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock,
+    const CellValue& ConversaoCompraStock, const CellValue& DescFamiliaContabilista, QString* error)
 {
     m_data1.setRecordSource(QStringLiteral("Correccoes$"));
     if (!m_data1.Refresh(error))
@@ -224,13 +223,11 @@ bool InventoryWriter::AdicionaArtigosExcepcao(const CellValue& CodArtigo, const 
     } else if (!m_data1.AddNew(error) || !m_data1.setField(QStringLiteral("CodArtigo"), text(code), error)) {
         return false;
     }
-    const std::pair<QString, const CellValue*> values[] = {
-        {QStringLiteral("DescArtigo"), &DescArtigo},
-        {QStringLiteral("FamiliaContabilistica"), &CodFamContabilista},
-        {QStringLiteral("DescFamiliaContabilistica"), &DescFamiliaContabilista},
-        {QStringLiteral("UnidadeDeCompra"), &UnidadeDeCompra},
-        {QStringLiteral("UnidadeDeStock"), &UnidadeDeStock},
-        {QStringLiteral("ConversaoCompraStock"), &ConversaoCompraStock}};
+    const std::pair<QString, const CellValue*> values[] = { { QStringLiteral("DescArtigo"), &DescArtigo },
+        { QStringLiteral("FamiliaContabilistica"), &CodFamContabilista },
+        { QStringLiteral("DescFamiliaContabilistica"), &DescFamiliaContabilista },
+        { QStringLiteral("UnidadeDeCompra"), &UnidadeDeCompra }, { QStringLiteral("UnidadeDeStock"), &UnidadeDeStock },
+        { QStringLiteral("ConversaoCompraStock"), &ConversaoCompraStock } };
     for (const auto& [column, value] : values) {
         if (!m_data1.setField(column, *value, error))
             return false;

@@ -28,17 +28,16 @@ public:
     bool saveAfterRawImport(QString* error);
     // Changes the first row of Correccoes$ with the same trimmed code, or adds one; the price is not stored.
     bool AdicionaArtigosExcepcao(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
-                                const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario,
-                                const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock,
-                                const CellValue& ConversaoCompraStock, const CellValue& DescFamiliaContabilista,
-                                QString* error);
+        const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario, const CellValue& UnidadeDeCompra,
+        const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
+        const CellValue& DescFamiliaContabilista, QString* error);
 
 private:
     using Fill = std::function<bool(int slot, const std::vector<int>& columns)>;
     // Rewrites the sheet row by row from slot 1 to count; fill() sets the columns (found once, -1 when the
     // sheet lacks one) of one slot and says whether all of them could be set.
     bool rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
-                 const std::function<void(int slot)>& rowFailed, QString* error);
+        const std::function<void(int slot)>& rowFailed, QString* error);
     bool set(int column, const CellValue& value);
 
     DataControl& m_data1;

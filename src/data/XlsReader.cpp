@@ -20,7 +20,7 @@ struct Damaged
 quint16 u16(const QByteArray& d, qsizetype at)
 {
     if (at < 0 || at + 2 > d.size())
-        throw Damaged{QStringLiteral("registo incompleto")};
+        throw Damaged { QStringLiteral("registo incompleto") };
     return quint16(quint8(d[at]) | quint8(d[at + 1]) << 8);
 }
 
@@ -32,7 +32,7 @@ quint32 u32(const QByteArray& d, qsizetype at)
 double f64(const QByteArray& d, qsizetype at)
 {
     if (at + 8 > d.size())
-        throw Damaged{QStringLiteral("registo incompleto")};
+        throw Damaged { QStringLiteral("registo incompleto") };
     quint64 bits = 0;
     for (int i = 7; i >= 0; --i)
         bits = bits << 8 | quint8(d[at + i]);
@@ -75,7 +75,7 @@ public:
         while (count > 0) {
             skipEmpty();
             if (m_piece >= m_pieces.size())
-                throw Damaged{QStringLiteral("texto partido a meio")};
+                throw Damaged { QStringLiteral("texto partido a meio") };
             const QByteArray& p = *m_pieces[m_piece];
             const qsizetype take = std::min(count, p.size() - m_pos);
             out.append(p.constData() + m_pos, take);
@@ -100,12 +100,12 @@ public:
                 wide = byte() & 0x01;
             }
             if (m_piece >= m_pieces.size())
-                throw Damaged{QStringLiteral("texto partido a meio")};
+                throw Damaged { QStringLiteral("texto partido a meio") };
             const QByteArray& p = *m_pieces[m_piece];
             const qsizetype width = wide ? 2 : 1;
             const qsizetype take = std::min(count, (p.size() - m_pos) / width);
             if (take == 0)
-                throw Damaged{QStringLiteral("carácter partido a meio")};
+                throw Damaged { QStringLiteral("carácter partido a meio") };
             const char* data = p.constData() + m_pos;
             if (wide)
                 text.append(QStringView(reinterpret_cast<const char16_t*>(data), take));
@@ -162,12 +162,12 @@ public:
         qsizetype pos = offset;
         while (true) {
             if (pos + 4 > m_stream.size())
-                throw Damaged{QStringLiteral("o livro termina antes do fim de uma folha")};
+                throw Damaged { QStringLiteral("o livro termina antes do fim de uma folha") };
             BiffRecord r;
             r.id = u16(m_stream, pos);
             const qsizetype length = u16(m_stream, pos + 2);
             if (pos + 4 + length > m_stream.size())
-                throw Damaged{QStringLiteral("um registo passa do fim do ficheiro")};
+                throw Damaged { QStringLiteral("um registo passa do fim do ficheiro") };
             // A view into the stream, which the sheet keeps alive as its source.
             r.data = QByteArray::fromRawData(m_stream.constData() + pos + 4, length);
             pos += 4 + length;
@@ -184,7 +184,7 @@ public:
     QString byteString(const QByteArray& d, qsizetype at, qsizetype count)
     {
         if (count < 0 || at + count > d.size())
-            throw Damaged{QStringLiteral("texto incompleto")};
+            throw Damaged { QStringLiteral("texto incompleto") };
         if (m_book->codepage == 1252 || m_book->codepage == 0x8001 || !m_decoder.isValid())
             return Windows1252::decode(d.constData() + at, count);
         m_decoder.resetState();
@@ -199,7 +199,7 @@ public:
             return byteString(d, at + (wideCount ? 2 : 1), count);
         }
         const QByteArray tail = d.mid(at);
-        Pieces p({&tail});
+        Pieces p({ &tail });
         return p.unicodeString(wideCount).text;
     }
 
@@ -219,7 +219,7 @@ public:
             inSst = false;
             switch (r.id) {
             case BiffId::Filepass:
-                throw Protected{};
+                throw Protected {};
             case BiffId::Codepage:
                 m_book->codepage = u16(r.data, 0);
                 if (m_book->codepage != 1200 && m_book->codepage != 1252 && m_book->codepage != 0x8001)
@@ -245,7 +245,7 @@ public:
                 break;
             }
             case BiffId::Sst:
-                sstPieces = {&r.data};
+                sstPieces = { &r.data };
                 inSst = true;
                 break;
             default:
@@ -268,13 +268,13 @@ public:
     void readSheet(XlsSheet& sheet)
     {
         if (sheet.streamOffset >= quint32(m_stream.size()))
-            throw Damaged{QStringLiteral("a folha %1 aponta para fora do livro").arg(sheet.name)};
+            throw Damaged { QStringLiteral("a folha %1 aponta para fora do livro").arg(sheet.name) };
         sheet.records = substream(qsizetype(sheet.streamOffset));
         sheet.source = m_stream;
         sheet.strings = m_strings;
         const BiffRecord& bof = sheet.records.front();
         if (bof.id != BiffId::Bof)
-            throw Damaged{QStringLiteral("a folha %1 não começa onde o livro diz").arg(sheet.name)};
+            throw Damaged { QStringLiteral("a folha %1 não começa onde o livro diz").arg(sheet.name) };
         sheet.isWorksheet = u16(bof.data, 2) == 0x0010;
         if (!sheet.isWorksheet)
             return;
@@ -298,7 +298,8 @@ public:
         for (auto& row : sheet.rows) {
             // The last record for a cell wins, as in the spreadsheet programs.
             std::stable_sort(row.begin(), row.end(), [](const auto& a, const auto& b) { return a.col < b.col; });
-            auto last = std::unique(row.rbegin(), row.rend(), [](const auto& a, const auto& b) { return a.col == b.col; });
+            auto last
+                = std::unique(row.rbegin(), row.rend(), [](const auto& a, const auto& b) { return a.col == b.col; });
             row.erase(row.begin(), last.base());
         }
     }
@@ -319,7 +320,7 @@ private:
     {
         if (size_t(row) >= sheet.rows.size())
             sheet.rows.resize(size_t(row) + 1);
-        sheet.rows[size_t(row)].push_back(XlsSheet::Cell{quint16(col), quint16(xf), false, std::move(value)});
+        sheet.rows[size_t(row)].push_back(XlsSheet::Cell { quint16(col), quint16(xf), false, std::move(value) });
     }
 
     void readCell(XlsSheet& sheet, size_t index)
@@ -363,7 +364,7 @@ private:
             break;
         case BiffId::BoolErr:
             if (d.size() < 8)
-                throw Damaged{QStringLiteral("registo incompleto")};
+                throw Damaged { QStringLiteral("registo incompleto") };
             put(sheet, u16(d, 0), u16(d, 2), u16(d, 4),
                 d.at(7) ? CellValue::error(quint8(d.at(6))) : CellValue::boolean(d.at(6) != 0));
             break;
@@ -384,15 +385,15 @@ private:
         switch (quint8(d.at(6))) {
         case 0: {
             size_t next = index + 1;
-            while (next < sheet.records.size() && (sheet.records[next].id == BiffId::ShrFmla
-                                                   || sheet.records[next].id == BiffId::Array
-                                                   || sheet.records[next].id == BiffId::Table))
+            while (next < sheet.records.size()
+                && (sheet.records[next].id == BiffId::ShrFmla || sheet.records[next].id == BiffId::Array
+                    || sheet.records[next].id == BiffId::Table))
                 ++next;
             if (next >= sheet.records.size() || sheet.records[next].id != BiffId::String)
                 return CellValue::text(QString());
             if (m_book->version == XlsWorkbook::Version::Biff5)
                 return CellValue::text(recordString(sheet.records[next].data, 0, true));
-            std::vector<const QByteArray*> pieces{&sheet.records[next].data};
+            std::vector<const QByteArray*> pieces { &sheet.records[next].data };
             for (size_t c = next + 1; c < sheet.records.size() && sheet.records[c].id == BiffId::Continue; ++c)
                 pieces.push_back(&sheet.records[c].data);
             Pieces p(pieces);
@@ -486,7 +487,7 @@ bool readWorkbookStream(XlsWorkbook* book, const QString& name, QString* error)
 }
 
 bool finish(bool compoundRead, CompoundFile::ReadFailure failure, const QByteArray& head, XlsWorkbook* book,
-            const QString& name, QString* error)
+    const QString& name, QString* error)
 {
     if (compoundRead)
         return readWorkbookStream(book, name, error);

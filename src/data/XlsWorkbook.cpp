@@ -7,7 +7,7 @@ namespace {
 bool isBuiltInDateFormat(int index)
 {
     return (index >= 14 && index <= 22) || (index >= 27 && index <= 36) || (index >= 45 && index <= 47)
-           || (index >= 50 && index <= 58);
+        || (index >= 50 && index <= 58);
 }
 
 QString bareName(const QString& name)
@@ -33,8 +33,9 @@ bool XlsWorkbook::isDateFormat(const QString& format)
             if (close < 0)
                 return false;
             const QString inside = format.mid(i + 1, close - i - 1).toLower();
-            if (!inside.isEmpty() && (inside.count(u'h') == inside.size() || inside.count(u'm') == inside.size()
-                                      || inside.count(u's') == inside.size()))
+            if (!inside.isEmpty()
+                && (inside.count(u'h') == inside.size() || inside.count(u'm') == inside.size()
+                    || inside.count(u's') == inside.size()))
                 return true;
             i = close;
         } else {
@@ -98,7 +99,7 @@ int XlsWorkbook::dateXf()
         qsizetype at = lastOf(BiffId::Format);
         if (at < 0)
             at = lastOf(BiffId::Xf) >= 0 ? lastOf(BiffId::Xf) - qsizetype(xfFormats.size()) : 0;
-        globals.insert(globals.begin() + at + 1, BiffRecord{BiffId::Format, d});
+        globals.insert(globals.begin() + at + 1, BiffRecord { BiffId::Format, d });
         formats.insert(format, pattern);
     }
     const qsizetype lastXf = lastOf(BiffId::Xf);
@@ -120,8 +121,8 @@ int XlsWorkbook::dateXf()
     xf[4] = char(xf[4] & ~0x04); // a cell format, not a style
     const int usedAttributes = version == Version::Biff8 ? 9 : 7;
     xf[usedAttributes] = char(xf[usedAttributes] | 0x04);
-    globals.insert(globals.begin() + (lastXf >= 0 ? lastXf + 1 : qsizetype(globals.size()) - 1),
-                   BiffRecord{BiffId::Xf, xf});
+    globals.insert(
+        globals.begin() + (lastXf >= 0 ? lastXf + 1 : qsizetype(globals.size()) - 1), BiffRecord { BiffId::Xf, xf });
     xfFormats.push_back(quint16(format));
     xfIsDate.push_back(true);
     addedDateXf = int(xfFormats.size()) - 1;

@@ -34,11 +34,11 @@ struct XlsSheet
     QByteArray boundSheetFlags; // visibility and sheet type, as in its BOUNDSHEET
     std::vector<BiffRecord> records; // views into source when read from a file
     QByteArray source;
-    quint32 streamOffset = 0;  // of its BOF in the stream the records came from
-    XlsStrings strings;        // the table its LABELSST records index
-    bool isWorksheet = false;  // charts and macro sheets are only carried along
+    quint32 streamOffset = 0; // of its BOF in the stream the records came from
+    XlsStrings strings; // the table its LABELSST records index
+    bool isWorksheet = false; // charts and macro sheets are only carried along
     std::vector<std::vector<Cell>> rows; // each row's cells by column
-    int rowCount = 0;          // rows 0..rowCount-1 belong to the sheet, blank ones included
+    int rowCount = 0; // rows 0..rowCount-1 belong to the sheet, blank ones included
     bool modified = false;
 };
 
@@ -55,18 +55,18 @@ struct XlsWorkbook
 
     Version version = Version::Biff8;
     CompoundFile container;
-    QString streamName;             // "Workbook" or "Book"
+    QString streamName; // "Workbook" or "Book"
     std::vector<BiffRecord> globals; // as read, BOF to EOF; views into globalsSource
     QByteArray globalsSource;
     std::vector<XlsSheet> sheets;
     bool date1904 = false;
     quint16 codepage = 1252;
     std::vector<quint16> xfFormats; // number-format index of each XF
-    QHash<int, QString> formats;    // number formats by index, from the FORMAT records
-    int addedDateXf = -1;           // the date cell format for dates written where none was
-    bool dateXfAppended = false;    // whether that format was added to the XFs read
+    QHash<int, QString> formats; // number formats by index, from the FORMAT records
+    int addedDateXf = -1; // the date cell format for dates written where none was
+    bool dateXfAppended = false; // whether that format was added to the XFs read
 
-    std::vector<bool> xfIsDate;     // from classifyFormats()
+    std::vector<bool> xfIsDate; // from classifyFormats()
 
     int maxRows() const { return version == Version::Biff5 ? kMaxRowsBiff5 : kMaxRowsBiff8; }
     // Works out which XFs show their number as a date or a time.

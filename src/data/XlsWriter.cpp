@@ -57,12 +57,10 @@ void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
     out.append(data);
 }
 
-
 bool fitsLatin1(const QString& text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
 }
-
 
 class Writer
 {
@@ -159,7 +157,7 @@ private:
                     if (target == kUnmapped) {
                         target = kUnmapped - 1;
                         const XlsString& string = (*sheet.strings)[old];
-                        candidates.push_back({&string.text, &string.runs, &string.phonetic});
+                        candidates.push_back({ &string.text, &string.runs, &string.phonetic });
                         targets.push_back(&target);
                     }
                 }
@@ -179,16 +177,15 @@ private:
         const size_t oldCount = candidates.size();
         m_cellStrings.assign(cellTexts.size(), 0);
         const auto candidate = [&](size_t i) {
-            return i < oldCount ? candidates[i] : Candidate{cellTexts[i - oldCount], &none, &none};
+            return i < oldCount ? candidates[i] : Candidate { cellTexts[i - oldCount], &none, &none };
         };
-        const auto target = [&](size_t i) -> quint32& {
-            return i < oldCount ? *targets[i] : m_cellStrings[i - oldCount];
-        };
+        const auto target
+            = [&](size_t i) -> quint32& { return i < oldCount ? *targets[i] : m_cellStrings[i - oldCount]; };
         const size_t total = oldCount + cellTexts.size();
         std::vector<std::pair<size_t, quint32>> byHash(total);
         for (size_t i = 0; i < total; ++i) {
             const Candidate c = candidate(i);
-            byHash[i] = {qHashMulti(0, *c.text, *c.runs, *c.phonetic), quint32(i)};
+            byHash[i] = { qHashMulti(0, *c.text, *c.runs, *c.phonetic), quint32(i) };
         }
         std::sort(byHash.begin(), byHash.end());
         const auto same = [](const XlsString& a, const Candidate& b) {
@@ -205,7 +202,7 @@ private:
                 while (index < m_strings.size() && !same(m_strings[index], c))
                     ++index;
                 if (index == m_strings.size())
-                    m_strings.push_back(XlsString{*c.text, *c.runs, *c.phonetic});
+                    m_strings.push_back(XlsString { *c.text, *c.runs, *c.phonetic });
                 target(byHash[k].second) = quint32(index);
             }
             first = end;
@@ -217,8 +214,8 @@ private:
         if (row < 0 || size_t(row) >= sheet.rows.size())
             return nullptr;
         const auto& cells = sheet.rows[size_t(row)];
-        const auto it = std::lower_bound(cells.begin(), cells.end(), col,
-                                         [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
+        const auto it = std::lower_bound(
+            cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
         return it != cells.end() && it->col == col ? &*it : nullptr;
     }
 
@@ -243,7 +240,7 @@ private:
         QByteArray extSst;
         append16(extSst, quint16(perBucket));
         const qsizetype sstStart = out.size();
-        std::vector<qsizetype> recordStarts{sstStart};
+        std::vector<qsizetype> recordStarts { sstStart };
         const auto room = [&] { return kMaxRecordData - records.back().size(); };
         const auto newRecord = [&] {
             recordStarts.push_back(recordStarts.back() + 4 + records.back().size());
@@ -281,7 +278,7 @@ private:
                 records.back().append(chars.constData() + at, take);
                 at += take;
             }
-            for (const QByteArray* tail : {&s.runs, &s.phonetic}) {
+            for (const QByteArray* tail : { &s.runs, &s.phonetic }) {
                 qsizetype done = 0;
                 while (done < tail->size()) {
                     if (room() == 0)
@@ -402,7 +399,7 @@ private:
     void cellRecord(quint16 id, int row, const XlsSheet::Cell& cell, const char* payload, qsizetype size)
     {
         char head[10];
-        const quint16 fields[5] = {id, quint16(6 + size), quint16(row), cell.col, cell.xf};
+        const quint16 fields[5] = { id, quint16(6 + size), quint16(row), cell.col, cell.xf };
         for (int i = 0; i < 5; ++i) {
             head[2 * i] = char(fields[i] & 0xFF);
             head[2 * i + 1] = char(fields[i] >> 8);
@@ -430,18 +427,19 @@ private:
             }
             if (m_biff8) {
                 const quint32 index = m_cellStrings[m_nextCellString++];
-                const char bytes[4] = {char(index & 0xFF), char(index >> 8 & 0xFF), char(index >> 16 & 0xFF),
-                                       char(index >> 24)};
+                const char bytes[4]
+                    = { char(index & 0xFF), char(index >> 8 & 0xFF), char(index >> 16 & 0xFF), char(index >> 24) };
                 cellRecord(BiffId::LabelSst, row, cell, bytes, 4);
                 return true;
             }
             QByteArray label;
             const QByteArray bytes = Windows1252::encode(text);
             if (bytes.size() > kMaxRecordDataBiff5 - 8) {
-                *error = QStringLiteral("O texto da célula da linha %1 tem %2 caracteres, mais do que um livro do Excel "
-                                        "5.0/95 leva numa célula.")
-                             .arg(row + 1)
-                             .arg(text.size());
+                *error
+                    = QStringLiteral("O texto da célula da linha %1 tem %2 caracteres, mais do que um livro do Excel "
+                                     "5.0/95 leva numa célula.")
+                          .arg(row + 1)
+                          .arg(text.size());
                 return false;
             }
             append16(label, quint16(bytes.size()));
@@ -461,7 +459,7 @@ private:
         }
         case CellValue::Type::Boolean:
         case CellValue::Type::Error: {
-            const char raw[2] = {char(int(v.numberValue())), char(v.isBoolean() ? 0 : 1)};
+            const char raw[2] = { char(int(v.numberValue())), char(v.isBoolean() ? 0 : 1) };
             cellRecord(BiffId::BoolErr, row, cell, raw, 2);
             return true;
         }
@@ -518,14 +516,15 @@ private:
                     auto& pieces = rows[row].pieces;
                     if (pieces.empty())
                         pieces.reserve(sheet.rows[row].size());
-                    pieces.push_back(Piece{quint32(at), quint32(m_cells.size() - at), cell.col});
+                    pieces.push_back(Piece { quint32(at), quint32(m_cells.size() - at), cell.col });
                 }
             }
         }
         int firstRow = -1, lastRow = -1, firstCol = 256, lastCol = -1;
         for (size_t row = 0; row < rows.size(); ++row) {
             auto& pieces = rows[row].pieces;
-            std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.col < b.col; });
+            std::stable_sort(
+                pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.col < b.col; });
             if (pieces.empty())
                 continue;
             firstRow = firstRow < 0 ? int(row) : firstRow;
@@ -599,7 +598,8 @@ private:
                     put16(rowData, 14, 0x000F);
                 }
                 put16(rowData, 2, plan.pieces.empty() ? 0 : plan.pieces.front().col);
-                put16(rowData, 4, plan.pieces.empty() ? 0 : quint16(plan.pieces.back().col + 1 + lastColumnSpan(plan.pieces.back())));
+                put16(rowData, 4,
+                    plan.pieces.empty() ? 0 : quint16(plan.pieces.back().col + 1 + lastColumnSpan(plan.pieces.back())));
                 if (firstRowRecord < 0)
                     firstRowRecord = out.size();
                 appendRecord(out, BiffId::Row, rowData);
@@ -666,7 +666,7 @@ private:
             for (int c = col; c <= last; ++c)
                 anyRewritten = anyRewritten || isRewritten(sheet, row, c);
             if (!anyRewritten) {
-                Piece piece{quint32(m_cells.size()), 0, quint16(col)};
+                Piece piece { quint32(m_cells.size()), 0, quint16(col) };
                 rawRecord(piece, r.id, r.data);
                 rows[size_t(row)].pieces.push_back(piece);
                 return i;
@@ -675,8 +675,8 @@ private:
                 if (isRewritten(sheet, row, c))
                     continue;
                 const qsizetype at = 4 + qsizetype(c - col) * step;
-                const XlsSheet::Cell part{quint16(c), u16(r.data, at), false, CellValue()};
-                Piece piece{quint32(m_cells.size()), 0, quint16(c)};
+                const XlsSheet::Cell part { quint16(c), u16(r.data, at), false, CellValue() };
+                Piece piece { quint32(m_cells.size()), 0, quint16(c) };
                 if (r.id == BiffId::MulRk)
                     cellRecord(BiffId::Rk, row, part, r.data.constData() + at + 2, 4);
                 else
@@ -689,14 +689,14 @@ private:
         size_t last = i;
         if (r.id == BiffId::Formula) {
             while (last + 1 < recs.size()
-                   && (recs[last + 1].id == BiffId::ShrFmla || recs[last + 1].id == BiffId::Array
-                       || recs[last + 1].id == BiffId::Table || recs[last + 1].id == BiffId::String
-                       || (recs[last + 1].id == BiffId::Continue && recs[last].id == BiffId::String)))
+                && (recs[last + 1].id == BiffId::ShrFmla || recs[last + 1].id == BiffId::Array
+                    || recs[last + 1].id == BiffId::Table || recs[last + 1].id == BiffId::String
+                    || (recs[last + 1].id == BiffId::Continue && recs[last].id == BiffId::String)))
                 ++last;
         }
         if (isRewritten(sheet, row, col))
             return last;
-        Piece piece{quint32(m_cells.size()), 0, quint16(col)};
+        Piece piece { quint32(m_cells.size()), 0, quint16(col) };
         for (size_t k = i; k <= last; ++k) {
             QByteArray d = recs[k].data;
             if (recs[k].id == BiffId::LabelSst && m_biff8 && d.size() >= 10)
@@ -712,7 +712,7 @@ private:
     std::vector<XlsString> m_strings;
     QHash<const std::vector<XlsString>*, std::vector<quint32>> m_remap;
     std::vector<quint32> m_cellStrings; // for the rewritten text cells, in sheet and row order
-    QByteArray m_cells;                 // the cell records of the sheet being written
+    QByteArray m_cells; // the cell records of the sheet being written
     size_t m_nextCellString = 0;
     quint32 m_stringCells = 0;
 };

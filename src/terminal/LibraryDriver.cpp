@@ -6,7 +6,8 @@ bool LibraryDriver::load(const QString& file, QString* error)
 {
     m_library.setFileName(file);
     if (!m_library.load()) {
-        *error = QStringLiteral("Não foi possível carregar a biblioteca do terminal %1: %2.").arg(file, m_library.errorString());
+        *error = QStringLiteral("Não foi possível carregar a biblioteca do terminal %1: %2.")
+                     .arg(file, m_library.errorString());
         return false;
     }
     QStringList missing;
@@ -24,7 +25,8 @@ bool LibraryDriver::load(const QString& file, QString* error)
     resolve("I_SendList", &m_sendList);
     if (missing.isEmpty())
         return true;
-    *error = QStringLiteral("A biblioteca do terminal %1 não tem as funções %2.").arg(file, missing.join(QStringLiteral(", ")));
+    *error = QStringLiteral("A biblioteca do terminal %1 não tem as funções %2.")
+                 .arg(file, missing.join(QStringLiteral(", ")));
     m_library.unload();
     return false;
 }

@@ -86,18 +86,18 @@ bool RawImport::addRecords(const QString& entries, QString* error)
         int slot = m_tables.ProcuraArtigo(code);
         if (slot == 0) {
             slot = m_tables.AdicionaArtigo(text(code), text(family), text(kFaltaPreencher),
-                                           text(QChar(29) + kFaltaPreencher), text(QStringLiteral("0")),
-                                           text(kFaltaPreencher), text(kFaltaPreencher), text(QStringLiteral("1")),
-                                           text(kFaltaPreencher), now, zero, 0, 4);
+                text(QChar(29) + kFaltaPreencher), text(QStringLiteral("0")), text(kFaltaPreencher),
+                text(kFaltaPreencher), text(QStringLiteral("1")), text(kFaltaPreencher), now, zero, 0, 4);
             mark = 3;
         }
 
         const std::optional<double> read = quantityOf(quantityField);
         if (!read) {
-            *error = QStringLiteral("O registo %1 das leituras recebidas tem uma quantidade que não é um número (\"%2\"). "
-                                    "Nada foi importado.")
-                         .arg(p / kRecordLength + 1)
-                         .arg(quantityField.toString());
+            *error
+                = QStringLiteral("O registo %1 das leituras recebidas tem uma quantidade que não é um número (\"%2\"). "
+                                 "Nada foi importado.")
+                      .arg(p / kRecordLength + 1)
+                      .arg(quantityField.toString());
             return false;
         }
         double quantity = *read;
@@ -107,14 +107,13 @@ bool RawImport::addRecords(const QString& entries, QString* error)
             quantity /= 1000;
         }
         m_tables.AdicionaArtigo(text(article.CodArtigo), text(article.CodFamContabilista),
-                                CellValue::date(article.DataRecepcao), text(article.DescArtigo),
-                                CellValue::number(article.PrecoCompraUnitario), text(article.UnidadeDeCompra),
-                                text(article.UnidadeDeStock), CellValue::number(article.ConversaoCompraStock),
-                                text(article.DescFamiliaContabilista), now, zero, 0, 5);
+            CellValue::date(article.DataRecepcao), text(article.DescArtigo),
+            CellValue::number(article.PrecoCompraUnitario), text(article.UnidadeDeCompra), text(article.UnidadeDeStock),
+            CellValue::number(article.ConversaoCompraStock), text(article.DescFamiliaContabilista), now, zero, 0, 5);
         if (!barcode.isEmpty())
             m_tables.AdicionaCodigosBarras(text(code), text(unit), text(barcode));
-        m_tables.AdicionaLeitura(text(code), text(family), text(centre), text(unit), CellValue::number(quantity),
-                                 CellValue::number(mark));
+        m_tables.AdicionaLeitura(
+            text(code), text(family), text(centre), text(unit), CellValue::number(quantity), CellValue::number(mark));
     }
     return true;
 }

@@ -1,8 +1,8 @@
 #include "terminal/TerminalSession.h"
 
+#include "app/BusyPointer.h"
 #include "app/SettingsStore.h"
 #include "app/SitePaths.h"
-#include "app/BusyPointer.h"
 #include "app/UserInteraction.h"
 #include "data/ArticleSorts.h"
 #include "data/Conversions.h"
@@ -20,11 +20,10 @@ namespace {
 
 const QString kPutInCradle = QStringLiteral("Por favor coloque terminal no suporte!");
 
-
 } // namespace
 
 TerminalSession::TerminalSession(RioCom& rioCom, InventoryTables& tables, DataControl& data1,
-                                 const SettingsStore& settings, UserInteraction& ui, const Clock& clock)
+    const SettingsStore& settings, UserInteraction& ui, const Clock& clock)
     : m_rioCom(rioCom)
     , m_tables(tables)
     , m_data1(data1)

@@ -16,7 +16,7 @@ class TerminalSession
 {
 public:
     TerminalSession(RioCom& rioCom, InventoryTables& tables, DataControl& data1, const SettingsStore& settings,
-                    UserInteraction& ui, const Clock& clock);
+        UserInteraction& ui, const Clock& clock);
 
     qint32 port() const { return m_port; }
     void setPort(qint32 port) { m_port = port; }

@@ -60,8 +60,9 @@ TEST(SitePaths, PlacesDrivePathsUnderTheDataRoot)
     TestProfile profile;
     EXPECT_EQ(SitePaths::dataRoot(), profile.home());
     EXPECT_EQ(SitePaths::resolve(QStringLiteral("c:\\InventariosQel.xls")),
-              profile.path(QStringLiteral("c/InventariosQel.xls")));
-    EXPECT_EQ(SitePaths::resolve(QStringLiteral("C:\\qel\\bin_offline")), profile.path(QStringLiteral("c/qel/bin_offline")));
+        profile.path(QStringLiteral("c/InventariosQel.xls")));
+    EXPECT_EQ(
+        SitePaths::resolve(QStringLiteral("C:\\qel\\bin_offline")), profile.path(QStringLiteral("c/qel/bin_offline")));
     EXPECT_EQ(SitePaths::resolve(QStringLiteral("/srv/site/inv.xls")), QStringLiteral("/srv/site/inv.xls"));
     EXPECT_EQ(SitePaths::resolve(QStringLiteral("inv.xls")), QStringLiteral("inv.xls"));
 }

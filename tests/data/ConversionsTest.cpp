@@ -1,5 +1,6 @@
-#include "data/CellValue.h"
 #include "data/Conversions.h"
+
+#include "data/CellValue.h"
 
 #include <QLocale>
 
@@ -144,7 +145,7 @@ TEST(SiteDates, WriteDayMonthYearWithTheTimeWhenThereIsOne)
 
 TEST(SiteDates, DayNumbersRoundTripThroughDateTimes)
 {
-    for (double d : {0.0, 1.5, 46362.25, 73110.0, -700.75})
+    for (double d : { 0.0, 1.5, 46362.25, 73110.0, -700.75 })
         EXPECT_DOUBLE_EQ(dayNumberFromDateTime(dateTimeFromDayNumber(d)), d);
 }
 

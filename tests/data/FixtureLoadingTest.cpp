@@ -22,7 +22,7 @@ class InventoryFixture : public ::testing::TestWithParam<const char*>
 protected:
     ScriptedInteraction ui;
     Clock clock;
-    InventoryTables tables{ui, clock};
+    InventoryTables tables { ui, clock };
     DataControl data1;
 };
 
@@ -82,8 +82,8 @@ TEST_P(InventoryFixture, LoadsWithTheMergeRules)
 }
 
 INSTANTIATE_TEST_SUITE_P(OtherPrograms, InventoryFixture,
-                         ::testing::Values("inventory-lo.xls", "inventory-gnumeric-biff5.xls",
-                                           "inventory-gnumeric-biff8.xls", "dimensions-lo.xls"));
+    ::testing::Values(
+        "inventory-lo.xls", "inventory-gnumeric-biff5.xls", "inventory-gnumeric-biff8.xls", "dimensions-lo.xls"));
 
 TEST(XlsReaderFixtures, FormulaCellsReadAsTheirCachedValues)
 {
@@ -103,7 +103,7 @@ TEST(XlsReaderFixtures, FormulaCellsReadAsTheirCachedValues)
     EXPECT_EQ(text(2, 1), QStringLiteral("VERDADEIRO/4"));
     EXPECT_EQ(text(3, 1), QStringLiteral("#DIV/0!/5"));
     EXPECT_EQ(text(4, 1), QStringLiteral("/1"));
-    EXPECT_EQ(text(4, 2), QStringLiteral("4/2"));  // a shared formula
+    EXPECT_EQ(text(4, 2), QStringLiteral("4/2")); // a shared formula
     EXPECT_EQ(text(2, 3), QStringLiteral("60/2")); // an array formula
 }
 
@@ -131,8 +131,12 @@ TEST(XlsReaderFixtures, DatesOfThe1904SystemAndRichText)
 TEST(XlsReaderFixtures, RefusesWhatItCannotReadWithTheReason)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"password.xls", "palavra-passe"}, {"truncated.xls", "danificado"},  {"not-a-workbook.xls", "não é um livro"},
-        {"inventory.xlsx", "97-2003"},     {"inventory.ods", "97-2003"},     {"nada.xls", "não existe"},
+        { "password.xls", "palavra-passe" },
+        { "truncated.xls", "danificado" },
+        { "not-a-workbook.xls", "não é um livro" },
+        { "inventory.xlsx", "97-2003" },
+        { "inventory.ods", "97-2003" },
+        { "nada.xls", "não existe" },
     };
     for (const auto& [name, reason] : cases) {
         XlsWorkbook book;

@@ -1,6 +1,7 @@
+#include "data/InventoryTables.h"
+
 #include "app/Clock.h"
 #include "data/Conversions.h"
-#include "data/InventoryTables.h"
 #include "support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +31,15 @@ class Tables : public ::testing::Test
 protected:
     // An article row as a reception (Origem 1) or the Artigos$ sheet (Origem 3) would give it.
     int add(const char* code, int origem, const char* date = "01/12/2026", const CellValue& conversion = N(12),
-            const char* family = "F1", int check = 0, const CellValue& price = N(2.5), const char* desc = "Arroz")
+        const char* family = "F1", int check = 0, const CellValue& price = N(2.5), const char* desc = "Arroz")
     {
         return tables.AdicionaArtigo(T(code), T(family), T(date), T(desc), price, T("CX"), T("UN"), conversion,
-                                     T("Mercearia"), T("05/12/2026"), N(7), check, origem);
+            T("Mercearia"), T("05/12/2026"), N(7), check, origem);
     }
 
     ScriptedInteraction ui;
     FixedClock clock;
-    InventoryTables tables{ui, clock};
+    InventoryTables tables { ui, clock };
 };
 
 } // namespace
@@ -55,21 +56,21 @@ TEST_F(Tables, SlotZeroStaysEmptyAndCountsStartAtZero)
 TEST_F(Tables, AdicionaArtigoRefusesBlankCodesAndMissingDates)
 {
     EXPECT_EQ(add("   ", 3), 0);
-    EXPECT_EQ(tables.AdicionaArtigo(CellValue(), T("F"), T("01/01/2026"), T("x"), N(1), T("a"), T("b"), N(1),
-                                    T("d"), CellValue(), N(1), 0, 3),
-              0);
+    EXPECT_EQ(tables.AdicionaArtigo(CellValue(), T("F"), T("01/01/2026"), T("x"), N(1), T("a"), T("b"), N(1), T("d"),
+                  CellValue(), N(1), 0, 3),
+        0);
     EXPECT_EQ(add("100", 3, ""), 0);
-    EXPECT_EQ(tables.AdicionaArtigo(T("100"), T("F"), CellValue(), T("x"), N(1), T("a"), T("b"), N(1), T("d"),
-                                    CellValue(), N(1), 0, 3),
-              0);
+    EXPECT_EQ(tables.AdicionaArtigo(
+                  T("100"), T("F"), CellValue(), T("x"), N(1), T("a"), T("b"), N(1), T("d"), CellValue(), N(1), 0, 3),
+        0);
     EXPECT_EQ(tables.NArtigos(), 0);
 }
 
 TEST_F(Tables, AdicionaArtigoWritesTheFieldsOfALoadedArticle)
 {
     ASSERT_EQ(tables.AdicionaArtigo(T(" 100 "), T("F1"), T("01/12/2026"), T(" Arroz "), T("2.5"), T("CX"), T("UN"),
-                                    T("0,5"), T("Mercearia"), T("05/12/2026"), T("2.5"), 0, 3),
-              1);
+                  T("0,5"), T("Mercearia"), T("05/12/2026"), T("2.5"), 0, 3),
+        1);
     const Artigo& a = tables.artigo(1);
     EXPECT_EQ(a.CodArtigo, QStringLiteral("100"));
     EXPECT_EQ(a.DescArtigo, QStringLiteral(" Arroz "));
@@ -85,7 +86,7 @@ TEST_F(Tables, AdicionaArtigoWritesTheFieldsOfALoadedArticle)
 
 TEST_F(Tables, AdicionaArtigoTakesUnidadeWhenTheConversionIsNotPositive)
 {
-    for (const CellValue& conversion : {N(0), T(""), N(-2), T("abc"), CellValue()}) {
+    for (const CellValue& conversion : { N(0), T(""), N(-2), T("abc"), CellValue() }) {
         const int slot = add("200", 3, "01/12/2026", conversion);
         ASSERT_EQ(slot, 1);
         EXPECT_EQ(tables.artigo(1).UnidadeDeCompra, QStringLiteral("Unidade"));
@@ -109,9 +110,9 @@ TEST_F(Tables, ReceptionNeedsAKnownFamilyOnlyForNewArticles)
 TEST_F(Tables, OlderReceptionOnlyMarksTheArticle)
 {
     add("100", 3, "10/12/2026");
-    EXPECT_EQ(tables.AdicionaArtigo(T("100"), T("F2"), T("01/12/2026"), T("Novo"), N(9), T("a"), T("b"), N(3),
-                                    T("d"), T("20/12/2026"), N(1), 0, 1),
-              0);
+    EXPECT_EQ(tables.AdicionaArtigo(T("100"), T("F2"), T("01/12/2026"), T("Novo"), N(9), T("a"), T("b"), N(3), T("d"),
+                  T("20/12/2026"), N(1), 0, 1),
+        0);
     const Artigo& a = tables.artigo(1);
     EXPECT_EQ(a.DescArtigo, QStringLiteral("Arroz"));
     EXPECT_EQ(a.PrecoCompraUnitario, 2.5);
@@ -124,8 +125,8 @@ TEST_F(Tables, NewArticlesTakePositionsAfterTheLargest)
     add("1", 3); // Posicao 7 from the sheet
     EXPECT_EQ(add("2", 1), 2);
     EXPECT_EQ(tables.AdicionaArtigo(T("3"), T("F"), CellValue(), T("Falta"), CellValue(), CellValue(), CellValue(),
-                                    CellValue(), CellValue(), CellValue(), CellValue(), 0, 4),
-              3);
+                  CellValue(), CellValue(), CellValue(), CellValue(), 0, 4),
+        3);
     EXPECT_EQ(tables.artigo(2).Posicao, 8);
     EXPECT_EQ(tables.artigo(3).Posicao, 9);
     EXPECT_EQ(tables.artigo(3).DataRecepcao, Conversions::dayNumberFromDateTime(clock.now()));
@@ -136,8 +137,8 @@ TEST_F(Tables, UnchangedCorrectionIsSkippedUnlessItBringsANewPrice)
 {
     add("100", 1);
     const auto correct = [&](const CellValue& price) {
-        return tables.AdicionaArtigo(T(" 100"), T("F1 "), N(0), T("Arroz"), price, T("CX"), T("UN"), T("12"),
-                                     T("Mercearia"), N(0), N(0), 0, 2);
+        return tables.AdicionaArtigo(
+            T(" 100"), T("F1 "), N(0), T("Arroz"), price, T("CX"), T("UN"), T("12"), T("Mercearia"), N(0), N(0), 0, 2);
     };
     EXPECT_EQ(correct(N(2.5)), 0);
     EXPECT_EQ(correct(N(0)), 0);
@@ -163,8 +164,8 @@ TEST_F(Tables, FreedSlotsBehaveLikeNeverUsedOnes)
 TEST_F(Tables, FullTablesRefuseAndSaySoOnce)
 {
     for (int i = 1; i <= InventoryTables::CapacidadeArtigos; ++i)
-        tables.AdicionaArtigo(CellValue::text(QString::number(i)), T("F"), N(46000), T("d"), N(1), T("a"), T("a"),
-                              N(1), T("f"), CellValue(), N(i), 0, 3);
+        tables.AdicionaArtigo(CellValue::text(QString::number(i)), T("F"), N(46000), T("d"), N(1), T("a"), T("a"), N(1),
+            T("f"), CellValue(), N(i), 0, 3);
     ASSERT_EQ(tables.NArtigos(), InventoryTables::CapacidadeArtigos);
     EXPECT_EQ(add("x1", 1), 0);
     EXPECT_EQ(add("x2", 4), 0);
@@ -198,8 +199,8 @@ TEST_F(Tables, AdicionaCodigosBarrasInsertsBeforeFirstEntryOfKnownArticle)
     tables.AdicionaCodigosBarras(T("20"), T("UN"), T("222"));
     tables.AdicionaCodigosBarras(T(" 10 "), T(" CX "), T(" 333 "));
     tables.AdicionaCodigosBarras(T("10"), T("KG"), T("111")); // same barcode, new unit
-    tables.AdicionaCodigosBarras(T("10"), T(""), T("111"));   // no unit: a new entry in front
-    tables.AdicionaCodigosBarras(T("30"), T("UN"), T(""));    // unknown article without barcode
+    tables.AdicionaCodigosBarras(T("10"), T(""), T("111")); // no unit: a new entry in front
+    tables.AdicionaCodigosBarras(T("30"), T("UN"), T("")); // unknown article without barcode
     tables.AdicionaCodigosBarras(CellValue(), T("UN"), T("9"));
     ASSERT_EQ(tables.NCodBarras(), 4);
     const auto entry = [&](int slot) {
@@ -238,7 +239,7 @@ TEST_F(Tables, ProcuraArtigoReportsCodesAboveTheLimit)
     EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral("555")), 0);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral("100000")), 0);
-    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("ERRO CODARTIGO>99999")});
+    EXPECT_EQ(ui.messages, QStringList { QStringLiteral("ERRO CODARTIGO>99999") });
 }
 
 // Plain versions of the searches, scanning in slot order as the reference for the indexed ones.
@@ -246,9 +247,9 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
 {
     std::mt19937 rng(42);
     const auto code = [&] {
-        static const char* pads[] = {"", " ", "  "};
-        return CellValue::text(QString::fromLatin1(pads[rng() % 3]) + QString::number(rng() % 300)
-                               + QString::fromLatin1(pads[rng() % 3]));
+        static const char* pads[] = { "", " ", "  " };
+        return CellValue::text(
+            QString::fromLatin1(pads[rng() % 3]) + QString::number(rng() % 300) + QString::fromLatin1(pads[rng() % 3]));
     };
     struct Entry
     {
@@ -283,19 +284,19 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
             }
             for (size_t i = 0; i < barcodes.size() && !done; ++i) {
                 if (barcodes[i].code == trimmed) {
-                    barcodes.insert(barcodes.begin() + long(i), Entry{trimmed, unit, barcode});
+                    barcodes.insert(barcodes.begin() + long(i), Entry { trimmed, unit, barcode });
                     done = true;
                 }
             }
             if (!done && !barcode.isEmpty())
-                barcodes.push_back(Entry{trimmed, unit, barcode});
+                barcodes.push_back(Entry { trimmed, unit, barcode });
             break;
         }
         case 2: {
-            const std::array<QString, 4> key{trimmed, QStringLiteral("F%1").arg(rng() % 2),
-                                             QStringLiteral("C%1").arg(rng() % 2), QStringLiteral("U%1").arg(rng() % 2)};
-            tables.AdicionaLeitura(c, CellValue::text(key[1]), CellValue::text(key[2]), CellValue::text(key[3]),
-                                   N(1), N(0));
+            const std::array<QString, 4> key { trimmed, QStringLiteral("F%1").arg(rng() % 2),
+                QStringLiteral("C%1").arg(rng() % 2), QStringLiteral("U%1").arg(rng() % 2) };
+            tables.AdicionaLeitura(
+                c, CellValue::text(key[1]), CellValue::text(key[2]), CellValue::text(key[3]), N(1), N(0));
             const auto found = std::find(readings.begin(), readings.end(), key);
             if (found != readings.end())
                 quantities[size_t(found - readings.begin())] += 1;

@@ -12,9 +12,9 @@
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -40,13 +40,13 @@ QString readWithXlrd(const QString& path, const QString& sheet)
         return QStringLiteral("(no python3)");
     QProcess p;
     p.start(QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral("-c"),
-             QStringLiteral("import sys, xlrd\n"
-                            "b = xlrd.open_workbook(sys.argv[1])\n"
-                            "s = b.sheet_by_name(sys.argv[2])\n"
-                            "for r in range(s.nrows):\n"
-                            "    print('|'.join(repr(v) for v in s.row_values(r)))\n"),
-             path, sheet});
+        { QStringLiteral("-c"),
+            QStringLiteral("import sys, xlrd\n"
+                           "b = xlrd.open_workbook(sys.argv[1])\n"
+                           "s = b.sheet_by_name(sys.argv[2])\n"
+                           "for r in range(s.nrows):\n"
+                           "    print('|'.join(repr(v) for v in s.row_values(r)))\n"),
+            path, sheet });
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
 }
@@ -65,8 +65,8 @@ protected:
     void addArticle(const QString& code, const QString& desc)
     {
         tables.AdicionaArtigo(T(code), T(QStringLiteral("F1")), CellValue::date(46000), T(desc), CellValue::number(2.5),
-                              T(QStringLiteral("CX")), T(QStringLiteral("UN")), CellValue::number(12),
-                              T(QStringLiteral("Mercearia")), CellValue::date(46001.5), CellValue::number(3), 0, 3);
+            T(QStringLiteral("CX")), T(QStringLiteral("UN")), CellValue::number(12), T(QStringLiteral("Mercearia")),
+            CellValue::date(46001.5), CellValue::number(3), 0, 3);
     }
 
     bool save(const std::function<bool(QString*)>& work)
@@ -95,9 +95,9 @@ protected:
     QString path;
     ScriptedInteraction ui;
     Clock clock;
-    InventoryTables tables{ui, clock};
+    InventoryTables tables { ui, clock };
     DataControl data1;
-    InventoryWriter writer{data1, tables, ui};
+    InventoryWriter writer { data1, tables, ui };
     QString lastError;
 };
 
@@ -116,14 +116,15 @@ TEST_F(Store, SavedArticlesLoadBackWithTheirTypes)
     EXPECT_EQ(loaded.artigo(2).Posicao, 3);
     EXPECT_EQ(loaded.artigo(2).Origem, 3);
     const QString seen = readWithXlrd(path, QStringLiteral("Artigos"));
-    EXPECT_TRUE(seen.contains(QStringLiteral("'1001'|'F1'|46000.0|'Açúcar branco €'|2.5|'CX'|'UN'|12.0"))) << seen.toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("'1001'|'F1'|46000.0|'Açúcar branco €'|2.5|'CX'|'UN'|12.0")))
+        << seen.toStdString();
 }
 
 TEST_F(Store, RewritesInPlaceAndBlanksSurplusRows)
 {
     for (int i = 1; i <= 5; ++i)
         tables.AdicionaLeitura(T(QString::number(i)), T(QStringLiteral("F")), T(QStringLiteral("Bar")),
-                               T(QStringLiteral("UN")), CellValue::number(i * 0.5), CellValue::number(0));
+            T(QStringLiteral("UN")), CellValue::number(i * 0.5), CellValue::number(0));
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarFicheiroDasLeituras(e); })) << lastError.toStdString();
     tables.setNLeituras(3);
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarFicheiroDasLeituras(e); })) << lastError.toStdString();
@@ -148,15 +149,16 @@ TEST_F(Store, CorrectionsAreReplacedByTrimmedCodeOrAppended)
     const auto add = [&](const QString& code, const QString& desc) {
         return save([&](QString* e) {
             return writer.AdicionaArtigosExcepcao(T(code), T(QStringLiteral("F1")), T(desc), CellValue::number(9),
-                                                  T(QStringLiteral("CX")), T(QStringLiteral("UN")), T(QStringLiteral("12")),
-                                                  T(QStringLiteral("Mercearia")), e);
+                T(QStringLiteral("CX")), T(QStringLiteral("UN")), T(QStringLiteral("12")),
+                T(QStringLiteral("Mercearia")), e);
         });
     };
     ASSERT_TRUE(add(QStringLiteral(" 77 "), QStringLiteral("Primeira"))) << lastError.toStdString();
     ASSERT_TRUE(add(QStringLiteral("77"), QStringLiteral("Segunda")));
     ASSERT_TRUE(add(QStringLiteral("78"), QStringLiteral("Outra")));
     const QString seen = readWithXlrd(path, QStringLiteral("Correccoes"));
-    EXPECT_TRUE(seen.contains(QStringLiteral("'77'|'Segunda'|'F1'|'Mercearia'|''|'CX'|'UN'|'12'"))) << seen.toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("'77'|'Segunda'|'F1'|'Mercearia'|''|'CX'|'UN'|'12'")))
+        << seen.toStdString();
     EXPECT_FALSE(seen.contains(QStringLiteral("Primeira")));
     EXPECT_TRUE(seen.contains(QStringLiteral("'78'|'Outra'")));
 }
@@ -171,14 +173,15 @@ TEST_F(Store, ArticlesWithoutBarcodeListReusesRowsAndBlanksTheRest)
         return true;
     }));
     for (int i = 1; i <= 6; ++i)
-        tables.AdicionaCodigosBarras(T(QStringLiteral(" %1 ").arg(i)), T(QStringLiteral("UN")),
-                                     T(QStringLiteral("560%1").arg(i)));
+        tables.AdicionaCodigosBarras(
+            T(QStringLiteral(" %1 ").arg(i)), T(QStringLiteral("UN")), T(QStringLiteral("560%1").arg(i)));
     ASSERT_TRUE(save([&](QString*) {
         writer.GravarArtigosSemCodBarras();
         return true;
     }));
     const QString seen = readWithXlrd(path, QStringLiteral("ArtigosSemCodBarras"));
-    EXPECT_TRUE(seen.startsWith(QStringLiteral("'CODARTIGO'|'DESCARTIGO'\n'7'|'Artigo 7'\n'8'|'Artigo 8'\n'9'|'Artigo 9'\n'10'|'Artigo 10'\n")))
+    EXPECT_TRUE(seen.startsWith(
+        QStringLiteral("'CODARTIGO'|'DESCARTIGO'\n'7'|'Artigo 7'\n'8'|'Artigo 8'\n'9'|'Artigo 9'\n'10'|'Artigo 10'\n")))
         << seen.toStdString();
     EXPECT_FALSE(seen.contains(QStringLiteral("Artigo 1'")));
 }
@@ -221,8 +224,7 @@ TEST_F(Store, KeepsWorkDoneMeanwhileOnOtherSheets)
         InventoryWriter otherWriter(other, none, ui);
         QString error;
         ASSERT_TRUE(otherWriter.AdicionaArtigosExcepcao(T(QStringLiteral("55")), T(QStringLiteral("F")),
-                                                        T(QStringLiteral("De fora")), CellValue(), CellValue(),
-                                                        CellValue(), CellValue(), CellValue(), &error))
+            T(QStringLiteral("De fora")), CellValue(), CellValue(), CellValue(), CellValue(), CellValue(), &error))
             << error.toStdString();
         ASSERT_TRUE(other.commit(&error)) << error.toStdString();
     }
@@ -236,7 +238,7 @@ TEST_F(Store, RefusesASaveThatDoesNotFitTheSheet)
 {
     for (int i = 1; i <= 66000; ++i)
         tables.AdicionaLeitura(T(QString::number(i % 99999 + 1)), T(QString::number(i)), T(QStringLiteral("C")),
-                               T(QStringLiteral("UN")), CellValue::number(1), CellValue::number(0));
+            T(QStringLiteral("UN")), CellValue::number(1), CellValue::number(0));
     const QByteArray before = fileHash(path);
     EXPECT_FALSE(save([&](QString* e) { return writer.GravarFicheiroDasLeituras(e); }));
     EXPECT_TRUE(lastError.contains(QStringLiteral("Inventario"))) << lastError.toStdString();
@@ -272,17 +274,18 @@ TEST(XlsReaderBadInput, SaysWhatTheFileIs)
     };
     EXPECT_FALSE(XlsReader::read(write(QStringLiteral("a.xls"), "CodArtigo;Desc\n1;Arroz\n"), &book, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("não é um livro do Excel"))) << error.toStdString();
-    EXPECT_FALSE(XlsReader::read(write(QStringLiteral("b.xlsx"), QByteArray("PK\x03\x04", 4) + QByteArray(600, 'x')),
-                                 &book, &error));
+    EXPECT_FALSE(XlsReader::read(
+        write(QStringLiteral("b.xlsx"), QByteArray("PK\x03\x04", 4) + QByteArray(600, 'x')), &book, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("97-2003"))) << error.toStdString();
-    EXPECT_FALSE(XlsReader::read(write(QStringLiteral("c.xls"), QByteArray::fromHex("0902060000001000")), &book, &error));
+    EXPECT_FALSE(
+        XlsReader::read(write(QStringLiteral("c.xls"), QByteArray::fromHex("0902060000001000")), &book, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("anterior ao Excel 5.0"))) << error.toStdString();
 
     ASSERT_TRUE(InventoryWorkbook::create(profile.path(QStringLiteral("ok.xls")), &error));
     QFile ok(profile.path(QStringLiteral("ok.xls")));
     ASSERT_TRUE(ok.open(QIODevice::ReadOnly));
     const QByteArray good = ok.readAll();
-    for (qsizetype cut : {qsizetype(100), good.size() / 2, good.size() - 1}) {
+    for (qsizetype cut : { qsizetype(100), good.size() / 2, good.size() - 1 }) {
         EXPECT_FALSE(XlsReader::readBytes(good.left(cut), QStringLiteral("cortado.xls"), &book, &error));
         EXPECT_TRUE(error.contains(QStringLiteral("cortado.xls"))) << error.toStdString();
     }
@@ -305,11 +308,10 @@ QString saveAllSheetsOnCopy(const QString& fixture, const QString& copy, QString
     if (!loader.loadAll(&first, &second))
         return first + u' ' + second;
     tables.AdicionaArtigo(T(QStringLiteral("9999")), T(QStringLiteral("61")), CellValue::date(46000),
-                          T(QStringLiteral("Artigo novo")), CellValue::number(1), T(QStringLiteral("UN")),
-                          T(QStringLiteral("UN")), CellValue::number(1), T(QStringLiteral("Bebidas")),
-                          CellValue::date(46001), CellValue::number(0), 0, 5);
+        T(QStringLiteral("Artigo novo")), CellValue::number(1), T(QStringLiteral("UN")), T(QStringLiteral("UN")),
+        CellValue::number(1), T(QStringLiteral("Bebidas")), CellValue::date(46001), CellValue::number(0), 0, 5);
     tables.AdicionaLeitura(T(QStringLiteral("9999")), T(QStringLiteral("61")), T(QStringLiteral("Bar")),
-                           T(QStringLiteral("UN")), CellValue::number(2.5), CellValue::number(0));
+        T(QStringLiteral("UN")), CellValue::number(2.5), CellValue::number(0));
     InventoryWriter writer(data1, tables, ui);
     DataCommand command(tables, data1);
     command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, error);
@@ -333,8 +335,8 @@ TEST(LosslessSave, KeepsFormatsFormulasAndOtherSheets)
     QString error;
     ASSERT_EQ(saveAllSheetsOnCopy(QStringLiteral("lossless-lo.xls"), copy, &error), QString());
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    const QString report = runPython({QStringLiteral(TARVIK_FIXTURES "/../data/compare_formatting.py"),
-                                      QStringLiteral(TARVIK_FIXTURES "/data/lossless-lo.xls"), copy});
+    const QString report = runPython({ QStringLiteral(TARVIK_FIXTURES "/../data/compare_formatting.py"),
+        QStringLiteral(TARVIK_FIXTURES "/data/lossless-lo.xls"), copy });
     EXPECT_TRUE(report.contains(QStringLiteral("compared"))) << report.toStdString();
     EXPECT_FALSE(report.contains(QStringLiteral("DIFF"))) << report.toStdString();
 }
@@ -354,16 +356,16 @@ TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
         data1.setDatabaseName(path);
         for (int i = 1; i <= 1500; ++i) {
             tables.AdicionaArtigo(CellValue::text(QString::number(i)), T(QStringLiteral("61")), CellValue::date(46000),
-                                  T(QStringLiteral("Artigo número %1 com descrição").arg(i)), CellValue::number(1),
-                                  T(QStringLiteral("CX")), T(QStringLiteral("UN")), CellValue::number(6),
-                                  T(QStringLiteral("Mercearia")), CellValue::date(46001), CellValue::number(i), 0, 3);
+                T(QStringLiteral("Artigo número %1 com descrição").arg(i)), CellValue::number(1),
+                T(QStringLiteral("CX")), T(QStringLiteral("UN")), CellValue::number(6), T(QStringLiteral("Mercearia")),
+                CellValue::date(46001), CellValue::number(i), 0, 3);
             tables.AdicionaCodigosBarras(CellValue::text(QString::number(i)), T(QStringLiteral("UN")),
-                                         CellValue::text(QStringLiteral("560%1").arg(i)));
+                CellValue::text(QStringLiteral("560%1").arg(i)));
         }
         InventoryWriter writer(data1, tables, ui);
         DataCommand command(tables, data1);
-        ASSERT_TRUE(command.run([&](QString* e) { return writer.GravarArtigos(e) && writer.GravarCodigosBarras(e); },
-                                &error));
+        ASSERT_TRUE(
+            command.run([&](QString* e) { return writer.GravarArtigos(e) && writer.GravarCodigosBarras(e); }, &error));
     }
     const QString original = profile.path(QStringLiteral("original.xls"));
     ASSERT_TRUE(QFile::copy(path, original));
@@ -371,7 +373,7 @@ TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
 
     QElapsedTimer timer;
     timer.start();
-    ASSERT_EQ(QProcess::execute(QStringLiteral(TARVIK_SAVE_CHILD), {path}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral(TARVIK_SAVE_CHILD), { path }), 0);
     const qint64 saveMs = std::max<qint64>(timer.elapsed(), 5);
     const QByteArray newHash = fileHash(path);
     ASSERT_NE(newHash, oldHash);
@@ -382,7 +384,7 @@ TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
         QFile::remove(path);
         QFile::copy(original, path);
         QProcess child;
-        child.start(QStringLiteral(TARVIK_SAVE_CHILD), {path});
+        child.start(QStringLiteral(TARVIK_SAVE_CHILD), { path });
         ASSERT_TRUE(child.waitForStarted());
         // The first run is killed at once, the last one not before the save is done.
         QThread::msleep(run == 0 ? 0 : run == 19 ? 2 * saveMs : std::rand() % saveMs);

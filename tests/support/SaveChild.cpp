@@ -23,8 +23,8 @@ int main(int argc, char* argv[])
         return 2;
     for (int i = 1; i <= tables.NArtigos(); ++i)
         tables.AdicionaLeitura(CellValue::text(tables.artigo(i).CodArtigo), CellValue::text(QStringLiteral("61")),
-                               CellValue::text(QStringLiteral("Bar")), CellValue::text(QStringLiteral("UN")),
-                               CellValue::number(1), CellValue::number(0));
+            CellValue::text(QStringLiteral("Bar")), CellValue::text(QStringLiteral("UN")), CellValue::number(1),
+            CellValue::number(0));
     InventoryWriter writer(data1, tables, ui);
     DataCommand command(tables, data1);
     return command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, &error) ? 0 : 1;

@@ -20,9 +20,9 @@ public:
     QStringList messages;
     QStringList questions;
     QStringList questionTitles;
-    QList<bool> answers;        // taken in turn; No when none is left
-    QStringList chosenFiles;    // taken in turn; cancelled when none is left
-    QStringList prompts;        // "title: prompt [default]" of each input box
+    QList<bool> answers; // taken in turn; No when none is left
+    QStringList chosenFiles; // taken in turn; cancelled when none is left
+    QStringList prompts; // "title: prompt [default]" of each input box
     QList<std::optional<QString>> typedAnswers; // taken in turn; cancelled when none is left
     QList<int> progress;
     QHash<Status, QStringList> statusTexts; // every text each surface showed, in order

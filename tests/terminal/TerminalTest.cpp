@@ -27,11 +27,12 @@ CellValue T(const QString& text)
 
 // One 55-character record as the terminal lays it out.
 QString record(const QString& barcode, const QString& code, const QString& family, const QString& quantity,
-               const QString& unit, const QString& centre, const QString& flags)
+    const QString& unit, const QString& centre, const QString& flags)
 {
     return barcode.leftJustified(14, u' ', true) + code.rightJustified(5, u' ', true)
-           + family.leftJustified(6, u' ', true) + quantity.rightJustified(6, u' ', true)
-           + unit.leftJustified(15, u' ', true) + centre.leftJustified(6, u' ', true) + flags.rightJustified(3, u' ', true);
+        + family.leftJustified(6, u' ', true) + quantity.rightJustified(6, u' ', true)
+        + unit.leftJustified(15, u' ', true) + centre.leftJustified(6, u' ', true)
+        + flags.rightJustified(3, u' ', true);
 }
 
 class Terminal : public ::testing::Test
@@ -43,29 +44,29 @@ protected:
         ASSERT_TRUE(InventoryWorkbook::create(workbook, &error)) << error.toStdString();
         data1.setDatabaseName(workbook);
         tables.AdicionaContasContabilisticas(QStringLiteral("61"), T(QStringLiteral("61")), T(QStringLiteral("6121")),
-                                             T(QStringLiteral("Mercearia e pão")));
+            T(QStringLiteral("Mercearia e pão")));
         addArticle(QStringLiteral("123"), QStringLiteral("Pão"), QStringLiteral("61"), QStringLiteral("UN"),
-                   QStringLiteral("UN"), 1);
+            QStringLiteral("UN"), 1);
         addArticle(QStringLiteral("200"), QStringLiteral("Queijo"), QStringLiteral("61"), QStringLiteral("Caixa"),
-                   QStringLiteral("Kilo"), 10);
+            QStringLiteral("Kilo"), 10);
     }
 
     void addArticle(const QString& code, const QString& desc, const QString& family, const QString& purchase,
-                    const QString& stock, double conversion)
+        const QString& stock, double conversion)
     {
         tables.AdicionaArtigo(T(code), T(family), CellValue::date(46000), T(desc), CellValue::number(1), T(purchase),
-                              T(stock), CellValue::number(conversion), T(QStringLiteral("Mercearia")),
-                              CellValue(), CellValue::number(tables.NArtigos() + 1), 0, 3);
+            T(stock), CellValue::number(conversion), T(QStringLiteral("Mercearia")), CellValue(),
+            CellValue::number(tables.NArtigos() + 1), 0, 3);
     }
 
     TestProfile profile;
     QString workbook = profile.path(QStringLiteral("inv.xls"));
     ScriptedInteraction ui;
     Clock clock;
-    InventoryTables tables{ui, clock};
+    InventoryTables tables { ui, clock };
     DataControl data1;
     SettingsStore settings;
-    SimulatedTerminal terminal{SimulatedTerminal::defaultFolder()};
+    SimulatedTerminal terminal { SimulatedTerminal::defaultFolder() };
 };
 
 } // namespace
@@ -73,18 +74,15 @@ protected:
 TEST_F(Terminal, RawImportAddsReadingsPlaceholdersAndBarcodes)
 {
     const QString entries = record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000002"),
-                                   QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("001"))
-                            + record(QStringLiteral("5601"), QStringLiteral("200"), QStringLiteral("61"),
-                                     QStringLiteral("001500"), QStringLiteral("Gramas"), QStringLiteral("Cozinh"),
-                                     QStringLiteral("002"))
-                            + record(QStringLiteral("5602"), QStringLiteral("123"), QStringLiteral("61"),
-                                     QStringLiteral("   250"), QStringLiteral("Gramas"), QStringLiteral("Bar"),
-                                     QStringLiteral("003"))
-                            + record(QStringLiteral("5699"), QStringLiteral("777"), QStringLiteral("62"),
-                                     QStringLiteral("000003"), QStringLiteral("UN"), QStringLiteral("Bar"),
-                                     QStringLiteral("000"))
-                            + record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000001"),
-                                     QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"));
+                                QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("001"))
+        + record(QStringLiteral("5601"), QStringLiteral("200"), QStringLiteral("61"), QStringLiteral("001500"),
+            QStringLiteral("Gramas"), QStringLiteral("Cozinh"), QStringLiteral("002"))
+        + record(QStringLiteral("5602"), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("   250"),
+            QStringLiteral("Gramas"), QStringLiteral("Bar"), QStringLiteral("003"))
+        + record(QStringLiteral("5699"), QStringLiteral("777"), QStringLiteral("62"), QStringLiteral("000003"),
+            QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
+        + record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000001"), QStringLiteral("UN"),
+            QStringLiteral("Bar"), QStringLiteral("000"));
     QString error;
     ASSERT_TRUE(RawImport(tables, data1, ui, clock).run(entries, &error)) << error.toStdString();
 
@@ -118,9 +116,9 @@ TEST_F(Terminal, RawImportAddsReadingsPlaceholdersAndBarcodes)
 TEST_F(Terminal, RawImportWithABadQuantityChangesNothing)
 {
     const QString entries = record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000002"),
-                                   QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
-                            + record(QString(), QStringLiteral("999"), QStringLiteral("61"), QStringLiteral("12x"),
-                                     QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"));
+                                QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
+        + record(QString(), QStringLiteral("999"), QStringLiteral("61"), QStringLiteral("12x"), QStringLiteral("UN"),
+            QStringLiteral("Bar"), QStringLiteral("000"));
     QFile before(workbook);
     ASSERT_TRUE(before.open(QIODevice::ReadOnly));
     const QByteArray bytes = before.readAll();
@@ -139,8 +137,8 @@ TEST_F(Terminal, ListRecordsAreExactBytes)
     tables.AdicionaCodigosBarras(T(QStringLiteral("123")), T(QStringLiteral("UN")), T(QStringLiteral("111")));
     tables.AdicionaCodigosBarras(T(QStringLiteral("123")), T(QStringLiteral("CX")), T(QStringLiteral("222")));
     tables.AdicionaCodigosBarras(T(QStringLiteral("555")), T(QStringLiteral("UN")), T(QStringLiteral("333")));
-    addArticle(QStringLiteral("300"), QStringLiteral("Sem família"), QString(), QStringLiteral("UN"),
-               QStringLiteral("UN"), 1);
+    addArticle(
+        QStringLiteral("300"), QStringLiteral("Sem família"), QString(), QStringLiteral("UN"), QStringLiteral("UN"), 1);
     const TerminalLists lists(tables, settings, ui);
 
     EXPECT_EQ(lists.ListaFamilias(), QByteArray("61\0\0\0\0\0Mercearia e pao", 22) + QByteArray(10, '\0'));
@@ -162,14 +160,14 @@ TEST_F(Terminal, AbbreviatesWhenTheBoxIsTickedAndSaysOnceWhatCannotBeSent)
 {
     settings.setValue(SettingsKeys::AutoAbrevia, SettingsKeys::checkBoxForm(true));
     addArticle(QStringLiteral("400"), QStringLiteral("Chocolate preto de culinária com setenta por cento de cacau"),
-               QStringLiteral("61"), QStringLiteral("UN"), QStringLiteral("UN"), 1);
+        QStringLiteral("61"), QStringLiteral("UN"), QStringLiteral("UN"), 1);
     for (int i = 2; i <= 300; ++i)
-        tables.AdicionaContasContabilisticas(QString::number(1000 + i), T(QString::number(1000 + i)), T(QStringLiteral("6")),
-                                             T(QStringLiteral("F")));
+        tables.AdicionaContasContabilisticas(
+            QString::number(1000 + i), T(QString::number(1000 + i)), T(QStringLiteral("6")), T(QStringLiteral("F")));
     addArticle(QStringLiteral("500"), QStringLiteral("Longe"), QStringLiteral("1299"), QStringLiteral("UN"),
-               QStringLiteral("UN"), 1);
+        QStringLiteral("UN"), 1);
     addArticle(QStringLiteral("501"), QStringLiteral("Perto"), QStringLiteral("1200"), QStringLiteral("UN"),
-               QStringLiteral("UN"), 1);
+        QStringLiteral("UN"), 1);
     const QByteArray articles = TerminalLists(tables, settings, ui).ListaArtigos();
     ASSERT_EQ(articles.size(), 4 * 56);
     EXPECT_EQ(articles.mid(2 * 56 + 6, 48).indexOf('\0'), -1); // abbreviated to fill the field, not cut
@@ -184,8 +182,7 @@ TEST_F(Terminal, CollectsWhenDockedImportsAndOnlyThenClears)
     TerminalSession session(terminal, tables, data1, settings, ui, clock);
     QString error;
     const QString entries = record(QStringLiteral("5601"), QStringLiteral("123"), QStringLiteral("61"),
-                                   QStringLiteral("000004"), QStringLiteral("UN"), QStringLiteral("Bar"),
-                                   QStringLiteral("000"));
+        QStringLiteral("000004"), QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"));
     ASSERT_TRUE(terminal.loadEntries(entries.toLatin1(), &error));
     session.poll();
     EXPECT_EQ(ui.statusTexts[UserInteraction::Status::Panel2].last(), QStringLiteral("Port Open ( 1) OFF"));
@@ -213,7 +210,7 @@ TEST_F(Terminal, AFailedImportKeepsTheEntriesInTheTerminalAndTheFile)
     EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Por favor coloque terminal no suporte!"));
     QString error;
     const QByteArray entries = record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000004"),
-                                      QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
+        QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
                                    .toLatin1();
     ASSERT_TRUE(terminal.loadEntries(entries, &error));
     ASSERT_TRUE(terminal.setDocked(true, &error));
@@ -223,13 +220,14 @@ TEST_F(Terminal, AFailedImportKeepsTheEntriesInTheTerminalAndTheFile)
     session.poll();
     session.ReceberDados();
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("As leituras ficam no terminal"))) << ui.messages[0].toStdString();
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("As leituras ficam no terminal")))
+        << ui.messages[0].toStdString();
     EXPECT_EQ(terminal.entries(), entries);
     EXPECT_EQ(tables.NLeituras(), 0);
     EXPECT_EQ(ui.statusTexts[UserInteraction::Status::Label1].last(), QString());
 
     QFile::remove(lock.fileName());
-    ui.answers = {false, true};
+    ui.answers = { false, true };
     session.ImpRaw();
     EXPECT_EQ(tables.NLeituras(), 0);
     session.ImpRaw();
@@ -245,10 +243,10 @@ TEST_F(Terminal, SendsTheFourListsWithTheTimerStopped)
     ASSERT_TRUE(terminal.setDocked(true, &error));
     session.poll();
     session.EnviarDados();
-    EXPECT_EQ(timer, (QList<bool>{false, true}));
+    EXPECT_EQ(timer, (QList<bool> { false, true }));
     EXPECT_EQ(ui.statusTexts[UserInteraction::Status::Panel1],
-              (QStringList{QStringLiteral("0%"), QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%"),
-                           QString()}));
+        (QStringList {
+            QStringLiteral("0%"), QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%"), QString() }));
     EXPECT_EQ(terminal.list(QStringLiteral("ListCodArtigos")).size(), 2 * 56);
     EXPECT_EQ(terminal.list(QStringLiteral("ListUnidades")).size(), 4 * 22);
 }
@@ -268,7 +266,7 @@ TEST_F(Terminal, RunsThroughTheLibraryDriver)
     session.EnviarDados();
     EXPECT_EQ(terminal.list(QStringLiteral("ListCodFamilias")).size(), 32);
     const QByteArray entries = record(QString(), QStringLiteral("200"), QStringLiteral("61"), QStringLiteral("002500"),
-                                      QStringLiteral("Gramas"), QStringLiteral("Bar"), QStringLiteral("000"))
+        QStringLiteral("Gramas"), QStringLiteral("Bar"), QStringLiteral("000"))
                                    .toLatin1();
     ASSERT_TRUE(terminal.loadEntries(entries, &error));
     session.ReceberDados();
@@ -302,25 +300,26 @@ TEST_F(Terminal, ReportsWhatTheTerminalAnswersAndOddEntries)
     ASSERT_TRUE(failing.setDocked(true, &error));
     TerminalSession session(failing, tables, data1, settings, ui, clock);
     session.poll();
-    for (qint32 result : {-1, -2, -3, 0}) {
+    for (qint32 result : { -1, -2, -3, 0 }) {
         failing.result = result;
         session.ReceberDados();
     }
-    EXPECT_EQ(ui.messages, (QStringList{QStringLiteral("Erro de comunicação!"),
-                                        QStringLiteral("Por favor coloque terminal no suporte!")}));
+    EXPECT_EQ(ui.messages,
+        (QStringList {
+            QStringLiteral("Erro de comunicação!"), QStringLiteral("Por favor coloque terminal no suporte!") }));
 
     ui.messages.clear();
-    ui.answers = {true};
+    ui.answers = { true };
     session.ImpRaw();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("Tarvik.raw"))) << ui.messages[0].toStdString();
 
     // A last record cut short and characters above 127 still import.
     const QString entries = record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000001"),
-                                   QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
-                            + record(QStringLiteral("ÿ€"), QStringLiteral("124"), QStringLiteral("61"),
-                                     QStringLiteral("000002"), QStringLiteral("Caixa ç"), QString(), QString())
-                                  .left(40);
+                                QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
+        + record(QStringLiteral("ÿ€"), QStringLiteral("124"), QStringLiteral("61"), QStringLiteral("000002"),
+            QStringLiteral("Caixa ç"), QString(), QString())
+              .left(40);
     ASSERT_TRUE(RawImport(tables, data1, ui, clock).run(entries, &error)) << error.toStdString();
     ASSERT_EQ(tables.NLeituras(), 2);
     EXPECT_EQ(tables.leitura(2).Unidade, QStringLiteral("Caixa ç"));

@@ -3,6 +3,7 @@
 #include "data/CellValue.h"
 #include "data/CodigoBarras.h"
 #include "data/ContaContabilistica.h"
+#include "data/Conversions.h"
 #include "data/Leitura.h"
 
 #include <QHash>
@@ -38,6 +39,8 @@ public:
     // Slots 0..capacity; a slot past the count reads as whatever it holds (empty when never used).
     const Artigo& artigo(int slot) const { return m_TabArtigos.at(slot); }
     const CodigoBarras& codigoBarras(int slot) const;
+    // Whether some barcode entry's code, trimmed, equals the code trimmed.
+    bool hasBarcode(const QString& code) const { return m_groupByCode.contains(Conversions::trimBlanks(code)); }
     const ContaContabilistica& conta(int slot) const { return m_TabContas.at(slot); }
     const Leitura& leitura(int slot) const { return m_TabLeituras.at(slot); }
 

@@ -6,8 +6,6 @@
 #include "data/DataControl.h"
 #include "data/InventoryTables.h"
 
-#include <QSet>
-
 namespace {
 
 // Past this many, failing barcode rows are counted in one last message instead of one box each.
@@ -171,14 +169,11 @@ void InventoryWriter::GravarArtigosSemCodBarras()
     if (!m_data1.Refresh(&ignored))
         return;
     m_data1.MoveFirst(&ignored);
-    QSet<QString> withBarcode;
-    for (int j = 1; j <= m_tables.NCodBarras(); ++j)
-        withBarcode.insert(Conversions::trimBlanks(m_tables.codigoBarras(j).CodArtigo.toText()));
     const int code = m_data1.column(QStringLiteral("CODARTIGO"));
     const int desc = m_data1.column(QStringLiteral("DESCARTIGO"));
     for (int i = 1; i <= m_tables.NArtigos(); ++i) {
         const Artigo& a = m_tables.artigo(i);
-        if (withBarcode.contains(Conversions::trimBlanks(a.CodArtigo)))
+        if (m_tables.hasBarcode(a.CodArtigo))
             continue;
         if (!m_data1.Edit(&ignored))
             m_data1.AddNew(&ignored);

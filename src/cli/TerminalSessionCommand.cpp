@@ -3,13 +3,11 @@
 #include "cli/ConsoleInteraction.h"
 #include "cli/LoadedSite.h"
 #include "data/Conversions.h"
-#include "data/Windows1252.h"
 #include "terminal/RawImport.h"
 #include "terminal/RioCom.h"
 #include "terminal/RioComDriver.h"
 #include "terminal/TerminalSession.h"
 
-#include <QFile>
 #include <QTextStream>
 
 TerminalSessionCommand::TerminalSessionCommand(QString name)
@@ -38,17 +36,8 @@ int TerminalSessionCommand::run(const QStringList& arguments, CommandContext& co
         return 1;
     const int shownBefore = context.ui.messagesShown();
     if (importRaw) {
-        QFile file(arguments.first());
-        if (!file.open(QIODevice::ReadOnly)) {
-            context.err << QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString())
-                        << '\n';
-            return 1;
-        }
-        QByteArray line = file.readAll();
-        const qsizetype end = line.indexOf("\r\n");
-        line.truncate(end >= 0 ? end : line.size());
         QString error;
-        if (!RawImport(site.tables, site.data1, context.ui, site.clock).run(Windows1252::decode(line), &error)) {
+        if (!RawImport(site.tables, site.data1, context.ui, site.clock).runFile(arguments.first(), &error)) {
             context.err << error << '\n';
             return 1;
         }

@@ -6,6 +6,9 @@
 #include "data/DataCommand.h"
 #include "data/InventoryTables.h"
 #include "data/InventoryWriter.h"
+#include "data/Windows1252.h"
+
+#include <QFile>
 
 namespace {
 
@@ -67,6 +70,21 @@ bool RawImport::run(const QString& entries, QString* error)
             return InventoryWriter(m_data1, m_tables, m_ui).saveAfterRawImport(e);
         },
         error);
+}
+
+bool RawImport::runFile(const QString& path, QString* error)
+{
+    QFile raw(path);
+    if (!raw.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Não foi possível ler o ficheiro %1: %2. Nada foi importado.")
+                     .arg(path, raw.exists() ? raw.errorString() : QStringLiteral("o ficheiro não existe"));
+        return false;
+    }
+    QByteArray line = raw.readAll();
+    const qsizetype end = line.indexOf("\r\n");
+    if (end >= 0)
+        line.truncate(end);
+    return run(Windows1252::decode(line), error);
 }
 
 bool RawImport::addRecords(const QString& entries, QString* error)

@@ -17,6 +17,8 @@ public:
 
     // The whole import as one command: false with the cause, and nothing changed, when anything failed.
     bool run(const QString& entries, QString* error);
+    // The same on the first line of a raw capture file (single-byte text, up to its CR LF).
+    bool runFile(const QString& path, QString* error);
     // The records into the tables only; false, part-way, at a quantity that is not a number.
     bool addRecords(const QString& entries, QString* error);
 

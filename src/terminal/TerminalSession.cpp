@@ -12,7 +12,6 @@
 #include "terminal/TerminalLists.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -135,18 +134,7 @@ void TerminalSession::ImpRaw()
 {
     if (!m_ui.askYesNo(QStringLiteral("Tem a certeza"), QStringLiteral("Tarvik")))
         return;
-    const QString path = rawFilePath();
-    QFile raw(path);
-    if (!raw.open(QIODevice::ReadOnly)) {
-        m_ui.showMessage(QStringLiteral("Não foi possível ler o ficheiro %1: %2. Nada foi importado.")
-                             .arg(path, raw.exists() ? raw.errorString() : QStringLiteral("o ficheiro não existe")));
-        return;
-    }
-    QByteArray line = raw.readAll();
-    const qsizetype end = line.indexOf("\r\n");
-    if (end >= 0)
-        line.truncate(end);
     QString error;
-    if (!RawImport(m_tables, m_data1, m_ui, m_clock).run(Windows1252::decode(line), &error))
+    if (!RawImport(m_tables, m_data1, m_ui, m_clock).runFile(rawFilePath(), &error))
         m_ui.showMessage(error);
 }

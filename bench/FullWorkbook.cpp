@@ -1,18 +1,17 @@
 #include "FullWorkbook.h"
 
-#include "app/Clock.h"
-#include "data/DataCommand.h"
-#include "data/DataControl.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWorkbook.h"
-#include "data/InventoryWriter.h"
-
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <random>
 
 #include "QuietInteraction.h"
+#include "platform/Clock.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWorkbook.h"
+#include "tables/InventoryWriter.h"
+#include "workbook/DataControl.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/UserInteraction.h"
+#include "platform/UserInteraction.h"
 
 // Nobody is at the screen while a benchmark runs.
 class QuietInteraction : public UserInteraction

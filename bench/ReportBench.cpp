@@ -1,11 +1,4 @@
 // The report at full capacity, and a large reception import with its save.
-#include "app/Clock.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWorkbook.h"
-#include "data/XlsWorkbook.h"
-#include "data/XlsWriter.h"
 #include "reception/ReceptionImport.h"
 #include "report/InventoryReport.h"
 
@@ -19,6 +12,13 @@
 
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
+#include "platform/Clock.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWorkbook.h"
+#include "workbook/DataControl.h"
+#include "workbook/xls/XlsWorkbook.h"
+#include "workbook/xls/XlsWriter.h"
 
 namespace {
 

@@ -1,8 +1,4 @@
 // The tables at full capacity: 99,999 articles, barcode entries and readings.
-#include "app/Clock.h"
-#include "data/ArticleSorts.h"
-#include "data/InventoryTables.h"
-
 #include <QFile>
 
 #include <benchmark/benchmark.h>
@@ -12,6 +8,9 @@
 #include <random>
 
 #include "QuietInteraction.h"
+#include "platform/Clock.h"
+#include "tables/ArticleSorts.h"
+#include "tables/InventoryTables.h"
 
 namespace {
 

@@ -1,9 +1,4 @@
 // The terminal link at full capacity: the raw import, the four lists and one poll tick.
-#include "app/Clock.h"
-#include "app/SettingsStore.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
 #include "terminal/RawImport.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalLists.h"
@@ -18,6 +13,11 @@
 
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "workbook/DataControl.h"
 
 namespace {
 

@@ -1,11 +1,4 @@
 // The workbook store on the largest workbook BIFF8 holds.
-#include "app/Clock.h"
-#include "data/DataCommand.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWriter.h"
-
 #include <QFileInfo>
 
 #include <benchmark/benchmark.h>
@@ -14,6 +7,12 @@
 
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
+#include "platform/Clock.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWriter.h"
+#include "workbook/DataControl.h"
 
 namespace {
 

@@ -1,13 +1,8 @@
 #include "app/MainWindow.h"
 
-#include "app/Housekeeping.h"
 #include "app/ReportTextWindow.h"
 #include "app/SettingsWindow.h"
 #include "app/SimulatorWindow.h"
-#include "app/SitePaths.h"
-#include "app/TerminalProgramFolder.h"
-#include "data/Conversions.h"
-#include "data/InventoryLoader.h"
 #include "reception/ReceptionImport.h"
 #include "report/InventoryReport.h"
 #include "terminal/RioCom.h"
@@ -22,6 +17,12 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include "platform/SitePaths.h"
+#include "site/Housekeeping.h"
+#include "site/TerminalProgramFolder.h"
+#include "tables/InventoryLoader.h"
+#include "values/Conversions.h"
 
 MainWindow::MainWindow(std::unique_ptr<QtUserInteraction> ui, QWidget* parent)
     : QMainWindow(parent)

@@ -1,15 +1,16 @@
 #pragma once
-#include "app/Clock.h"
 #include "app/QtUserInteraction.h"
-#include "app/SettingsStore.h"
-#include "data/DataControl.h"
-#include "data/InventoryTables.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
 #include <memory>
+
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "tables/InventoryTables.h"
+#include "workbook/DataControl.h"
 
 class QAction;
 class QLabel;

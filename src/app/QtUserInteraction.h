@@ -1,7 +1,7 @@
 #pragma once
-#include "app/UserInteraction.h"
-
 #include <QPointer>
+
+#include "platform/UserInteraction.h"
 
 class QLabel;
 class QWidget;

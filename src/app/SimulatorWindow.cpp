@@ -1,6 +1,5 @@
 #include "app/SimulatorWindow.h"
 
-#include "app/UserInteraction.h"
 #include "terminal/RawImport.h"
 #include "terminal/SimulatedTerminal.h"
 
@@ -9,6 +8,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "platform/UserInteraction.h"
 
 SimulatorWindow::SimulatorWindow(SimulatedTerminal& terminal, UserInteraction& ui, QWidget* parent)
     : QWidget(parent, Qt::Window)

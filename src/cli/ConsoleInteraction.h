@@ -1,5 +1,5 @@
 #pragma once
-#include "app/UserInteraction.h"
+#include "platform/UserInteraction.h"
 
 class QTextStream;
 

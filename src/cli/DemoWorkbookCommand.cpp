@@ -1,15 +1,16 @@
 #include "cli/DemoWorkbookCommand.h"
 
-#include "app/Clock.h"
 #include "cli/ConsoleInteraction.h"
-#include "data/Conversions.h"
-#include "data/DataCommand.h"
-#include "data/DataControl.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWorkbook.h"
-#include "data/InventoryWriter.h"
 
 #include <QTextStream>
+
+#include "platform/Clock.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWorkbook.h"
+#include "tables/InventoryWriter.h"
+#include "values/Conversions.h"
+#include "workbook/DataControl.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "cli/ExportCommand.h"
 
-#include "app/SitePaths.h"
-#include "data/XlsReader.h"
-#include "data/XlsWorkbook.h"
-
 #include <QTextStream>
+
+#include "platform/SitePaths.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWorkbook.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 #include "cli/ImportReceptionCommand.h"
 
-#include "app/Clock.h"
 #include "cli/ConsoleInteraction.h"
 #include "cli/LoadedSite.h"
 #include "reception/ReceptionImport.h"
 
 #include <QTextStream>
+
+#include "platform/Clock.h"
 
 int ImportReceptionCommand::run(const QStringList& arguments, CommandContext& context)
 {

@@ -2,12 +2,13 @@
 
 #include "cli/ConsoleInteraction.h"
 #include "cli/LoadedSite.h"
-#include "data/ArticleSorts.h"
 #include "terminal/TerminalLists.h"
 
 #include <QDir>
 #include <QSaveFile>
 #include <QTextStream>
+
+#include "tables/ArticleSorts.h"
 
 int ListsCommand::run(const QStringList& arguments, CommandContext& context)
 {

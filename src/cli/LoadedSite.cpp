@@ -2,9 +2,10 @@
 
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
-#include "data/InventoryLoader.h"
 
 #include <QTextStream>
+
+#include "tables/InventoryLoader.h"
 
 LoadedSite::LoadedSite(CommandContext& commandContext)
     : context(commandContext)

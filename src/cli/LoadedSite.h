@@ -1,8 +1,8 @@
 #pragma once
-#include "app/Clock.h"
-#include "app/SettingsStore.h"
-#include "data/DataControl.h"
-#include "data/InventoryTables.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "tables/InventoryTables.h"
+#include "workbook/DataControl.h"
 
 struct CommandContext;
 

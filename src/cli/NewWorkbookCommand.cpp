@@ -1,8 +1,8 @@
 #include "cli/NewWorkbookCommand.h"
 
-#include "data/InventoryWorkbook.h"
-
 #include <QTextStream>
+
+#include "tables/InventoryWorkbook.h"
 
 int NewWorkbookCommand::run(const QStringList& arguments, CommandContext& context)
 {

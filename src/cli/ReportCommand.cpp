@@ -1,12 +1,13 @@
 #include "cli/ReportCommand.h"
 
-#include "app/SettingsStore.h"
-#include "app/SitePaths.h"
 #include "cli/ConsoleInteraction.h"
 #include "cli/LoadedSite.h"
 #include "report/InventoryReport.h"
 
 #include <QTextStream>
+
+#include "platform/SettingsStore.h"
+#include "platform/SitePaths.h"
 
 int ReportCommand::run(const QStringList& arguments, CommandContext& context)
 {

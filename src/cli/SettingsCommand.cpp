@@ -1,9 +1,9 @@
 #include "cli/SettingsCommand.h"
 
-#include "app/SettingsStore.h"
-#include "app/SitePaths.h"
-
 #include <QTextStream>
+
+#include "platform/SettingsStore.h"
+#include "platform/SitePaths.h"
 
 int SettingsCommand::run(const QStringList& arguments, CommandContext& context)
 {

@@ -2,13 +2,14 @@
 
 #include "cli/ConsoleInteraction.h"
 #include "cli/LoadedSite.h"
-#include "data/Conversions.h"
 #include "terminal/RawImport.h"
 #include "terminal/RioCom.h"
 #include "terminal/RioComDriver.h"
 #include "terminal/TerminalSession.h"
 
 #include <QTextStream>
+
+#include "values/Conversions.h"
 
 TerminalSessionCommand::TerminalSessionCommand(QString name)
     : m_name(std::move(name))

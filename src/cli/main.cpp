@@ -1,4 +1,3 @@
-#include "app/SettingsStore.h"
 #include "cli/CheckCommand.h"
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
@@ -17,6 +16,8 @@
 
 #include <memory>
 #include <vector>
+
+#include "platform/SettingsStore.h"
 
 int main(int argc, char* argv[])
 {

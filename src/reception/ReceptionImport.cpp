@@ -1,15 +1,15 @@
 #include "reception/ReceptionImport.h"
 
-#include "app/Clock.h"
-#include "app/UserInteraction.h"
-#include "data/Conversions.h"
-#include "data/DataCommand.h"
-#include "data/DataControl.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWriter.h"
-#include "terminal/TextShaping.h"
-
 #include <QHash>
+
+#include "platform/Clock.h"
+#include "platform/UserInteraction.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWriter.h"
+#include "tables/TextShaping.h"
+#include "values/Conversions.h"
+#include "workbook/DataControl.h"
 
 namespace {
 

@@ -1,12 +1,5 @@
 #include "report/InventoryReport.h"
 
-#include "app/SettingsStore.h"
-#include "app/SitePaths.h"
-#include "app/UserInteraction.h"
-#include "data/Conversions.h"
-#include "data/DataControl.h"
-#include "data/InventoryTables.h"
-#include "data/Windows1252.h"
 #include "report/ReadingSort.h"
 #include "report/ReportText.h"
 
@@ -19,6 +12,14 @@
 #include <algorithm>
 #include <optional>
 #include <vector>
+
+#include "platform/SettingsStore.h"
+#include "platform/SitePaths.h"
+#include "platform/UserInteraction.h"
+#include "tables/InventoryTables.h"
+#include "values/Conversions.h"
+#include "values/Windows1252.h"
+#include "workbook/DataControl.h"
 
 using ReportText::FormatStrSpaces2;
 

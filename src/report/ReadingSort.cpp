@@ -1,12 +1,12 @@
 #include "report/ReadingSort.h"
 
-#include "app/UserInteraction.h"
-#include "data/Conversions.h"
-#include "data/InventoryTables.h"
-
 #include <algorithm>
 #include <numeric>
 #include <vector>
+
+#include "platform/UserInteraction.h"
+#include "tables/InventoryTables.h"
+#include "values/Conversions.h"
 
 namespace ReadingSort {
 

@@ -1,9 +1,9 @@
 #include "report/ReportText.h"
 
-#include "data/Conversions.h"
-#include "data/InventoryTables.h"
-
 #include <cmath>
+
+#include "tables/InventoryTables.h"
+#include "values/Conversions.h"
 
 namespace ReportText {
 

@@ -1,14 +1,14 @@
 #include "terminal/RawImport.h"
 
-#include "app/Clock.h"
-#include "data/ArticleSorts.h"
-#include "data/Conversions.h"
-#include "data/DataCommand.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWriter.h"
-#include "data/Windows1252.h"
-
 #include <QFile>
+
+#include "platform/Clock.h"
+#include "tables/ArticleSorts.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWriter.h"
+#include "values/Conversions.h"
+#include "values/Windows1252.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 #include "terminal/RioComDriver.h"
 
-#include "app/SettingsStore.h"
 #include "terminal/LibraryDriver.h"
 #include "terminal/SimulatedTerminal.h"
+
+#include "platform/SettingsStore.h"
 
 namespace RioComDriver {
 

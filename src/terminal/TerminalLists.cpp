@@ -1,15 +1,15 @@
 #include "terminal/TerminalLists.h"
 
-#include "app/SettingsStore.h"
-#include "app/UserInteraction.h"
-#include "data/Conversions.h"
-#include "data/InventoryTables.h"
-#include "data/Windows1252.h"
-#include "terminal/TextShaping.h"
-
 #include <QHash>
 
 #include <algorithm>
+
+#include "platform/SettingsStore.h"
+#include "platform/UserInteraction.h"
+#include "tables/InventoryTables.h"
+#include "tables/TextShaping.h"
+#include "values/Conversions.h"
+#include "values/Windows1252.h"
 
 using Conversions::trimBlanks;
 

@@ -1,12 +1,5 @@
 #include "terminal/TerminalSession.h"
 
-#include "app/BusyPointer.h"
-#include "app/SettingsStore.h"
-#include "app/SitePaths.h"
-#include "app/UserInteraction.h"
-#include "data/ArticleSorts.h"
-#include "data/Conversions.h"
-#include "data/Windows1252.h"
 #include "terminal/RawImport.h"
 #include "terminal/RioCom.h"
 #include "terminal/TerminalLists.h"
@@ -14,6 +7,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include "platform/BusyPointer.h"
+#include "platform/SettingsStore.h"
+#include "platform/SitePaths.h"
+#include "platform/UserInteraction.h"
+#include "tables/ArticleSorts.h"
+#include "values/Conversions.h"
+#include "values/Windows1252.h"
 
 namespace {
 

@@ -1,10 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/QtUserInteraction.h"
-#include "app/SitePaths.h"
-#include "data/Conversions.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "terminal/SimulatedTerminal.h"
@@ -32,6 +28,11 @@
 #include <QTimer>
 
 #include <memory>
+
+#include "platform/SitePaths.h"
+#include "tables/InventoryLoader.h"
+#include "values/Conversions.h"
+#include "workbook/DataControl.h"
 
 namespace {
 

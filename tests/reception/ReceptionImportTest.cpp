@@ -1,17 +1,18 @@
 #include "reception/ReceptionImport.h"
 
-#include "app/Clock.h"
-#include "data/Conversions.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWriter.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include "platform/Clock.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWriter.h"
+#include "values/Conversions.h"
+#include "workbook/DataControl.h"
 
 using namespace Qt::StringLiterals;
 

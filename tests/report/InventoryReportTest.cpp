@@ -1,10 +1,5 @@
 #include "report/InventoryReport.h"
 
-#include "app/Clock.h"
-#include "app/SettingsStore.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
 #include "report/ReportText.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
@@ -13,6 +8,12 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "workbook/DataControl.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,14 +1,15 @@
 #include "report/ReadingSort.h"
 
-#include "app/Clock.h"
-#include "data/Conversions.h"
-#include "data/InventoryTables.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "platform/Clock.h"
+#include "tables/InventoryTables.h"
+#include "values/Conversions.h"
 
 using namespace Qt::StringLiterals;
 

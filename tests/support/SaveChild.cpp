@@ -1,13 +1,14 @@
 // Runs one raw import's saves on the workbook named on the command line; the crash test kills it part-way.
-#include "app/Clock.h"
-#include "data/DataCommand.h"
-#include "data/DataControl.h"
-#include "data/InventoryLoader.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWriter.h"
 #include "support/ScriptedInteraction.h"
 
 #include <QCoreApplication>
+
+#include "platform/Clock.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWriter.h"
+#include "workbook/DataControl.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,10 +1,3 @@
-#include "app/Clock.h"
-#include "app/SettingsStore.h"
-#include "data/DataControl.h"
-#include "data/InventoryTables.h"
-#include "data/InventoryWorkbook.h"
-#include "data/XlsReader.h"
-#include "data/XlsWorkbook.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "terminal/RawImport.h"
@@ -17,6 +10,14 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWorkbook.h"
+#include "workbook/DataControl.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWorkbook.h"
 
 namespace {
 

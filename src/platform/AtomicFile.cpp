@@ -1,0 +1,225 @@
+#include "platform/AtomicFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int kRandomPart = 6;
+
+// Hidden, and named after the file it replaces, so that only this file's leftovers are ever removed.
+QString tempPrefix(const QFileInfo& target)
+{
+    return u'.' + target.fileName() + QStringLiteral(".tarvik-");
+}
+
+QString resolvedTarget(const QString& path)
+{
+    // The file a link names is replaced and the link stays; 40 hops, as the kernel allows.
+    QFileInfo info(path);
+    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops)
+        info.setFile(info.symLinkTarget());
+    return info.absoluteFilePath();
+}
+
+// A replace killed between creating its temporary file and the rename leaves the file behind. One that began
+// before this replace can no longer be running in this process, and another process's would be newer.
+void removeLeftovers(const QFileInfo& target, const QDateTime& started)
+{
+    const QString prefix = tempPrefix(target);
+    const QDir folder = target.absoluteDir();
+    const QStringList names = folder.entryList(
+        { prefix + QString(kRandomPart, u'?') }, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        const QFileInfo leftover(folder.filePath(name));
+        if (leftover.lastModified() < started)
+            QFile::remove(leftover.absoluteFilePath());
+    }
+}
+
+QString cause(QString text)
+{
+    text = text.trimmed();
+    while (text.endsWith(u'.'))
+        text.chop(1);
+    return text.isEmpty() ? QStringLiteral("erro desconhecido") : text;
+}
+
+#ifdef Q_OS_WIN
+
+QString lastError()
+{
+    return qt_error_string(int(GetLastError()));
+}
+
+bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why)
+{
+    const QFileInfo info(target);
+    if (info.exists() && !info.isWritable()) {
+        *why = QStringLiteral("o ficheiro só pode ser lido");
+        return false;
+    }
+    QString temp;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = info.absoluteDir().filePath(tempPrefix(info)
+            + QString::number(QDateTime::currentMSecsSinceEpoch() % 1000000 + attempt).rightJustified(6, u'0'));
+        file = CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp).utf16()), GENERIC_WRITE, 0,
+            nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        *why = lastError();
+        return false;
+    }
+    const auto nativeTemp = reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp).utf16());
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk = DWORD(qMin<qint64>(bytes.size() - done, 1 << 24));
+        if (!WriteFile(file, bytes.constData() + done, chunk, &written, nullptr) || written == 0) {
+            *why = lastError();
+            CloseHandle(file);
+            DeleteFileW(nativeTemp);
+            return false;
+        }
+        done += written;
+    }
+    const bool flushed = FlushFileBuffers(file);
+    if (!flushed)
+        *why = lastError();
+    CloseHandle(file);
+    if (!flushed
+        || !MoveFileExW(nativeTemp, reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(target).utf16()),
+            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (flushed)
+            *why = lastError();
+        DeleteFileW(nativeTemp);
+        return false;
+    }
+    // The temporary file was hidden; the workbook it became is not.
+    SetFileAttributesW(
+        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(target).utf16()), FILE_ATTRIBUTE_NORMAL);
+    return true;
+}
+
+#else
+
+mode_t currentUmask()
+{
+    // umask() can only be read by setting it, which races with other threads creating files.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:"))
+                return mode_t(std::strtoul(line.mid(6).trimmed().constData(), nullptr, 8));
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+void syncFolder(const QByteArray& folder)
+{
+    // Best effort: the rename has happened, so the new file is what the caller must believe; failing now would
+    // make it undo a change that is already on disk.
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why)
+{
+    const QByteArray targetName = QFile::encodeName(target);
+    struct stat old = {};
+    const bool existed = ::stat(targetName.constData(), &old) == 0;
+    // Replacing by rename would go round a read-only mark, which the user set for a reason.
+    if (existed && ::access(targetName.constData(), W_OK) != 0) {
+        *why = qt_error_string(errno);
+        return false;
+    }
+    // Same folder as the target, so the rename cannot cross a filesystem.
+    const QFileInfo info(target);
+    QByteArray tempName
+        = QFile::encodeName(info.absoluteDir().filePath(tempPrefix(info) + QString(kRandomPart, u'X')));
+    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *why = qt_error_string(errno);
+        return false;
+    }
+    // mkstemp made it 0600; the mode goes in before the fsync so that it is durable too.
+    const mode_t mode = existed ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    if (!ok)
+        *why = qt_error_string(errno);
+    if (::close(fd) != 0 && ok) {
+        *why = qt_error_string(errno);
+        ok = false;
+    }
+    if (ok && ::rename(tempName.constData(), targetName.constData()) != 0) {
+        *why = qt_error_string(errno);
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(tempName.constData());
+        return false;
+    }
+    syncFolder(QFile::encodeName(info.absolutePath()));
+    return true;
+}
+
+#endif
+
+} // namespace
+
+namespace AtomicFile {
+
+QString failureMessage(const QString& path, const QString& why)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("Não foi possível gravar o ficheiro %1: %2; o ficheiro não foi alterado.")
+            .arg(path, cause(why));
+    return QStringLiteral("Não foi possível gravar o ficheiro %1: %2.").arg(path, cause(why));
+}
+
+bool replace(const QString& path, const QByteArray& bytes, QString* error)
+{
+    const QDateTime started = QDateTime::currentDateTime();
+    const QString target = resolvedTarget(path);
+    removeLeftovers(QFileInfo(target), started);
+    QString why;
+    if (writeAndRename(target, bytes, &why))
+        return true;
+    if (error)
+        *error = failureMessage(path, why);
+    return false;
+}
+
+} // namespace AtomicFile

@@ -1,0 +1,172 @@
+#include "site/Housekeeping.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/SitePaths.h"
+#include "platform/UserInteraction.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWriter.h"
+#include "values/Conversions.h"
+#include "workbook/DataControl.h"
+
+namespace {
+
+const QString kDeleteTitle = QStringLiteral("Apagar artigos");
+constexpr qint64 kMsPerDay = 86400000;
+
+// The sign position of a positive number, as the backup names have always been written.
+QString withSign(int n)
+{
+    return u' ' + QString::number(n);
+}
+
+} // namespace
+
+Housekeeping::Housekeeping(
+    InventoryTables& tables, DataControl& data1, const SettingsStore& settings, UserInteraction& ui, const Clock& clock)
+    : m_tables(tables)
+    , m_data1(data1)
+    , m_settings(settings)
+    , m_ui(ui)
+    , m_clock(clock)
+{
+}
+
+QString Housekeeping::backupName(const QString& workbookPath, const QDateTime& at)
+{
+    if (workbookPath.size() < 4)
+        return {};
+    const QDate d = at.date();
+    const QTime t = at.time();
+    return workbookPath.chopped(4) + withSign(d.day()) + u'_' + withSign(d.month()) + u'_' + withSign(d.year()) + u'_'
+        + withSign(t.hour()) + withSign(t.minute()) + QStringLiteral("_Bak.") + workbookPath.right(3);
+}
+
+bool Housekeeping::copyVerified(const QString& from, const QString& to, QString* error) const
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        *error = source.exists() ? source.errorString() : QStringLiteral("o livro não existe");
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        *error = source.errorString();
+        return false;
+    }
+    QSaveFile copy(to);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit()) {
+        *error = copy.errorString();
+        return false;
+    }
+    QFile check(to);
+    if (!check.open(QIODevice::ReadOnly) || check.readAll() != bytes) {
+        *error = QStringLiteral("a cópia não ficou igual ao livro");
+        return false;
+    }
+    return true;
+}
+
+bool Housekeeping::blankReadings(QString* error)
+{
+    m_data1.setDatabaseName(m_settings.value(SettingsKeys::InventariosQel));
+    m_data1.setRecordSource(QStringLiteral("Inventario$"));
+    if (!m_data1.Refresh(error))
+        return false;
+    const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("CentroCusto"),
+        QStringLiteral("FamiliaContabilistica"), QStringLiteral("QtEmUnidadeInventario"), QStringLiteral("Unidade"),
+        QStringLiteral("LeituraDuvidosa") };
+    QString noRows;
+    // A sheet without readings has nothing to blank.
+    if (m_data1.MoveFirst(&noRows)) {
+        for (; !m_data1.Eof(); m_data1.MoveNext()) {
+            if (!m_data1.Edit(error))
+                return false;
+            for (const QString& column : columns) {
+                if (!m_data1.setField(column, CellValue(), error))
+                    return false;
+            }
+            if (!m_data1.Update(error))
+                return false;
+        }
+    }
+    m_tables.setNLeituras(0);
+    return true;
+}
+
+void Housekeeping::LimparFicheiro()
+{
+    const QString stored = m_settings.value(SettingsKeys::InventariosQel);
+    const QString backup = backupName(stored, m_clock.now());
+    const QString workbook = SitePaths::resolve(stored);
+    QString error;
+    if (backup.isEmpty()) {
+        m_ui.showMessage(QStringLiteral("Não é possível dar nome à cópia de segurança do livro %1. As leituras não "
+                                        "foram apagadas.")
+                             .arg(stored));
+        return;
+    }
+    m_data1.setDatabaseName(QString());
+    m_data1.Refresh(&error);
+    // The readings are the only record of the count: they go only once the backup is safely on disk.
+    if (!copyVerified(workbook, SitePaths::resolve(backup), &error)) {
+        m_data1.setDatabaseName(stored);
+        m_ui.showMessage(QStringLiteral("Não foi possível copiar o livro %1 para %2: %3. As leituras não foram "
+                                        "apagadas.")
+                             .arg(workbook, SitePaths::resolve(backup), error));
+        return;
+    }
+    if (!DataCommand(m_tables, m_data1).run([this](QString* e) { return blankReadings(e); }, &error))
+        m_ui.showMessage(error
+            + QStringLiteral(" As leituras não foram apagadas; a cópia está em %1.").arg(SitePaths::resolve(backup)));
+}
+
+void Housekeeping::ApagarArtigosNaoInventariados()
+{
+    const std::optional<QString> answer = m_ui.askText(
+        QStringLiteral("Apagar artigos não movimentados á mais de x dias?"), kDeleteTitle, QStringLiteral("90"));
+    if (!answer)
+        return;
+    bool whole = false;
+    const int days = answer->trimmed().toInt(&whole);
+    if (!whole)
+        return;
+    if (!m_ui.askYesNo(
+            QStringLiteral("Se prosseguir vai apagar todos os artigos com mais de x dias. Deseja prosseguir?"),
+            kDeleteTitle))
+        return;
+    QString error;
+    const bool saved = DataCommand(m_tables, m_data1)
+                           .run(
+                               [this, days](QString* e) {
+                                   deleteArticlesOlderThan(days);
+                                   return InventoryWriter(m_data1, m_tables, m_ui).GravarArtigos(e);
+                               },
+                               &error);
+    if (!saved)
+        m_ui.showMessage(error);
+}
+
+void Housekeeping::deleteArticlesOlderThan(int days)
+{
+    const int count = m_tables.NArtigos();
+    int kept = 0;
+    for (int slot = 1; slot <= count; ++slot) {
+        const double now = Conversions::dayNumberFromDateTime(m_clock.now());
+        // Whole milliseconds, so an article imported exactly x days ago is not lost to rounding.
+        const qint64 age = qRound64((now - m_tables.artigo(slot).DataUltimaImportacao) * kMsPerDay);
+        if (age > qint64(days) * kMsPerDay)
+            continue;
+        ++kept;
+        if (kept != slot)
+            m_tables.editArtigo(kept) = m_tables.artigo(slot);
+    }
+    // A freed slot is cleared: a later add writes into it and would keep the deleted article's other fields.
+    for (int slot = kept + 1; slot <= count; ++slot)
+        m_tables.editArtigo(slot) = Artigo();
+    m_tables.setNArtigos(kept);
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <QString>
+
+#include <initializer_list>
+#include <vector>
+
+#include "values/CellValue.h"
+
+class DataControl;
+class InventoryTables;
+class UserInteraction;
+
+// Fills the tables from the inventory workbook at start-up, one sheet each. A loader that fails leaves the
+// description of the failure in error.
+class InventoryLoader
+{
+public:
+    InventoryLoader(DataControl& data1, InventoryTables& tables, UserInteraction& ui);
+
+    bool LerFicheiroContasContabilisticas(QString* error);
+    bool LerFicheiroArtigos(QString* error);
+    bool LerFicheiroDasLeituras(QString* error);
+    bool LerFicheiroCodigosBarras(QString* error);
+
+    // The four loaders in start-up order. On a failure, stops and gives start-up's two messages.
+    bool loadAll(QString* firstMessage, QString* secondMessage);
+
+private:
+    bool openSheet(const QString& sheet, QString* error);
+    std::vector<int> columns(std::initializer_list<const char16_t*> headings) const;
+
+    DataControl& m_data1;
+    InventoryTables& m_tables;
+    UserInteraction& m_ui;
+};

@@ -1,0 +1,502 @@
+#include "tables/InventoryTables.h"
+
+#include <algorithm>
+
+#include "platform/Clock.h"
+#include "platform/UserInteraction.h"
+#include "values/Conversions.h"
+
+using Conversions::trimBlanks;
+
+namespace {
+
+CellValue trimmedCell(const CellValue& value)
+{
+    if (value.isNull())
+        return value;
+    return CellValue::text(trimBlanks(value.toText()));
+}
+
+// Number and date cells always have a text.
+bool isEmptyText(const CellValue& value)
+{
+    return value.isNull() || (value.isText() && value.toText().isEmpty());
+}
+
+bool isEmptyTrimmed(const CellValue& value)
+{
+    return value.isNull() || (value.isText() && trimBlanks(value.toText()).isEmpty());
+}
+
+} // namespace
+
+size_t qHash(const InventoryTables::ReadingKey& key, size_t seed)
+{
+    return qHashMulti(seed, key.CodArtigo, key.FamiliaContabilista, key.CentroCusto, key.Unidade);
+}
+
+InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock)
+    : InventoryTables(ui, clock, CapacidadeArtigos + 1)
+{
+}
+
+InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock, int slotCount)
+    : m_ui(ui)
+    , m_clock(clock)
+    , m_TabArtigos(size_t(slotCount))
+    , m_TabContas(size_t(std::min(slotCount, CapacidadeContas + 1)))
+    , m_TabLeituras(size_t(slotCount))
+    , m_barcodeSlots(1)
+{
+    if (slotCount == 0)
+        return;
+    // Sized for a full table once, so filling it never rehashes.
+    m_slotByTrimmedCode.reserve(CapacidadeArtigos);
+    m_groupByCode.reserve(CapacidadeCodBarras);
+    m_newestEntryByBarcode.reserve(CapacidadeCodBarras);
+    m_readingIndex.reserve(CapacidadeLeituras);
+    m_barcodeEntries.reserve(size_t(CapacidadeCodBarras));
+}
+
+InventoryTables InventoryTables::snapshot() const
+{
+    InventoryTables copy(m_ui, m_clock, 0);
+    copy.m_TabArtigos.assign(m_TabArtigos.begin(), m_TabArtigos.begin() + m_NArtigos + 1);
+    copy.m_TabContas.assign(m_TabContas.begin(), m_TabContas.begin() + m_NContas + 1);
+    copy.m_TabLeituras.assign(m_TabLeituras.begin(), m_TabLeituras.begin() + m_NLeituras + 1);
+    copy.m_NArtigos = m_NArtigos;
+    copy.m_NCodBarras = m_NCodBarras;
+    copy.m_NContas = m_NContas;
+    copy.m_NLeituras = m_NLeituras;
+    copy.m_MaxPosicao = m_MaxPosicao;
+    copy.m_barcodeEntries = m_barcodeEntries;
+    copy.m_newestOfGroup = m_newestOfGroup;
+    copy.m_groupByCode = m_groupByCode;
+    copy.m_newestEntryByBarcode = m_newestEntryByBarcode;
+    copy.m_contaCodes = m_contaCodes;
+    copy.m_trimmedContaCodes = m_trimmedContaCodes;
+    return copy;
+}
+
+void InventoryTables::restore(const InventoryTables& snapshot)
+{
+    // Slots past the counts are left as they are: a slot is cleared when it is used again.
+    std::copy(snapshot.m_TabArtigos.begin(), snapshot.m_TabArtigos.end(), m_TabArtigos.begin());
+    std::copy(snapshot.m_TabContas.begin(), snapshot.m_TabContas.end(), m_TabContas.begin());
+    std::copy(snapshot.m_TabLeituras.begin(), snapshot.m_TabLeituras.end(), m_TabLeituras.begin());
+    m_NArtigos = snapshot.m_NArtigos;
+    m_NCodBarras = snapshot.m_NCodBarras;
+    m_NContas = snapshot.m_NContas;
+    m_NLeituras = snapshot.m_NLeituras;
+    m_MaxPosicao = snapshot.m_MaxPosicao;
+    m_barcodeEntries = snapshot.m_barcodeEntries;
+    m_newestOfGroup = snapshot.m_newestOfGroup;
+    m_groupByCode = snapshot.m_groupByCode;
+    m_newestEntryByBarcode = snapshot.m_newestEntryByBarcode;
+    m_contaCodes = snapshot.m_contaCodes;
+    m_trimmedContaCodes = snapshot.m_trimmedContaCodes;
+    m_articleIndexesValid = false;
+    m_largestPosicaoValid = false;
+    m_barcodeSlotsValid = false;
+    m_readingIndexValid = false;
+}
+
+const CodigoBarras& InventoryTables::codigoBarras(int slot) const
+{
+    static const CodigoBarras empty;
+    if (slot < 1 || slot > m_NCodBarras)
+        return empty;
+    ensureBarcodeSlots();
+    return m_barcodeEntries[size_t(m_barcodeSlots[size_t(slot)])].value;
+}
+
+Artigo& InventoryTables::editArtigo(int slot)
+{
+    m_articleIndexesValid = false;
+    m_largestPosicaoValid = false;
+    return m_TabArtigos.at(size_t(slot));
+}
+
+Leitura& InventoryTables::editLeitura(int slot)
+{
+    m_readingIndexValid = false;
+    return m_TabLeituras.at(size_t(slot));
+}
+
+void InventoryTables::setNArtigos(int count)
+{
+    m_NArtigos = std::clamp(count, 0, CapacidadeArtigos);
+    m_articleIndexesValid = false;
+    m_largestPosicaoValid = false;
+    if (m_NArtigos < CapacidadeArtigos)
+        m_artigosFullReported = false;
+}
+
+void InventoryTables::setNLeituras(int count)
+{
+    m_NLeituras = std::clamp(count, 0, CapacidadeLeituras);
+    m_readingIndexValid = false;
+    if (m_NLeituras < CapacidadeLeituras)
+        m_leiturasFullReported = false;
+}
+
+void InventoryTables::reorderArtigos(const std::vector<int>& order)
+{
+    std::vector<Artigo> sorted;
+    sorted.reserve(order.size());
+    for (int slot : order)
+        sorted.push_back(std::move(m_TabArtigos.at(size_t(slot))));
+    std::move(sorted.begin(), sorted.end(), m_TabArtigos.begin() + 1);
+    m_articleIndexesValid = false;
+}
+
+void InventoryTables::reportFull(bool* reported, const QString& text)
+{
+    if (*reported)
+        return;
+    *reported = true;
+    m_ui.showMessage(text);
+}
+
+void InventoryTables::setPosicao(int slot, qint32 value)
+{
+    Artigo& a = m_TabArtigos[size_t(slot)];
+    if (m_largestPosicaoValid) {
+        if (value >= m_largestPosicao)
+            m_largestPosicao = value;
+        else if (a.Posicao == m_largestPosicao)
+            m_largestPosicaoValid = false;
+    }
+    a.Posicao = value;
+}
+
+qint32 InventoryTables::largestPosicao()
+{
+    if (!m_largestPosicaoValid) {
+        m_largestPosicao = 0;
+        for (int i = 1; i <= m_NArtigos; ++i)
+            m_largestPosicao = std::max(m_largestPosicao, m_TabArtigos[size_t(i)].Posicao);
+        m_largestPosicaoValid = true;
+    }
+    return m_largestPosicao;
+}
+
+void InventoryTables::ensureArticleIndexes()
+{
+    if (m_articleIndexesValid)
+        return;
+    m_IndicePorCodigo.clear();
+    m_slotByTrimmedCode.clear();
+    m_slotByTrimmedCode.reserve(CapacidadeArtigos);
+    m_allCodesTrimmed = true;
+    for (int i = 1; i <= m_NArtigos; ++i) {
+        const QString& code = m_TabArtigos[size_t(i)].CodArtigo;
+        const QString trimmed = trimBlanks(code);
+        m_allCodesTrimmed = m_allCodesTrimmed && trimmed.size() == code.size();
+        if (!m_slotByTrimmedCode.contains(trimmed))
+            m_slotByTrimmedCode.insert(trimmed, i);
+    }
+    // Codes are stored trimmed; only an edited code with blanks needs an index of its own.
+    if (!m_allCodesTrimmed) {
+        for (int i = 1; i <= m_NArtigos; ++i) {
+            const QString& code = m_TabArtigos[size_t(i)].CodArtigo;
+            if (!m_IndicePorCodigo.contains(code))
+                m_IndicePorCodigo.insert(code, i);
+        }
+    }
+    m_articleIndexesValid = true;
+}
+
+int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
+    const CellValue& DataRecepcao, const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario,
+    const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
+    const CellValue& DescFamiliaContabilista, const CellValue& DataUltimaImportacao, const CellValue& Posicao,
+    int VerificaContaContabilistica, int Origem)
+{
+    if (CodArtigo.isNull())
+        return 0;
+    const QString code = trimBlanks(CodArtigo.toText());
+    if (code.isEmpty())
+        return 0;
+    const bool createsPositions = Origem == 1 || Origem == 4 || Origem == 5;
+    if (createsPositions && m_MaxPosicao == 0)
+        m_MaxPosicao = largestPosicao();
+
+    ensureArticleIndexes();
+    int i = m_slotByTrimmedCode.value(code, 0);
+    const bool isNew = i == 0;
+    static const Artigo neverUsed;
+    if (isNew) {
+        i = m_NArtigos + 1;
+        // A slot left behind by a deletion must look never used.
+        if (i <= CapacidadeArtigos)
+            m_TabArtigos[size_t(i)] = Artigo();
+    }
+    const Artigo& stored = i <= CapacidadeArtigos ? m_TabArtigos[size_t(i)] : neverUsed;
+
+    bool familyKnown = true;
+    if (VerificaContaContabilistica == 1)
+        familyKnown
+            = !CodFamContabilista.isNull() && m_trimmedContaCodes.contains(trimBlanks(CodFamContabilista.toText()));
+
+    double d = 0.0;
+    if (Origem == 4) {
+        d = Conversions::dayNumberFromDateTime(m_clock.now());
+    } else {
+        if (isEmptyTrimmed(DataRecepcao))
+            return 0;
+        d = Conversions::toDate(DataRecepcao).value_or(0.0);
+    }
+
+    if (stored.Origem == 1 && Origem == 2) {
+        const auto same = [](const CellValue& input, const QString& storedText) {
+            return trimBlanks(input.toText()) == trimBlanks(storedText);
+        };
+        if (same(ConversaoCompraStock, Conversions::numberToSiteText(stored.ConversaoCompraStock))
+            && same(CodArtigo, stored.CodArtigo) && same(DescArtigo, stored.DescArtigo)
+            && same(UnidadeDeCompra, stored.UnidadeDeCompra) && same(UnidadeDeStock, stored.UnidadeDeStock)
+            && same(CodFamContabilista, stored.CodFamContabilista)
+            && same(DescFamiliaContabilista, stored.DescFamiliaContabilista)) {
+            // An empty price (corrections are saved without one) is no new price either.
+            const std::optional<double> price = Conversions::toNumber(PrecoCompraUnitario);
+            if (!price || *price <= 0
+                || Conversions::numberToSiteText(*price) == Conversions::numberToSiteText(stored.PrecoCompraUnitario))
+                return 0;
+        }
+    }
+
+    int result = 0;
+    if (Origem == 2 || d >= stored.DataRecepcao) {
+        if (isNew) {
+            if (!familyKnown)
+                return 0;
+            if (m_NArtigos >= CapacidadeArtigos) {
+                reportFull(&m_artigosFullReported,
+                    QStringLiteral("A tabela de artigos está cheia (%1 artigos). Os artigos que faltam não "
+                                   "foram adicionados.")
+                        .arg(CapacidadeArtigos));
+                return 0;
+            }
+            ++m_NArtigos;
+            if (!m_allCodesTrimmed && !m_IndicePorCodigo.contains(code))
+                m_IndicePorCodigo.insert(code, i);
+            m_slotByTrimmedCode.insert(code, i);
+            if (createsPositions) {
+                ++m_MaxPosicao;
+                setPosicao(i, m_MaxPosicao);
+            }
+            if (Origem == 1)
+                m_TabArtigos[size_t(i)].ArtigoNovo = true;
+        }
+        Artigo& a = m_TabArtigos[size_t(i)];
+        if (a.CodArtigo != code) {
+            // An edited code with blanks around it is found again by its trimmed form only.
+            if (!isNew)
+                m_articleIndexesValid = false;
+            a.CodArtigo = code;
+        }
+        if (!DescArtigo.isNull())
+            a.DescArtigo = DescArtigo.toText();
+        if (Origem != 2)
+            a.DataRecepcao = d;
+        if (const auto price = Conversions::AsciiToDouble(PrecoCompraUnitario); price && *price > 0)
+            a.PrecoCompraUnitario = *price;
+        if (!isEmptyText(CodFamContabilista))
+            a.CodFamContabilista = CodFamContabilista.toText();
+        if (!isEmptyText(DescFamiliaContabilista))
+            a.DescFamiliaContabilista = DescFamiliaContabilista.toText();
+        if (const auto conversion = Conversions::AsciiToDouble(ConversaoCompraStock); conversion && *conversion > 0) {
+            if (!UnidadeDeCompra.isNull())
+                a.UnidadeDeCompra = UnidadeDeCompra.toText();
+            if (!UnidadeDeStock.isNull())
+                a.UnidadeDeStock = UnidadeDeStock.toText();
+            a.ConversaoCompraStock = *conversion;
+        } else {
+            a.UnidadeDeCompra = QStringLiteral("Unidade");
+            a.UnidadeDeStock = QStringLiteral("Unidade");
+            a.ConversaoCompraStock = 1.0;
+        }
+        result = i;
+    }
+
+    // An article that was never created has no slot to mark.
+    if (i > m_NArtigos)
+        return result;
+    Artigo& a = m_TabArtigos[size_t(i)];
+    a.Origem = Origem;
+    if (Origem == 3 && !Posicao.isNull())
+        setPosicao(i, Conversions::roundToWhole(Conversions::numericValue(Posicao)));
+    if (Origem != 2 && !isEmptyTrimmed(DataUltimaImportacao)) {
+        if (const auto date = Conversions::toDate(DataUltimaImportacao))
+            a.DataUltimaImportacao = *date;
+    }
+    return result;
+}
+
+void InventoryTables::ensureBarcodeSlots() const
+{
+    if (m_barcodeSlotsValid)
+        return;
+    m_barcodeSlots.clear();
+    m_barcodeSlots.reserve(size_t(m_NCodBarras) + 1);
+    m_barcodeSlots.push_back(0);
+    for (int newest : m_newestOfGroup) {
+        for (int e = newest; e >= 0; e = m_barcodeEntries[size_t(e)].older)
+            m_barcodeSlots.push_back(e);
+    }
+    m_barcodeSlotsValid = true;
+}
+
+void InventoryTables::AdicionaCodigosBarras(
+    const CellValue& CodArtigo, const CellValue& Unidade, const CellValue& CodBarras)
+{
+    if (CodArtigo.isNull())
+        return;
+    const QString code = trimBlanks(CodArtigo.toText());
+    const CellValue barcode = trimmedCell(CodBarras);
+    const CellValue unit = trimmedCell(Unidade);
+    const bool barcodeGiven = !isEmptyText(barcode);
+
+    int group = m_groupByCode.value(code, -1);
+    if (group >= 0 && barcodeGiven && !isEmptyText(unit)) {
+        const auto entry = m_newestEntryByBarcode.constFind({ group, barcode.toText() });
+        if (entry != m_newestEntryByBarcode.cend()) {
+            m_barcodeEntries[size_t(*entry)].value.Unidade = Unidade;
+            return;
+        }
+    }
+    if (group < 0 && !barcodeGiven)
+        return;
+    if (m_NCodBarras >= CapacidadeCodBarras) {
+        reportFull(&m_codBarrasFullReported,
+            QStringLiteral("A tabela de códigos de barras está cheia (%1 códigos). Os códigos que faltam não "
+                           "foram adicionados.")
+                .arg(CapacidadeCodBarras));
+        return;
+    }
+    if (group < 0) {
+        group = int(m_newestOfGroup.size());
+        m_newestOfGroup.push_back(-1);
+        m_groupByCode.insert(code, group);
+    }
+    // The newest entry of a group comes first in slot order: this one stands in front of the others.
+    const int entry = int(m_barcodeEntries.size());
+    m_barcodeEntries.push_back({ { CellValue::text(code), unit, barcode }, m_newestOfGroup[size_t(group)] });
+    m_newestOfGroup[size_t(group)] = entry;
+    if (barcodeGiven)
+        m_newestEntryByBarcode.insert({ group, barcode.toText() }, entry);
+    ++m_NCodBarras;
+    m_barcodeSlotsValid = false;
+}
+
+void InventoryTables::AdicionaContasContabilisticas(
+    const QString& Conta, const CellValue& rowConta, const CellValue& rowContaContab, const CellValue& rowDesConta)
+{
+    if (Conta.isEmpty() || m_contaCodes.contains(Conta))
+        return;
+    if (m_NContas >= CapacidadeContas) {
+        reportFull(&m_contasFullReported,
+            QStringLiteral("A tabela de famílias contabilísticas está cheia (%1 famílias). As famílias que "
+                           "faltam não foram adicionadas.")
+                .arg(CapacidadeContas));
+        return;
+    }
+    ++m_NContas;
+    ContaContabilistica& c = m_TabContas[size_t(m_NContas)];
+    // An empty cell stops the filling: it and the fields after it stay empty.
+    if (!rowConta.isNull()) {
+        c.Conta = rowConta.toText();
+        if (!rowContaContab.isNull()) {
+            c.ContaContab = rowContaContab.toText();
+            if (!rowDesConta.isNull())
+                c.DesConta = rowDesConta.toText();
+        }
+    }
+    m_contaCodes.insert(c.Conta);
+    m_trimmedContaCodes.insert(trimBlanks(c.Conta));
+}
+
+void InventoryTables::ensureReadingIndex()
+{
+    if (m_readingIndexValid)
+        return;
+    m_readingIndex.clear();
+    m_readingIndex.reserve(CapacidadeLeituras);
+    for (int i = 1; i <= m_NLeituras; ++i) {
+        const Leitura& l = m_TabLeituras[size_t(i)];
+        ReadingKey key { l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade };
+        if (!m_readingIndex.contains(key))
+            m_readingIndex.insert(std::move(key), i);
+    }
+    m_readingIndexValid = true;
+}
+
+void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValue& FamiliaContabilista,
+    const CellValue& CentroCusto, const CellValue& Unidade, const CellValue& QtEmUnidadeInventario,
+    const CellValue& LeituraDuvidosa)
+{
+    if (CodArtigo.isNull())
+        return;
+    // Readings are stored with a trimmed code, so the trimmed code is what finds them again.
+    const ReadingKey key { trimBlanks(CodArtigo.toText()), FamiliaContabilista.toText(), CentroCusto.toText(),
+        Unidade.toText() };
+    ensureReadingIndex();
+    const std::optional<double> quantity = Conversions::toNumber(QtEmUnidadeInventario);
+    const std::optional<double> mark = Conversions::toNumber(LeituraDuvidosa);
+    if (const auto found = m_readingIndex.constFind(key); found != m_readingIndex.cend()) {
+        Leitura& l = m_TabLeituras[size_t(*found)];
+        if (quantity)
+            l.QtEmUnidadeInventario += *quantity;
+        if (mark && *mark > 0)
+            l.LeituraDuvidosa = *mark;
+        CalculaQtEmUnidadeCompra(*found);
+        return;
+    }
+    if (key.CodArtigo.isEmpty())
+        return;
+    if (m_NLeituras >= CapacidadeLeituras) {
+        reportFull(&m_leiturasFullReported,
+            QStringLiteral("A tabela de leituras está cheia (%1 leituras). As leituras que faltam não foram "
+                           "adicionadas.")
+                .arg(CapacidadeLeituras));
+        return;
+    }
+    const int slot = ++m_NLeituras;
+    Leitura& l = m_TabLeituras[size_t(slot)];
+    l = Leitura();
+    l.CodArtigo = key.CodArtigo;
+    l.CentroCusto = key.CentroCusto;
+    l.FamiliaContabilista = key.FamiliaContabilista;
+    l.Unidade = key.Unidade;
+    if (quantity)
+        l.QtEmUnidadeInventario = *quantity;
+    if (mark)
+        l.LeituraDuvidosa = *mark;
+    m_readingIndex.insert(key, slot);
+    CalculaQtEmUnidadeCompra(slot);
+}
+
+int InventoryTables::ProcuraArtigo(const CellValue& code)
+{
+    if (Conversions::numericValue(code) > 99999) {
+        m_ui.showMessage(QStringLiteral("ERRO CODARTIGO>99999"));
+        return 0;
+    }
+    if (code.isNull())
+        return 0;
+    ensureArticleIndexes();
+    const QString text = code.toText();
+    if (!m_allCodesTrimmed)
+        return m_IndicePorCodigo.value(text, 0);
+    return trimBlanks(text).size() == text.size() ? m_slotByTrimmedCode.value(text, 0) : 0;
+}
+
+void InventoryTables::CalculaQtEmUnidadeCompra(int slot)
+{
+    Leitura& l = m_TabLeituras.at(size_t(slot));
+    const Artigo& a = m_TabArtigos[size_t(ProcuraArtigo(l.CodArtigo))];
+    if (a.UnidadeDeCompra == a.UnidadeDeStock || l.Unidade != a.UnidadeDeStock)
+        l.QtEmUnidadeCompra = l.QtEmUnidadeInventario;
+    else if (a.ConversaoCompraStock != 0)
+        l.QtEmUnidadeCompra = l.QtEmUnidadeInventario / a.ConversaoCompraStock;
+}

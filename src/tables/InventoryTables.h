@@ -1,0 +1,140 @@
+#pragma once
+#include <QHash>
+#include <QSet>
+
+#include <vector>
+
+#include "tables/Artigo.h"
+#include "tables/CodigoBarras.h"
+#include "tables/ContaContabilistica.h"
+#include "tables/Leitura.h"
+#include "values/CellValue.h"
+#include "values/Conversions.h"
+
+class Clock;
+class UserInteraction;
+
+// The four tables with their counts, MaxPosicao and the add operations. Slot 0 of each table stays empty;
+// the used slots are 1 to the count. Lookups go through hash indexes that give the same first match as a
+// scan in slot order; writes through the edit accessors keep them current.
+class InventoryTables
+{
+public:
+    static constexpr int CapacidadeArtigos = 99999;
+    static constexpr int CapacidadeCodBarras = 99999;
+    static constexpr int CapacidadeLeituras = 99999;
+    static constexpr int CapacidadeContas = 1000;
+
+    InventoryTables(UserInteraction& ui, const Clock& clock);
+    // A copy of the used slots, for a command to put back if it fails.
+    InventoryTables snapshot() const;
+    void restore(const InventoryTables& snapshot);
+
+    int NArtigos() const { return m_NArtigos; }
+    int NCodBarras() const { return m_NCodBarras; }
+    int NContas() const { return m_NContas; }
+    int NLeituras() const { return m_NLeituras; }
+    qint32 MaxPosicao() const { return m_MaxPosicao; }
+
+    // Slots 0..capacity; a slot past the count reads as whatever it holds (empty when never used).
+    const Artigo& artigo(int slot) const { return m_TabArtigos.at(slot); }
+    const CodigoBarras& codigoBarras(int slot) const;
+    // Whether some barcode entry's code, trimmed, equals the code trimmed.
+    bool hasBarcode(const QString& code) const { return m_groupByCode.contains(Conversions::trimBlanks(code)); }
+    const ContaContabilistica& conta(int slot) const { return m_TabContas.at(slot); }
+    const Leitura& leitura(int slot) const { return m_TabLeituras.at(slot); }
+
+    // Direct writes by the editors, the sorts and the housekeeping.
+    Artigo& editArtigo(int slot);
+    Leitura& editLeitura(int slot);
+    void setNArtigos(int count);
+    void setNLeituras(int count);
+    // Puts the articles now in slots order[0], order[1], ... into slots 1, 2, ...; order holds 1..NArtigos once each.
+    void reorderArtigos(const std::vector<int>& order);
+
+    // Returns the slot written, or 0 when nothing was written.
+    int AdicionaArtigo(const CellValue& CodArtigo, const CellValue& CodFamContabilista, const CellValue& DataRecepcao,
+        const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario, const CellValue& UnidadeDeCompra,
+        const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
+        const CellValue& DescFamiliaContabilista, const CellValue& DataUltimaImportacao, const CellValue& Posicao,
+        int VerificaContaContabilistica, int Origem);
+    void AdicionaCodigosBarras(const CellValue& CodArtigo, const CellValue& Unidade, const CellValue& CodBarras);
+    // Conta serves the duplicate test; the three row cells are stored, up to the first empty one.
+    void AdicionaContasContabilisticas(
+        const QString& Conta, const CellValue& rowConta, const CellValue& rowContaContab, const CellValue& rowDesConta);
+    void AdicionaLeitura(const CellValue& CodArtigo, const CellValue& FamiliaContabilista, const CellValue& CentroCusto,
+        const CellValue& Unidade, const CellValue& QtEmUnidadeInventario, const CellValue& LeituraDuvidosa);
+
+    // Slot of the first article whose CodArtigo equals the code exactly, or 0. A code whose numeric value is
+    // above 99999 is reported ("ERRO CODARTIGO>99999") and gives 0.
+    int ProcuraArtigo(const CellValue& code);
+    int ProcuraArtigo(const QString& code) { return ProcuraArtigo(CellValue::text(code)); }
+    void CalculaQtEmUnidadeCompra(int slot);
+
+    InventoryTables(const InventoryTables&) = default;
+
+private:
+    // Tables of that many slots (0 for none), with no room set aside in the indexes.
+    InventoryTables(UserInteraction& ui, const Clock& clock, int slotCount);
+
+    struct ReadingKey
+    {
+        QString CodArtigo, FamiliaContabilista, CentroCusto, Unidade;
+        bool operator==(const ReadingKey&) const = default;
+    };
+    friend size_t qHash(const ReadingKey& key, size_t seed);
+
+    // Entries of one article stand together, newest first; groups keep the order they were first seen in.
+    // Each entry links to the next older one of its group, so no group needs a list of its own.
+    struct BarcodeEntry
+    {
+        CodigoBarras value;
+        int older = -1;
+    };
+
+    void reportFull(bool* reported, const QString& text);
+    void setPosicao(int slot, qint32 value);
+    void ensureArticleIndexes();
+    void ensureBarcodeSlots() const;
+    void ensureReadingIndex();
+    qint32 largestPosicao();
+
+    UserInteraction& m_ui;
+    const Clock& m_clock;
+
+    std::vector<Artigo> m_TabArtigos;
+    std::vector<ContaContabilistica> m_TabContas;
+    std::vector<Leitura> m_TabLeituras;
+    int m_NArtigos = 0;
+    int m_NCodBarras = 0;
+    int m_NContas = 0;
+    int m_NLeituras = 0;
+    qint32 m_MaxPosicao = 0;
+
+    // IndicePorCodigo: exact code -> first slot, kept only while some code has blanks around it; beside it
+    // trimmed code -> first slot.
+    QHash<QString, int> m_IndicePorCodigo;
+    QHash<QString, int> m_slotByTrimmedCode;
+    bool m_allCodesTrimmed = true;
+    bool m_articleIndexesValid = true;
+    qint32 m_largestPosicao = 0;
+    bool m_largestPosicaoValid = true;
+
+    std::vector<BarcodeEntry> m_barcodeEntries; // in the order they were added
+    std::vector<int> m_newestOfGroup;
+    QHash<QString, int> m_groupByCode;
+    // (group, trimmed barcode) -> the group's newest entry with that barcode, the first one in slot order.
+    QHash<std::pair<int, QString>, int> m_newestEntryByBarcode;
+    mutable std::vector<int> m_barcodeSlots; // entry of each slot
+    mutable bool m_barcodeSlotsValid = true;
+
+    QSet<QString> m_contaCodes;
+    QSet<QString> m_trimmedContaCodes;
+    QHash<ReadingKey, int> m_readingIndex;
+    bool m_readingIndexValid = true;
+
+    bool m_artigosFullReported = false;
+    bool m_codBarrasFullReported = false;
+    bool m_contasFullReported = false;
+    bool m_leiturasFullReported = false;
+};

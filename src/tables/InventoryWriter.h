@@ -1,0 +1,46 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+#include "values/CellValue.h"
+
+class DataControl;
+class InventoryTables;
+class UserInteraction;
+
+// Writes the tables back into their sheets of the inventory workbook held by Data1, in memory; the command
+// that calls them commits the workbook once. Sheets are rewritten in place: surplus rows are blanked, never
+// removed. A failure that ends a save is given in error.
+class InventoryWriter
+{
+public:
+    InventoryWriter(DataControl& data1, const InventoryTables& tables, UserInteraction& ui);
+
+    bool GravarArtigos(QString* error);
+    bool GravarCodigosBarras(QString* error);
+    bool GravarFicheiroDasLeituras(QString* error);
+    // Every failure inside is ignored, as the list is only for reading.
+    void GravarArtigosSemCodBarras();
+    // The saves that end a raw import: readings, articles, barcodes, then the articles without a barcode.
+    bool saveAfterRawImport(QString* error);
+    // Changes the first row of Correccoes$ with the same trimmed code, or adds one; the price is not stored.
+    bool AdicionaArtigosExcepcao(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
+        const CellValue& DescArtigo, const CellValue& PrecoCompraUnitario, const CellValue& UnidadeDeCompra,
+        const CellValue& UnidadeDeStock, const CellValue& ConversaoCompraStock,
+        const CellValue& DescFamiliaContabilista, QString* error);
+
+private:
+    using Fill = std::function<bool(int slot, const std::vector<int>& columns)>;
+    // Rewrites the sheet row by row from slot 1 to count; fill() sets the columns (found once, -1 when the
+    // sheet lacks one) of one slot and says whether all of them could be set.
+    bool rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
+        const std::function<void(int slot)>& rowFailed, QString* error);
+    bool set(int column, const CellValue& value);
+
+    DataControl& m_data1;
+    const InventoryTables& m_tables;
+    UserInteraction& m_ui;
+};

@@ -1,0 +1,86 @@
+#include "values/CellValue.h"
+
+#include "values/Conversions.h"
+
+CellValue CellValue::text(const QString& text)
+{
+    CellValue v;
+    v.m_type = Type::Text;
+    v.m_text = text;
+    return v;
+}
+
+CellValue CellValue::number(double value)
+{
+    CellValue v;
+    v.m_type = Type::Number;
+    v.m_number = value;
+    return v;
+}
+
+CellValue CellValue::date(double dayNumber)
+{
+    CellValue v;
+    v.m_type = Type::Date;
+    v.m_number = dayNumber;
+    return v;
+}
+
+CellValue CellValue::boolean(bool value)
+{
+    CellValue v;
+    v.m_type = Type::Boolean;
+    v.m_number = value ? 1 : 0;
+    return v;
+}
+
+CellValue CellValue::error(quint8 code)
+{
+    CellValue v;
+    v.m_type = Type::Error;
+    v.m_number = code;
+    return v;
+}
+
+QString CellValue::toText() const
+{
+    switch (m_type) {
+    case Type::Null:
+        return {};
+    case Type::Text:
+        return m_text;
+    case Type::Number:
+        return Conversions::numberToSiteText(m_number);
+    case Type::Date:
+        return Conversions::dateToSiteText(m_number);
+    case Type::Boolean:
+        return m_number != 0 ? QStringLiteral("VERDADEIRO") : QStringLiteral("FALSO");
+    case Type::Error:
+        switch (int(m_number)) {
+        case 0x00:
+            return QStringLiteral("#NULO!");
+        case 0x07:
+            return QStringLiteral("#DIV/0!");
+        case 0x0F:
+            return QStringLiteral("#VALOR!");
+        case 0x17:
+            return QStringLiteral("#REF!");
+        case 0x1D:
+            return QStringLiteral("#NOME?");
+        case 0x24:
+            return QStringLiteral("#NÚM!");
+        default:
+            return QStringLiteral("#N/D");
+        }
+    }
+    return {};
+}
+
+bool CellValue::operator==(const CellValue& other) const
+{
+    if (m_type != other.m_type)
+        return false;
+    if (m_type == Type::Text)
+        return m_text == other.m_text;
+    return m_type == Type::Null || m_number == other.m_number;
+}

@@ -1,0 +1,337 @@
+#include "values/Conversions.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "values/CellValue.h"
+
+namespace Conversions {
+
+namespace {
+
+const QDate kDayZero(1899, 12, 30);
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Appends [eEdD][sign]digits at text[pos] to out when it is a complete exponent; returns the position after it.
+qsizetype takeExponent(const QString& text, qsizetype pos, QByteArray* out)
+{
+    if (pos >= text.size())
+        return pos;
+    const QChar e = text.at(pos).toUpper();
+    if (e != u'E' && e != u'D')
+        return pos;
+    qsizetype p = pos + 1;
+    QByteArray exponent("e");
+    if (p < text.size() && (text.at(p) == u'+' || text.at(p) == u'-'))
+        exponent.append(char(text.at(p++).unicode()));
+    const qsizetype digitsStart = p;
+    while (p < text.size() && isAsciiDigit(text.at(p)))
+        exponent.append(char(text.at(p++).unicode()));
+    if (p == digitsStart)
+        return pos;
+    out->append(exponent);
+    return p;
+}
+
+// A decimal number in C syntax; an overflow gives an infinity, an underflow 0.
+double parseDecimal(const QByteArray& number)
+{
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.cbegin(), number.cend(), value);
+    if (error == std::errc::result_out_of_range) {
+        const qsizetype e = number.indexOf('e');
+        if (e >= 0 && number.at(e + 1) == '-')
+            return 0.0;
+        return number.startsWith('-') ? -std::numeric_limits<double>::infinity()
+                                      : std::numeric_limits<double>::infinity();
+    }
+    return value;
+}
+
+QString padDecimals(const QString& text, int decimals, int width)
+{
+    QString s = text;
+    const qsizetype comma = s.indexOf(u',');
+    if (comma < 0)
+        s += u',' + QString(decimals, u'0');
+    else if (s.size() - comma - 1 < decimals)
+        s += QString(decimals - (s.size() - comma - 1), u'0');
+    if (width < 1)
+        return {};
+    if (s.size() >= width)
+        return s.right(width);
+    return QString(width - s.size(), u' ') + s;
+}
+
+std::optional<QDate> makeDate(int year, int month, int day, bool twoDigitYear)
+{
+    if (twoDigitYear)
+        year += year < 30 ? 2000 : 1900;
+    const QDate d(year, month, day);
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+} // namespace
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    if (begin == 0 && end == text.size())
+        return text;
+    return text.mid(begin, end - begin);
+}
+
+double numericValue(const QString& text)
+{
+    // Article codes are short runs of digits: read them without building a number text.
+    if (text.size() > 0 && text.size() <= 9
+        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isAsciiDigit(c); })) {
+        int value = 0;
+        for (QChar c : text)
+            value = value * 10 + (c.unicode() - u'0');
+        return value;
+    }
+    QString compact;
+    compact.reserve(text.size());
+    for (QChar c : text) {
+        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
+            compact.append(c);
+    }
+    QByteArray number;
+    qsizetype p = 0;
+    if (p < compact.size() && (compact.at(p) == u'+' || compact.at(p) == u'-')) {
+        if (compact.at(p) == u'-')
+            number.append('-');
+        ++p;
+    }
+    bool anyDigit = false;
+    while (p < compact.size() && isAsciiDigit(compact.at(p))) {
+        number.append(char(compact.at(p++).unicode()));
+        anyDigit = true;
+    }
+    if (p < compact.size() && compact.at(p) == u'.') {
+        number.append('.');
+        ++p;
+        while (p < compact.size() && isAsciiDigit(compact.at(p))) {
+            number.append(char(compact.at(p++).unicode()));
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit)
+        return 0.0;
+    takeExponent(compact, p, &number);
+    return parseDecimal(number);
+}
+
+double numericValue(const CellValue& value)
+{
+    if (value.isNumber() || value.isDate())
+        return value.numberValue();
+    return numericValue(value.toText());
+}
+
+qint32 roundToWhole(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    double r = std::round(value);
+    if (std::fabs(value - std::trunc(value)) == 0.5)
+        r = 2.0 * std::round(value / 2.0);
+    if (r >= double(std::numeric_limits<qint32>::max()))
+        return std::numeric_limits<qint32>::max();
+    if (r <= double(std::numeric_limits<qint32>::min()))
+        return std::numeric_limits<qint32>::min();
+    return qint32(r);
+}
+
+QString numberToSiteText(double value, int significantDigits)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    char buffer[64];
+    const auto result
+        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significantDigits);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    text.replace(u'.', u',');
+    text.replace(u'e', u'E');
+    return text;
+}
+
+std::optional<double> siteTextToNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    QByteArray number;
+    qsizetype p = 0;
+    if (p < t.size() && (t.at(p) == u'+' || t.at(p) == u'-')) {
+        if (t.at(p) == u'-')
+            number.append('-');
+        ++p;
+    }
+    bool anyDigit = false;
+    while (p < t.size() && isAsciiDigit(t.at(p))) {
+        number.append(char(t.at(p++).unicode()));
+        anyDigit = true;
+    }
+    if (p < t.size() && t.at(p) == u',') {
+        number.append('.');
+        ++p;
+        while (p < t.size() && isAsciiDigit(t.at(p))) {
+            number.append(char(t.at(p++).unicode()));
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    p = takeExponent(t, p, &number);
+    if (p != t.size())
+        return std::nullopt;
+    const double v = parseDecimal(number);
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<double> toNumber(const CellValue& value)
+{
+    switch (value.type()) {
+    case CellValue::Type::Null:
+    case CellValue::Type::Boolean:
+    case CellValue::Type::Error:
+        return std::nullopt;
+    case CellValue::Type::Number:
+    case CellValue::Type::Date:
+        return value.numberValue();
+    case CellValue::Type::Text:
+        return siteTextToNumber(value.toText());
+    }
+    return std::nullopt;
+}
+
+QString dateToSiteText(double dayNumber)
+{
+    const QDateTime dt = dateTimeFromDayNumber(dayNumber);
+    QString text = dt.date().toString(QStringLiteral("dd/MM/yyyy"));
+    if (dt.time() != QTime(0, 0))
+        text += dt.time().toString(QStringLiteral(" hh:mm:ss"));
+    return text;
+}
+
+std::optional<double> siteTextToDate(const QString& text)
+{
+    static const QRegularExpression dayFirst(
+        QStringLiteral("^(\\d{1,2})([/.-])(\\d{1,2})\\2(\\d{1,4})(?:[ T]+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression yearFirst(
+        QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T]+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression timeOnly(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2}))?$"));
+
+    const QString t = text.trimmed();
+    std::optional<QDate> date;
+    QRegularExpressionMatch m;
+    int timeGroup = 0;
+    if ((m = dayFirst.match(t)).hasMatch()) {
+        date = makeDate(
+            m.capturedView(4).toInt(), m.capturedView(3).toInt(), m.capturedView(1).toInt(), m.capturedLength(4) <= 2);
+        timeGroup = 5;
+    } else if ((m = yearFirst.match(t)).hasMatch()) {
+        date = makeDate(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt(), false);
+        timeGroup = 4;
+    } else if ((m = timeOnly.match(t)).hasMatch()) {
+        date = kDayZero;
+        timeGroup = 1;
+    } else {
+        return std::nullopt;
+    }
+    if (!date)
+        return std::nullopt;
+    QTime time(0, 0);
+    if (m.capturedLength(timeGroup) > 0) {
+        time = QTime(m.capturedView(timeGroup).toInt(), m.capturedView(timeGroup + 1).toInt(),
+            m.capturedView(timeGroup + 2).toInt());
+        if (!time.isValid())
+            return std::nullopt;
+    }
+    return dayNumberFromDateTime(QDateTime(*date, time, Qt::UTC));
+}
+
+std::optional<double> toDate(const CellValue& value)
+{
+    switch (value.type()) {
+    case CellValue::Type::Null:
+    case CellValue::Type::Boolean:
+    case CellValue::Type::Error:
+        return std::nullopt;
+    case CellValue::Type::Number:
+    case CellValue::Type::Date:
+        return value.numberValue();
+    case CellValue::Type::Text:
+        return siteTextToDate(value.toText());
+    }
+    return std::nullopt;
+}
+
+double dayNumberFromDateTime(const QDateTime& dateTime)
+{
+    const double days = double(kDayZero.daysTo(dateTime.date()));
+    const double fraction = dateTime.time().msecsSinceStartOfDay() / 86400000.0;
+    return days >= 0 ? days + fraction : days - fraction;
+}
+
+QDateTime dateTimeFromDayNumber(double dayNumber)
+{
+    if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > 3.0e6)
+        return QDateTime(kDayZero, QTime(0, 0), Qt::UTC);
+    double whole = std::trunc(dayNumber);
+    qint64 seconds = std::llround(std::fabs(dayNumber - whole) * 86400.0);
+    if (seconds >= 86400) {
+        whole += dayNumber < 0 ? -1 : 1;
+        seconds = 0;
+    }
+    return QDateTime(kDayZero.addDays(qint64(whole)), QTime(0, 0).addSecs(int(seconds)), Qt::UTC);
+}
+
+std::optional<double> AsciiToDouble(const QString& text)
+{
+    QString t = text.isEmpty() ? QStringLiteral("0") : text;
+    const qsizetype dot = t.indexOf(u'.');
+    if (dot >= 0)
+        t[dot] = u',';
+    return siteTextToNumber(t);
+}
+
+std::optional<double> AsciiToDouble(const CellValue& value)
+{
+    if (value.isNumber())
+        return value.numberValue();
+    if (!value.isText())
+        return std::nullopt;
+    return AsciiToDouble(value.toText());
+}
+
+QString FormatStrDecimais2(const QString& text, int width)
+{
+    return padDecimals(text, 2, width);
+}
+
+QString FormatStrDecimais3(const QString& text, int width)
+{
+    return padDecimals(text, 3, width);
+}
+
+} // namespace Conversions

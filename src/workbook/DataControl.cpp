@@ -1,0 +1,343 @@
+#include "workbook/DataControl.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "platform/SitePaths.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
+
+namespace {
+
+constexpr int kDefaultXf = 15;
+
+} // namespace
+
+void DataControl::setDatabaseName(const QString& path)
+{
+    m_path = path;
+    discardChanges();
+}
+
+void DataControl::discardChanges()
+{
+    m_loaded = false;
+    m_dirty = false;
+    m_book = XlsWorkbook();
+    m_sheet = nullptr;
+    m_columns.clear();
+    m_row = m_end = m_visited = 0;
+    m_editMode = EditMode::None;
+}
+
+DataControl::FileStamp DataControl::stampOf(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return { info.size(), info.lastModified() };
+}
+
+QString DataControl::sheetLabel() const
+{
+    return QStringLiteral("%1 do livro %2").arg(m_recordSource, m_path);
+}
+
+bool DataControl::Refresh(QString* error)
+{
+    m_sheet = nullptr;
+    m_columns.clear();
+    m_row = m_end = m_visited = 0;
+    m_editMode = EditMode::None;
+    if (m_path.isEmpty()) {
+        discardChanges();
+        return true;
+    }
+    if (!m_loaded) {
+        const QString file = SitePaths::resolve(m_path);
+        if (!QFileInfo::exists(file)) {
+            *error = QStringLiteral("O livro %1 não existe.").arg(m_path);
+            return false;
+        }
+        const FileStamp stamp = stampOf(file);
+        if (!XlsReader::read(file, &m_book, error))
+            return false;
+        m_stamp = stamp;
+        m_loaded = true;
+    }
+    XlsSheet* sheet = m_book.sheet(m_recordSource);
+    if (!sheet || !sheet->isWorksheet) {
+        *error = QStringLiteral("A folha %1 não existe no livro %2.").arg(m_recordSource, m_path);
+        return false;
+    }
+    m_sheet = sheet;
+    m_headingRow = 0;
+    while (m_headingRow < sheet->rowCount
+        && std::none_of(sheet->rows[size_t(m_headingRow)].begin(), sheet->rows[size_t(m_headingRow)].end(),
+            [](const XlsSheet::Cell& c) { return !c.value.isNull(); }))
+        ++m_headingRow;
+    if (m_headingRow < sheet->rowCount) {
+        for (const XlsSheet::Cell& c : sheet->rows[size_t(m_headingRow)]) {
+            const QString name = c.value.toText().trimmed().toLower();
+            if (!name.isEmpty() && !m_columns.contains(name))
+                m_columns.insert(name, c.col);
+        }
+    }
+    m_row = m_headingRow + 1;
+    m_end = std::max(sheet->rowCount, m_row);
+    return true;
+}
+
+bool DataControl::MoveFirst(QString* error)
+{
+    if (!m_sheet || m_end <= m_headingRow + 1) {
+        *error = QStringLiteral("A folha %1 não tem linhas de dados.").arg(sheetLabel());
+        return false;
+    }
+    m_row = m_headingRow + 1;
+    m_visited = std::max(m_visited, 1);
+    return true;
+}
+
+void DataControl::MoveNext()
+{
+    if (m_row < m_end)
+        ++m_row;
+    m_visited = std::max(m_visited, std::min(m_row, m_end - 1) - m_headingRow);
+}
+
+void DataControl::MoveLast()
+{
+    if (!m_sheet || m_end <= m_headingRow + 1) {
+        m_visited = 0;
+        return;
+    }
+    m_row = m_end - 1;
+    m_visited = m_end - 1 - m_headingRow;
+}
+
+const XlsSheet::Cell* DataControl::cellAt(int row, int col) const
+{
+    if (!m_sheet || row < 0 || size_t(row) >= m_sheet->rows.size())
+        return nullptr;
+    const auto& cells = m_sheet->rows[size_t(row)];
+    const auto it = std::lower_bound(
+        cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
+    return it != cells.end() && it->col == col ? &*it : nullptr;
+}
+
+bool DataControl::columnOf(const QString& column, int* col, QString* error) const
+{
+    const auto found = m_columns.constFind(column.toLower());
+    if (found == m_columns.cend()) {
+        *error = QStringLiteral("A coluna %1 não existe na folha %2.").arg(column, sheetLabel());
+        return false;
+    }
+    *col = *found;
+    return true;
+}
+
+bool DataControl::field(const QString& column, CellValue* value, QString* error) const
+{
+    int col = 0;
+    if (!columnOf(column, &col, error))
+        return false;
+    if (m_editMode != EditMode::None) {
+        for (const auto& [edited, editedValue] : m_buffer) {
+            if (edited == col) {
+                *value = editedValue;
+                return true;
+            }
+        }
+    }
+    if (Eof() || m_editMode == EditMode::AddNew) {
+        *value = CellValue();
+        if (Eof() && m_editMode != EditMode::AddNew) {
+            *error = QStringLiteral("Não há linha corrente na folha %1.").arg(sheetLabel());
+            return false;
+        }
+        return true;
+    }
+    const XlsSheet::Cell* cell = cellAt(m_row, col);
+    *value = cell ? cell->value : CellValue();
+    return true;
+}
+
+CellValue DataControl::field(int column) const
+{
+    if (column < 0 || Eof() || m_editMode == EditMode::AddNew)
+        return CellValue();
+    const XlsSheet::Cell* cell = cellAt(m_row, column);
+    return cell ? cell->value : CellValue();
+}
+
+bool DataControl::Edit(QString* error)
+{
+    if (!m_sheet || Eof()) {
+        *error = QStringLiteral("Não há linha corrente na folha %1.").arg(sheetLabel());
+        return false;
+    }
+    m_editMode = EditMode::Edit;
+    m_buffer.clear();
+    return true;
+}
+
+bool DataControl::AddNew(QString* error)
+{
+    if (!m_sheet) {
+        *error = QStringLiteral("A folha %1 não está aberta.").arg(sheetLabel());
+        return false;
+    }
+    m_editMode = EditMode::AddNew;
+    m_buffer.clear();
+    return true;
+}
+
+bool DataControl::setField(const QString& column, const CellValue& value, QString* error)
+{
+    if (m_editMode == EditMode::None) {
+        *error = QStringLiteral("A linha da folha %1 não está a ser editada.").arg(sheetLabel());
+        return false;
+    }
+    int col = 0;
+    return columnOf(column, &col, error) && setField(col, value);
+}
+
+bool DataControl::setField(int column, const CellValue& value)
+{
+    if (column < 0 || m_editMode == EditMode::None)
+        return false;
+    for (auto& [edited, editedValue] : m_buffer) {
+        if (edited == column) {
+            editedValue = value;
+            return true;
+        }
+    }
+    m_buffer.emplace_back(column, value);
+    return true;
+}
+
+// A date gets a date format (the cell's own, the one above, or the added one); a number or a text loses one;
+// otherwise the cell keeps its format, and a new cell takes the format of the cell above.
+int DataControl::formatFor(int row, int col, const CellValue& value)
+{
+    const XlsSheet::Cell* own = cellAt(row, col);
+    const XlsSheet::Cell* above = row - 1 > m_headingRow ? cellAt(row - 1, col) : nullptr;
+    const int base = own ? own->xf : above ? above->xf : kDefaultXf;
+    if (value.isDate()) {
+        if (m_book.isDateXf(base))
+            return base;
+        if (above && m_book.isDateXf(above->xf))
+            return above->xf;
+        return m_book.dateXf();
+    }
+    if (!value.isNull() && m_book.isDateXf(base))
+        return kDefaultXf;
+    return base;
+}
+
+void DataControl::setCell(int row, int col, const CellValue& value)
+{
+    const int xf = formatFor(row, col, value);
+    if (size_t(row) >= m_sheet->rows.size())
+        m_sheet->rows.resize(size_t(row) + 1);
+    auto& cells = m_sheet->rows[size_t(row)];
+    const auto it = std::lower_bound(
+        cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
+    if (it != cells.end() && it->col == col)
+        *it = XlsSheet::Cell { quint16(col), quint16(xf), true, value };
+    else
+        cells.insert(it, XlsSheet::Cell { quint16(col), quint16(xf), true, value });
+}
+
+bool DataControl::Update(QString* error)
+{
+    if (m_editMode == EditMode::None) {
+        *error = QStringLiteral("A linha da folha %1 não está a ser editada.").arg(sheetLabel());
+        return false;
+    }
+    const int row = m_editMode == EditMode::Edit ? m_row : m_end;
+    for (const auto& [col, value] : m_buffer)
+        setCell(row, col, value);
+    if (m_editMode == EditMode::AddNew) {
+        m_end = row + 1;
+        m_sheet->rowCount = std::max(m_sheet->rowCount, m_end);
+        if (size_t(m_sheet->rowCount) > m_sheet->rows.size())
+            m_sheet->rows.resize(size_t(m_sheet->rowCount));
+    }
+    m_sheet->modified = true;
+    m_dirty = true;
+    m_editMode = EditMode::None;
+    m_buffer.clear();
+    return true;
+}
+
+bool DataControl::lockedByAnotherProgram(QString* error) const
+{
+    const QFileInfo file(SitePaths::resolve(m_path));
+    const QDir dir = file.absoluteDir();
+    const QString name = file.fileName();
+    const QStringList locks { QStringLiteral(".~lock.%1#").arg(name), QStringLiteral("~$") + name,
+        QStringLiteral("~$") + name.mid(2) };
+    for (const QString& lock : locks) {
+        if (name.size() > 2 && QFileInfo::exists(dir.filePath(lock))) {
+            *error = QStringLiteral("O livro %1 está aberto noutro programa (LibreOffice ou Excel). Feche-o e volte a "
+                                    "tentar; nada foi gravado.")
+                         .arg(m_path);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Someone saved the file since we read it: take their workbook and put our changed sheets into it, as long
+// as the cell formats our sheets point at are still the same.
+bool DataControl::mergeChangesFromDisk(QString* error)
+{
+    XlsWorkbook fresh;
+    if (!XlsReader::read(SitePaths::resolve(m_path), &fresh, error))
+        return false;
+    std::vector<quint16> ourFormats = m_book.xfFormats;
+    if (m_book.dateXfAppended)
+        ourFormats.pop_back();
+    bool mergeable
+        = fresh.version == m_book.version && fresh.date1904 == m_book.date1904 && fresh.xfFormats == ourFormats;
+    for (const XlsSheet& ours : m_book.sheets) {
+        if (!mergeable || !ours.modified)
+            continue;
+        XlsSheet* theirs = fresh.sheet(ours.name);
+        if (theirs)
+            *theirs = ours;
+        mergeable = theirs != nullptr;
+    }
+    if (mergeable && m_book.addedDateXf >= 0)
+        mergeable = fresh.dateXf() == m_book.addedDateXf;
+    if (!mergeable) {
+        *error = QStringLiteral("O livro %1 foi alterado por outro programa depois de ser lido, de uma forma que não "
+                                "se pode juntar a esta gravação. Nada foi gravado: volte a executar o comando.")
+                     .arg(m_path);
+        return false;
+    }
+    const QString sheetName = m_sheet ? m_sheet->name : QString();
+    m_book = std::move(fresh);
+    m_sheet = sheetName.isEmpty() ? nullptr : m_book.sheet(sheetName);
+    return true;
+}
+
+bool DataControl::commit(QString* error)
+{
+    if (!m_dirty)
+        return true;
+    if (lockedByAnotherProgram(error))
+        return false;
+    const QString file = SitePaths::resolve(m_path);
+    if (!(stampOf(file) == m_stamp) && !mergeChangesFromDisk(error))
+        return false;
+    if (!XlsWriter::save(m_book, file, error))
+        return false;
+    m_stamp = stampOf(file);
+    m_dirty = false;
+    return true;
+}

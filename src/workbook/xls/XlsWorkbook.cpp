@@ -1,0 +1,150 @@
+#include "workbook/xls/XlsWorkbook.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isBuiltInDateFormat(int index)
+{
+    return (index >= 14 && index <= 22) || (index >= 27 && index <= 36) || (index >= 45 && index <= 47)
+        || (index >= 50 && index <= 58);
+}
+
+QString bareName(const QString& name)
+{
+    return name.endsWith(u'$') ? name.chopped(1) : name;
+}
+
+} // namespace
+
+bool XlsWorkbook::isDateFormat(const QString& format)
+{
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'"') {
+            const qsizetype close = format.indexOf(u'"', i + 1);
+            if (close < 0)
+                return false;
+            i = close;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;
+        } else if (c == u'[') {
+            const qsizetype close = format.indexOf(u']', i + 1);
+            if (close < 0)
+                return false;
+            const QString inside = format.mid(i + 1, close - i - 1).toLower();
+            if (!inside.isEmpty()
+                && (inside.count(u'h') == inside.size() || inside.count(u'm') == inside.size()
+                    || inside.count(u's') == inside.size()))
+                return true;
+            i = close;
+        } else {
+            switch (c.toLower().unicode()) {
+            case u'd':
+            case u'm':
+            case u'y':
+            case u'h':
+            case u's':
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+void XlsWorkbook::classifyFormats()
+{
+    xfIsDate.assign(xfFormats.size(), false);
+    for (size_t i = 0; i < xfFormats.size(); ++i) {
+        const int index = xfFormats[i];
+        const auto custom = formats.constFind(index);
+        xfIsDate[i] = custom != formats.cend() ? isDateFormat(*custom) : isBuiltInDateFormat(index);
+    }
+}
+
+int XlsWorkbook::dateXf()
+{
+    if (addedDateXf >= 0)
+        return addedDateXf;
+    const QString pattern = QStringLiteral("dd/mm/yyyy");
+    int format = -1;
+    for (auto it = formats.cbegin(); it != formats.cend(); ++it) {
+        if (it.value() == pattern)
+            format = it.key();
+    }
+    const auto lastOf = [&](quint16 id) {
+        for (size_t i = globals.size(); i-- > 0;) {
+            if (globals[i].id == id)
+                return qsizetype(i);
+        }
+        return qsizetype(-1);
+    };
+    if (format >= 0) {
+        for (size_t i = 16; i < xfFormats.size(); ++i) {
+            if (xfFormats[i] == format)
+                return addedDateXf = int(i);
+        }
+    } else {
+        format = 164;
+        for (auto it = formats.cbegin(); it != formats.cend(); ++it)
+            format = std::max(format, it.key() + 1);
+        QByteArray d;
+        d.append(char(format & 0xFF)).append(char(format >> 8));
+        if (version == Version::Biff8)
+            d.append(char(pattern.size())).append('\0').append('\0').append(pattern.toLatin1());
+        else
+            d.append(char(pattern.size())).append(pattern.toLatin1());
+        qsizetype at = lastOf(BiffId::Format);
+        if (at < 0)
+            at = lastOf(BiffId::Xf) >= 0 ? lastOf(BiffId::Xf) - qsizetype(xfFormats.size()) : 0;
+        globals.insert(globals.begin() + at + 1, BiffRecord { BiffId::Format, d });
+        formats.insert(format, pattern);
+    }
+    const qsizetype lastXf = lastOf(BiffId::Xf);
+    QByteArray xf;
+    if (lastXf >= 0) {
+        // The default cell format is XF 15; its font and alignment carry over.
+        qsizetype source = lastXf;
+        int seen = int(xfFormats.size());
+        for (size_t i = size_t(lastXf) + 1; i-- > 0 && seen > 15;) {
+            if (globals[i].id == BiffId::Xf && --seen == 15)
+                source = qsizetype(i);
+        }
+        xf = globals[size_t(source)].data;
+    } else {
+        xf = QByteArray(version == Version::Biff8 ? 20 : 16, '\0');
+    }
+    xf[2] = char(format & 0xFF);
+    xf[3] = char(format >> 8);
+    xf[4] = char(xf[4] & ~0x04); // a cell format, not a style
+    const int usedAttributes = version == Version::Biff8 ? 9 : 7;
+    xf[usedAttributes] = char(xf[usedAttributes] | 0x04);
+    globals.insert(
+        globals.begin() + (lastXf >= 0 ? lastXf + 1 : qsizetype(globals.size()) - 1), BiffRecord { BiffId::Xf, xf });
+    xfFormats.push_back(quint16(format));
+    xfIsDate.push_back(true);
+    addedDateXf = int(xfFormats.size()) - 1;
+    dateXfAppended = true;
+    return addedDateXf;
+}
+
+XlsSheet* XlsWorkbook::sheet(const QString& name)
+{
+    return const_cast<XlsSheet*>(std::as_const(*this).sheet(name));
+}
+
+const XlsSheet* XlsWorkbook::sheet(const QString& name) const
+{
+    const QString wanted = bareName(name);
+    for (const XlsSheet& s : sheets) {
+        if (s.name == wanted)
+            return &s;
+    }
+    for (const XlsSheet& s : sheets) {
+        if (s.name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return &s;
+    }
+    return nullptr;
+}

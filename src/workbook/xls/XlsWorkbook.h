@@ -1,0 +1,84 @@
+#pragma once
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "values/CellValue.h"
+#include "workbook/xls/BiffRecord.h"
+#include "workbook/xls/CompoundFile.h"
+
+// A string of the shared-string table: its text with its rich-text runs and phonetic data as stored.
+struct XlsString
+{
+    QString text;
+    QByteArray runs;
+    QByteArray phonetic;
+};
+using XlsStrings = std::shared_ptr<const std::vector<XlsString>>;
+
+// One sheet as read: its records, kept to be written back as they came, and its cells decoded.
+struct XlsSheet
+{
+    struct Cell
+    {
+        quint16 col = 0;
+        quint16 xf = 0;
+        // Set when the program wrote the cell; the others go back to the file as they were read.
+        bool rewritten = false;
+        CellValue value;
+    };
+
+    QString name;
+    QByteArray boundSheetFlags; // visibility and sheet type, as in its BOUNDSHEET
+    std::vector<BiffRecord> records; // views into source when read from a file
+    QByteArray source;
+    quint32 streamOffset = 0; // of its BOF in the stream the records came from
+    XlsStrings strings; // the table its LABELSST records index
+    bool isWorksheet = false; // charts and macro sheets are only carried along
+    std::vector<std::vector<Cell>> rows; // each row's cells by column
+    int rowCount = 0; // rows 0..rowCount-1 belong to the sheet, blank ones included
+    bool modified = false;
+};
+
+// A whole .xls workbook in memory: the compound file it came in, the workbook-wide records and the sheets.
+struct XlsWorkbook
+{
+    enum class Version
+    {
+        Biff5,
+        Biff8,
+    };
+    static constexpr int kMaxRowsBiff5 = 16384;
+    static constexpr int kMaxRowsBiff8 = 65536;
+
+    Version version = Version::Biff8;
+    CompoundFile container;
+    QString streamName; // "Workbook" or "Book"
+    std::vector<BiffRecord> globals; // as read, BOF to EOF; views into globalsSource
+    QByteArray globalsSource;
+    std::vector<XlsSheet> sheets;
+    bool date1904 = false;
+    quint16 codepage = 1252;
+    std::vector<quint16> xfFormats; // number-format index of each XF
+    QHash<int, QString> formats; // number formats by index, from the FORMAT records
+    int addedDateXf = -1; // the date cell format for dates written where none was
+    bool dateXfAppended = false; // whether that format was added to the XFs read
+
+    std::vector<bool> xfIsDate; // from classifyFormats()
+
+    int maxRows() const { return version == Version::Biff5 ? kMaxRowsBiff5 : kMaxRowsBiff8; }
+    // Works out which XFs show their number as a date or a time.
+    void classifyFormats();
+    bool isDateXf(int xf) const { return xf >= 0 && size_t(xf) < xfIsDate.size() && xfIsDate[size_t(xf)]; }
+    // A format string shows a date or time when it has date letters outside quotes, escapes and brackets
+    // (but for the elapsed-time brackets [h], [m] and [s]).
+    static bool isDateFormat(const QString& format);
+    // The XF for dates written where no date format was: a copy of the default cell format showing
+    // dd/mm/yyyy, added at the end of the formats the first time it is needed.
+    int dateXf();
+    // By name, with or without the trailing "$", ignoring case; nullptr when there is none.
+    XlsSheet* sheet(const QString& name);
+    const XlsSheet* sheet(const QString& name) const;
+};

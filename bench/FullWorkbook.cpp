@@ -1,17 +1,18 @@
 #include "FullWorkbook.h"
 
-#include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <random>
-
-#include "QuietInteraction.h"
 #include "platform/Clock.h"
 #include "tables/DataCommand.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWorkbook.h"
 #include "tables/InventoryWriter.h"
 #include "workbook/DataControl.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <random>
+
+#include "QuietInteraction.h"
 
 namespace {
 

@@ -1,6 +1,13 @@
 // The report at full capacity, and a large reception import with its save.
+#include "platform/Clock.h"
 #include "reception/ReceptionImport.h"
 #include "report/InventoryReport.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWorkbook.h"
+#include "workbook/DataControl.h"
+#include "workbook/xls/XlsWorkbook.h"
+#include "workbook/xls/XlsWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,13 +19,6 @@
 
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
-#include "platform/Clock.h"
-#include "tables/InventoryLoader.h"
-#include "tables/InventoryTables.h"
-#include "tables/InventoryWorkbook.h"
-#include "workbook/DataControl.h"
-#include "workbook/xls/XlsWorkbook.h"
-#include "workbook/xls/XlsWriter.h"
 
 namespace {
 
@@ -171,8 +171,9 @@ void BM_ReceptionImport(benchmark::State& state)
         DataControl data2;
         state.ResumeTiming();
         ReceptionImport import(*tables, data1, data2, ui, clock);
-        if (!import.ImportarFicheiro(&error)) {
-            state.SkipWithError(qPrintable(error.isEmpty() ? QStringLiteral("importação recusada") : error));
+        const CommandResult imported = import.ImportarFicheiro();
+        if (imported.ending() != CommandResult::Ending::Done) {
+            state.SkipWithError(qPrintable(imported.messages().join(u' ') + QStringLiteral(" importação recusada")));
             break;
         }
     }

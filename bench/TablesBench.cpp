@@ -1,4 +1,8 @@
 // The tables at full capacity: 99,999 articles, barcode entries and readings.
+#include "platform/Clock.h"
+#include "tables/ArticleSorts.h"
+#include "tables/InventoryTables.h"
+
 #include <QFile>
 
 #include <benchmark/benchmark.h>
@@ -8,9 +12,6 @@
 #include <random>
 
 #include "QuietInteraction.h"
-#include "platform/Clock.h"
-#include "tables/ArticleSorts.h"
-#include "tables/InventoryTables.h"
 
 namespace {
 

@@ -1,8 +1,13 @@
 // The terminal link at full capacity: the raw import, the four lists and one poll tick.
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
 #include "terminal/RawImport.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalLists.h"
 #include "terminal/TerminalSession.h"
+#include "workbook/DataControl.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -13,11 +18,6 @@
 
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
-#include "tables/InventoryLoader.h"
-#include "tables/InventoryTables.h"
-#include "workbook/DataControl.h"
 
 namespace {
 

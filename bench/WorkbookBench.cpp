@@ -1,4 +1,11 @@
 // The workbook store on the largest workbook BIFF8 holds.
+#include "platform/Clock.h"
+#include "tables/DataCommand.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWriter.h"
+#include "workbook/DataControl.h"
+
 #include <QFileInfo>
 
 #include <benchmark/benchmark.h>
@@ -7,12 +14,6 @@
 
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
-#include "platform/Clock.h"
-#include "tables/DataCommand.h"
-#include "tables/InventoryLoader.h"
-#include "tables/InventoryTables.h"
-#include "tables/InventoryWriter.h"
-#include "workbook/DataControl.h"
 
 namespace {
 

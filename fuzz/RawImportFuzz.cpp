@@ -1,14 +1,14 @@
 // libFuzzer target for the raw import: any received text goes into tables that already hold a few articles.
+#include "platform/Clock.h"
+#include "tables/InventoryTables.h"
 #include "terminal/RawImport.h"
+#include "values/Windows1252.h"
+#include "workbook/DataControl.h"
 
 #include <cstddef>
 #include <cstdint>
 
 #include "QuietInteraction.h"
-#include "platform/Clock.h"
-#include "tables/InventoryTables.h"
-#include "values/Windows1252.h"
-#include "workbook/DataControl.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

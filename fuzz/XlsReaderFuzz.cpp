@@ -1,12 +1,12 @@
 // libFuzzer target for the workbook reader: the first byte picks a whole compound file or a bare BIFF stream,
 // so the fuzzer reaches the records without first having to build a valid compound file.
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWorkbook.h"
+
 #include <QByteArray>
 
 #include <cstddef>
 #include <cstdint>
-
-#include "workbook/xls/XlsReader.h"
-#include "workbook/xls/XlsWorkbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

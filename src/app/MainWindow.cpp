@@ -3,13 +3,11 @@
 #include "app/ReportTextWindow.h"
 #include "app/SettingsWindow.h"
 #include "app/SimulatorWindow.h"
-#include "reception/ReceptionImport.h"
-#include "report/InventoryReport.h"
-#include "terminal/RioCom.h"
-#include "terminal/RioComDriver.h"
+#include "site/Site.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -18,16 +16,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/SitePaths.h"
-#include "site/Housekeeping.h"
-#include "site/TerminalProgramFolder.h"
-#include "tables/InventoryLoader.h"
-#include "values/Conversions.h"
-
 MainWindow::MainWindow(std::unique_ptr<QtUserInteraction> ui, QWidget* parent)
     : QMainWindow(parent)
     , m_ui(ui ? std::move(ui) : std::make_unique<QtUserInteraction>())
-    , m_tables(*m_ui, m_clock)
+    , m_site(std::make_unique<Site>(*m_ui))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Inventarios Tarvik") + QStringLiteral(TARVIK_VERSION));
@@ -44,13 +36,9 @@ MainWindow::MainWindow(std::unique_ptr<QtUserInteraction> ui, QWidget* parent)
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(100);
-
-    m_rioCom = RioComDriver::create(m_settings, &m_driverError);
-    if (m_rioCom) {
-        m_session = std::make_unique<TerminalSession>(*m_rioCom, m_tables, m_data1, m_settings, *m_ui, m_clock);
-        m_session->setTimerControl([this](bool running) { running ? m_timer1->start() : m_timer1->stop(); });
-        connect(m_timer1, &QTimer::timeout, this, [this] { runExclusive([this] { m_session->poll(); }); });
-    }
+    connect(m_timer1, &QTimer::timeout, this, &MainWindow::tick);
+    if (TerminalSession* session = m_site->session())
+        session->setTimerControl([this](bool running) { running ? m_timer1->start() : m_timer1->stop(); });
     buildMenus();
     resize(640, 360);
 }
@@ -76,24 +64,46 @@ QAction* MainWindow::addCommand(
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     if (run)
-        connect(action, &QAction::triggered, this, [this, run] { runExclusive(run); });
+        connect(action, &QAction::triggered, this, run);
     else
         action->setEnabled(false);
     return action;
 }
 
-// A command lets window events run while it works. A tick or another command started then would work on
-// tables half-way through a change, and could collect and save readings inside a command that is later
-// undone: they wait until the running one has ended.
-void MainWindow::runExclusive(const std::function<void()>& run)
+// A command lets window events run while it works. Another command started then would work on tables
+// half-way through a change: it is not started. A collection that falls due meanwhile waits (see tick).
+void MainWindow::runCommand(const std::function<CommandResult()>& command)
 {
     if (m_running)
         return;
     m_running = true;
     menuBar()->setEnabled(false);
-    run();
+    showFailure(command());
     menuBar()->setEnabled(true);
     m_running = false;
+}
+
+void MainWindow::showFailure(const CommandResult& result)
+{
+    for (const QString& message : result.messages())
+        m_ui->showMessage(message);
+}
+
+// The cradle is read on every tick, also while a command or a dialog is open, so the panel stays true. A
+// collection it finds due runs once nothing else is running, never inside a command.
+void MainWindow::tick()
+{
+    TerminalSession* session = m_site->session();
+    if (!session)
+        return;
+    if (session->poll())
+        m_collectionDue = true;
+    else if (!session->TerminalNoSuporte())
+        m_collectionDue = false;
+    if (m_collectionDue && !m_running && !QApplication::activeModalWidget()) {
+        m_collectionDue = false;
+        runCommand([this] { return m_site->collect(); });
+    }
 }
 
 void MainWindow::buildMenus()
@@ -102,20 +112,20 @@ void MainWindow::buildMenus()
     file->setObjectName(QStringLiteral("File"));
     // The editors arrive with their own windows.
     addCommand(file, QStringLiteral("CriarFicheiro"), QStringLiteral("Criar relatório de inventários"),
-        [this] { CriarFicheiro(); });
+        [this] { runCommand([this] { return CriarFicheiro(); }); });
     addCommand(file, QStringLiteral("LimparFicheiro"), QStringLiteral("Limpar ficheiro de inventarios"),
-        [this] { Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).LimparFicheiro(); });
+        [this] { runCommand([this] { return m_site->LimparFicheiro(); }); });
     addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), {});
     addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), {});
     QMenu* advanced = file->addMenu(QStringLiteral("Avançadas"));
     advanced->setObjectName(QStringLiteral("Avancadas"));
     addCommand(advanced, QStringLiteral("ImportarFicheiro"), QStringLiteral("Importar dados do ficheiro de recepcoes"),
-        [this] { ImportarFicheiro(); });
+        [this] { runCommand([this] { return m_site->ImportarFicheiro(); }); });
     addCommand(advanced, QStringLiteral("ApagarArtigosNaoInventariados"),
         QStringLiteral("Apagar todos os artigos não movimentados"),
-        [this] { Housekeeping(m_tables, m_data1, m_settings, *m_ui, m_clock).ApagarArtigosNaoInventariados(); });
+        [this] { runCommand([this] { return m_site->ApagarArtigosNaoInventariados(); }); });
     addCommand(advanced, QStringLiteral("ImpRaw"), QStringLiteral("Importar dados do ficheiro RAW"),
-        [this] { runTerminalCommand(&TerminalSession::ImpRaw); });
+        [this] { runCommand([this] { return m_site->ImpRaw(); }); });
     addCommand(file, QStringLiteral("Sair"), QStringLiteral("Sair"), [this] { Sair(); });
 
     QMenu* conf = menuBar()->addMenu(QStringLiteral("Configurações"));
@@ -126,35 +136,28 @@ void MainWindow::buildMenus()
     QMenu* terminal = menuBar()->addMenu(QStringLiteral("Terminal"));
     terminal->setObjectName(QStringLiteral("Terminal"));
     addCommand(terminal, QStringLiteral("EnviarDados"), QStringLiteral("Enviar dados para o terminal"),
-        [this] { runTerminalCommand(&TerminalSession::EnviarDados); });
+        [this] { runCommand([this] { return m_site->EnviarDados(); }); });
     addCommand(terminal, QStringLiteral("ReceberDados"), QStringLiteral("Receber dados do terminal"),
-        [this] { runTerminalCommand(&TerminalSession::ReceberDados); });
-    if (auto* simulator = dynamic_cast<SimulatedTerminal*>(m_rioCom.get())) {
+        [this] { runCommand([this] { return m_site->ReceberDados(); }); });
+    if (auto* simulator = dynamic_cast<SimulatedTerminal*>(m_site->terminal())) {
         terminal->addSeparator();
         addCommand(terminal, QStringLiteral("Simulador"), QStringLiteral("Terminal simulado..."),
             [this, simulator] { showSimulator(*simulator); });
     }
 }
 
+void MainWindow::open()
+{
+    startUp();
+    show();
+}
+
 void MainWindow::startUp()
 {
-    m_data1.setDatabaseName(m_settings.value(SettingsKeys::InventariosQel));
-    TerminalProgramFolder::refresh(QCoreApplication::applicationDirPath());
-    const qint32 port = Conversions::roundToWhole(Conversions::numericValue(m_settings.value(SettingsKeys::CommPort)));
-    if (m_session)
-        m_session->setPort(port);
-    QString first, second;
-    if (!InventoryLoader(m_data1, m_tables, *m_ui).loadAll(&first, &second)) {
-        m_ui->showMessage(first);
-        m_ui->showMessage(second);
-        return;
-    }
-    if (!m_rioCom) {
-        m_ui->showMessage(m_driverError);
-        return;
-    }
-    m_rioCom->I_OpenCom(port, 19200);
-    m_timer1->start();
+    const CommandResult started = m_site->startUp(QCoreApplication::applicationDirPath());
+    showFailure(started);
+    if (!started.failed())
+        m_timer1->start();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -162,9 +165,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (!m_shutDown) {
         m_shutDown = true;
         m_timer1->stop();
-        if (m_rioCom)
-            m_rioCom->I_CloseCom(m_session->port());
-        for (QWidget* window : { static_cast<QWidget*>(m_settingsWindow), static_cast<QWidget*>(m_simulatorWindow) }) {
+        m_site->shutDown();
+        for (QWidget* window : { static_cast<QWidget*>(m_settingsWindow), static_cast<QWidget*>(m_reportWindow),
+                 static_cast<QWidget*>(m_simulatorWindow) }) {
             if (window)
                 window->close();
         }
@@ -172,28 +175,23 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-// Without a terminal driver the terminal commands can only say why.
-void MainWindow::runTerminalCommand(void (TerminalSession::*command)())
+SettingsWindow* MainWindow::settingsWindow()
 {
-    if (m_session)
-        (m_session.get()->*command)();
-    else
-        m_ui->showMessage(m_driverError);
+    if (!m_settingsWindow) {
+        m_settingsWindow = new SettingsWindow(m_site->settings(), *m_ui, this);
+        m_settingsWindow->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_settingsWindow, &SettingsWindow::portRead, this, [this](qint32 port) { m_site->setPort(port); });
+        m_settingsWindow->load();
+    }
+    return m_settingsWindow;
 }
 
 void MainWindow::ConfiguracoesGerais()
 {
-    if (!m_settingsWindow) {
-        m_settingsWindow = new SettingsWindow(m_settings, *m_ui, this);
-        m_settingsWindow->setAttribute(Qt::WA_DeleteOnClose);
-        if (m_session)
-            connect(
-                m_settingsWindow, &SettingsWindow::portRead, this, [this](qint32 port) { m_session->setPort(port); });
-        m_settingsWindow->load();
-    }
-    m_settingsWindow->show();
-    m_settingsWindow->raise();
-    m_settingsWindow->activateWindow();
+    SettingsWindow* window = settingsWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::showSimulator(SimulatedTerminal& terminal)
@@ -206,39 +204,29 @@ void MainWindow::showSimulator(SimulatedTerminal& terminal)
     m_simulatorWindow->raise();
 }
 
-void MainWindow::CriarFicheiro()
+CommandResult MainWindow::CriarFicheiro()
 {
-    const QString width = m_settingsWindow ? m_settingsWindow->numerodeCaracteres()
-                                           : m_settings.value(SettingsKeys::NumerodeCaracteres);
-    const QString path = m_settings.value(SettingsKeys::FicheiroDeReport);
-    QString error;
-    if (!InventoryReport(m_tables, m_data1, *m_ui).CriarFicheiroDeInventarios(path, width, &error)) {
-        m_ui->showMessage(error);
-        return;
-    }
+    const CommandResult written = m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres());
+    if (written.failed())
+        return written;
     // Until the report viewer is here, the file is shown as it was written.
     if (!m_reportWindow) {
         m_reportWindow = new ReportTextWindow(this);
         m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
     }
-    if (!m_reportWindow->showFile(SitePaths::resolve(path), &error)) {
-        m_ui->showMessage(error);
-        return;
-    }
+    QString error;
+    if (!m_reportWindow->showFile(m_site->reportPath(), &error))
+        return CommandResult::failed(error);
     m_reportWindow->show();
     m_reportWindow->raise();
-}
-
-void MainWindow::ImportarFicheiro()
-{
-    QString error;
-    if (!ReceptionImport(m_tables, m_data1, m_data2, *m_ui, m_clock).ImportarFicheiro(&error) && !error.isEmpty())
-        m_ui->showMessage(error);
+    return CommandResult::done();
 }
 
 void MainWindow::Sair()
 {
-    if (m_settingsWindow)
-        m_settingsWindow->close();
+    for (QWidget* window : { static_cast<QWidget*>(m_settingsWindow), static_cast<QWidget*>(m_reportWindow) }) {
+        if (window)
+            window->close();
+    }
     close();
 }

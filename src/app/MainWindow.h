@@ -1,5 +1,6 @@
 #pragma once
 #include "app/QtUserInteraction.h"
+#include "platform/CommandResult.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -7,23 +8,17 @@
 #include <functional>
 #include <memory>
 
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
-#include "tables/InventoryTables.h"
-#include "workbook/DataControl.h"
-
 class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
 class ReportTextWindow;
-class RioCom;
 class SettingsWindow;
 class SimulatedTerminal;
 class SimulatorWindow;
-class TerminalSession;
+class Site;
 
-// The program: owns the tables, Data1, the terminal link and Timer1, and offers every command in its menus.
+// The program: owns the open site and Timer1, and offers every command in its menus.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -32,12 +27,13 @@ public:
     explicit MainWindow(std::unique_ptr<QtUserInteraction> ui = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // Start-up, then the window: start-up's messages come before the window is shown.
+    void open();
     // Fills the terminal program folder, loads the workbook, opens the port and starts Timer1, in that
     // order. A load that fails says so twice and stops there: no port, no timer.
     void startUp();
 
-    InventoryTables& tables() { return m_tables; }
-    TerminalSession* session() const { return m_session.get(); }
+    Site& site() { return *m_site; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,23 +43,19 @@ private:
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run);
     void buildMenus();
     void buildStatusBar();
-    void runExclusive(const std::function<void()>& run);
-    void runTerminalCommand(void (TerminalSession::*command)());
+    // Runs one command at a time and shows how it failed, if it did.
+    void runCommand(const std::function<CommandResult()>& command);
+    void showFailure(const CommandResult& result);
+    void tick();
+    // The settings window, loaded (not shown) when it is not open: the report reads its fields.
+    SettingsWindow* settingsWindow();
     void ConfiguracoesGerais();
-    void CriarFicheiro();
-    void ImportarFicheiro();
+    CommandResult CriarFicheiro();
     void showSimulator(SimulatedTerminal& terminal);
     void Sair();
 
     std::unique_ptr<QtUserInteraction> m_ui;
-    Clock m_clock;
-    SettingsStore m_settings;
-    InventoryTables m_tables;
-    DataControl m_data1;
-    DataControl m_data2;
-    std::unique_ptr<RioCom> m_rioCom;
-    std::unique_ptr<TerminalSession> m_session;
-    QString m_driverError;
+    std::unique_ptr<Site> m_site;
     QTimer* m_timer1;
     QLabel* m_label1;
     QLabel* m_panel1;
@@ -73,4 +65,5 @@ private:
     QPointer<ReportTextWindow> m_reportWindow;
     bool m_shutDown = false;
     bool m_running = false;
+    bool m_collectionDue = false;
 };

@@ -1,7 +1,7 @@
 #pragma once
-#include <QPointer>
-
 #include "platform/UserInteraction.h"
+
+#include <QPointer>
 
 class QLabel;
 class QWidget;

@@ -1,9 +1,9 @@
 #include "app/ReportTextWindow.h"
 
+#include "values/Windows1252.h"
+
 #include <QFile>
 #include <QFontDatabase>
-
-#include "values/Windows1252.h"
 
 ReportTextWindow::ReportTextWindow(QWidget* parent)
     : QPlainTextEdit(parent)

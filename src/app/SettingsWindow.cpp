@@ -1,14 +1,14 @@
 #include "app/SettingsWindow.h"
 
+#include "platform/SettingsStore.h"
+#include "platform/UserInteraction.h"
+#include "values/Conversions.h"
+
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include "platform/SettingsStore.h"
-#include "platform/UserInteraction.h"
-#include "values/Conversions.h"
 
 SettingsWindow::SettingsWindow(SettingsStore& settings, UserInteraction& ui, QWidget* parent)
     : QWidget(parent, Qt::Window)

@@ -1,5 +1,6 @@
 #include "app/SimulatorWindow.h"
 
+#include "platform/UserInteraction.h"
 #include "terminal/RawImport.h"
 #include "terminal/SimulatedTerminal.h"
 
@@ -8,8 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include "platform/UserInteraction.h"
 
 SimulatorWindow::SimulatorWindow(SimulatedTerminal& terminal, UserInteraction& ui, QWidget* parent)
     : QWidget(parent, Qt::Window)

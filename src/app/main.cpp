@@ -18,8 +18,7 @@ int main(int argc, char* argv[])
     parser.process(app);
 
     MainWindow window;
-    window.show();
-    window.startUp();
+    window.open();
     if (parser.isSet(screenshot)) {
         // Once the window has been painted on the display.
         QTimer::singleShot(500, &window, [&] {

@@ -1,21 +1,15 @@
 #include "cli/CheckCommand.h"
 
-#include "cli/LoadedSite.h"
+#include "site/Site.h"
 
 #include <QTextStream>
 
-int CheckCommand::run(const QStringList& arguments, CommandContext& context)
+CommandResult CheckCommand::executeOnSite(Site& site, const QStringList&, CommandContext& context)
 {
-    if (!arguments.isEmpty()) {
-        context.err << "check não aceita argumentos.\n";
-        return 2;
-    }
-    LoadedSite site(context);
-    if (!site.load())
-        return 1;
-    context.out << "Famílias contabilísticas: " << site.tables.NContas() << '\n'
-                << "Artigos: " << site.tables.NArtigos() << '\n'
-                << "Leituras: " << site.tables.NLeituras() << '\n'
-                << "Códigos de barras: " << site.tables.NCodBarras() << '\n';
-    return 0;
+    const InventoryTables& tables = site.tables();
+    context.out << "Famílias contabilísticas: " << tables.NContas() << '\n'
+                << "Artigos: " << tables.NArtigos() << '\n'
+                << "Leituras: " << tables.NLeituras() << '\n'
+                << "Códigos de barras: " << tables.NCodBarras() << '\n';
+    return CommandResult::done();
 }

@@ -1,8 +1,8 @@
 #pragma once
-#include "cli/Command.h"
+#include "cli/SiteCommand.h"
 
 // Loads the inventory workbook as start-up does and prints the table counts.
-class CheckCommand : public Command
+class CheckCommand : public SiteCommand
 {
 public:
     QString name() const override { return QStringLiteral("check"); }
@@ -10,5 +10,7 @@ public:
     {
         return QStringLiteral("lê o livro de inventários e mostra quantos registos tem");
     }
-    int run(const QStringList& arguments, CommandContext& context) override;
+
+protected:
+    CommandResult executeOnSite(Site& site, const QStringList& arguments, CommandContext& context) override;
 };

@@ -16,7 +16,6 @@ bool ConsoleInteraction::askYesNo(const QString& text, const QString&)
 
 void ConsoleInteraction::showMessage(const QString& text)
 {
-    ++m_messages;
     m_err << text << '\n';
     m_err.flush();
 }

@@ -15,8 +15,6 @@ public:
     std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     QString chooseFile() override { return m_file; }
     void setChosenFile(const QString& file) { m_file = file; }
-    // How many messages the command showed: a command that had something to say did not simply succeed.
-    int messagesShown() const { return m_messages; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }
     void setStatus(Status, const QString&) override { }
@@ -25,5 +23,4 @@ public:
 private:
     QTextStream& m_err;
     QString m_file;
-    int m_messages = 0;
 };

@@ -1,9 +1,6 @@
 #include "cli/DemoWorkbookCommand.h"
 
 #include "cli/ConsoleInteraction.h"
-
-#include <QTextStream>
-
 #include "platform/Clock.h"
 #include "tables/DataCommand.h"
 #include "tables/InventoryTables.h"
@@ -11,6 +8,8 @@
 #include "tables/InventoryWriter.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
+
+#include <QTextStream>
 
 namespace {
 
@@ -107,18 +106,17 @@ CellValue text(const char* s)
 
 } // namespace
 
-int DemoWorkbookCommand::run(const QStringList& arguments, CommandContext& context)
+bool DemoWorkbookCommand::accepts(const QStringList& arguments) const
 {
-    if (arguments.size() != 1) {
-        context.err << "Utilização: tarvik-cli demo-workbook PATH\n";
-        return 2;
-    }
-    const QString path = arguments.first();
+    return arguments.size() == 1;
+}
+
+CommandResult DemoWorkbookCommand::execute(const QStringList& arguments, CommandContext& context)
+{
+    const QString path = sitePath(arguments.first());
     QString error;
-    if (!InventoryWorkbook::create(path, &error)) {
-        context.err << error << '\n';
-        return 1;
-    }
+    if (!InventoryWorkbook::create(path, &error))
+        return CommandResult::failed(error);
     const Clock clock;
     const double today = Conversions::dayNumberFromDateTime(QDateTime(clock.now().date(), QTime(0, 0)));
     InventoryTables tables(context.ui, clock);
@@ -152,9 +150,5 @@ int DemoWorkbookCommand::run(const QStringList& arguments, CommandContext& conte
             return writer.saveAfterRawImport(e);
         },
         &error);
-    if (!ok) {
-        context.err << error << '\n';
-        return 1;
-    }
-    return 0;
+    return ok ? CommandResult::done() : CommandResult::failed(error);
 }

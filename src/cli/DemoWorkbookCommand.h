@@ -1,11 +1,15 @@
 #pragma once
 #include "cli/Command.h"
 
-// Writes the demo workbook: a small restaurant with its families, articles, barcodes and a few readings.
+// Writes the demo site: a workbook with families, articles, barcodes and a few readings.
 class DemoWorkbookCommand : public Command
 {
 public:
     QString name() const override { return QStringLiteral("demo-workbook"); }
-    QString summary() const override { return QStringLiteral("cria o livro de demonstração (PATH)"); }
-    int run(const QStringList& arguments, CommandContext& context) override;
+    QString summary() const override { return QStringLiteral("cria o livro de demonstração"); }
+    QString argumentsShown() const override { return QStringLiteral("PATH"); }
+
+protected:
+    bool accepts(const QStringList& arguments) const override;
+    CommandResult execute(const QStringList& arguments, CommandContext& context) override;
 };

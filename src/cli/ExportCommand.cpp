@@ -1,10 +1,9 @@
 #include "cli/ExportCommand.h"
 
-#include <QTextStream>
-
-#include "platform/SitePaths.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWorkbook.h"
+
+#include <QTextStream>
 
 namespace {
 
@@ -19,24 +18,21 @@ QString escaped(QString text)
 
 } // namespace
 
-int ExportCommand::run(const QStringList& arguments, CommandContext& context)
+bool ExportCommand::accepts(const QStringList& arguments) const
 {
-    if (arguments.size() != 1) {
-        context.err << "Utilização: tarvik-cli [--workbook PATH] export SHEET\n";
-        return 2;
-    }
-    const QString path = SitePaths::resolve(context.workbook);
+    return arguments.size() == 1;
+}
+
+CommandResult ExportCommand::execute(const QStringList& arguments, CommandContext& context)
+{
+    const QString path = sitePath(context.workbook);
     XlsWorkbook book;
     QString error;
-    if (!XlsReader::read(path, &book, &error)) {
-        context.err << error << '\n';
-        return 1;
-    }
+    if (!XlsReader::read(path, &book, &error))
+        return CommandResult::failed(error);
     const XlsSheet* sheet = book.sheet(arguments.first());
-    if (!sheet || !sheet->isWorksheet) {
-        context.err << QStringLiteral("A folha %1 não existe no livro %2.").arg(arguments.first(), path) << '\n';
-        return 1;
-    }
+    if (!sheet || !sheet->isWorksheet)
+        return CommandResult::failed(QStringLiteral("A folha %1 não existe no livro %2.").arg(arguments.first(), path));
     size_t first = 0;
     while (first < sheet->rows.size() && sheet->rows[first].empty())
         ++first;
@@ -51,5 +47,5 @@ int ExportCommand::run(const QStringList& arguments, CommandContext& context)
         }
         context.out << line.join(u'\t') << '\n';
     }
-    return 0;
+    return CommandResult::done();
 }

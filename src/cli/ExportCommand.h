@@ -1,11 +1,15 @@
 #pragma once
 #include "cli/Command.h"
 
-// Prints one sheet of any .xls workbook, a tab-separated line a row, from the heading row on.
+// Prints a sheet of any .xls, tab-separated, each cell in the site format.
 class ExportCommand : public Command
 {
 public:
     QString name() const override { return QStringLiteral("export"); }
-    QString summary() const override { return QStringLiteral("mostra as linhas de uma folha (SHEET) do livro"); }
-    int run(const QStringList& arguments, CommandContext& context) override;
+    QString summary() const override { return QStringLiteral("mostra as linhas de uma folha do livro"); }
+    QString argumentsShown() const override { return QStringLiteral("SHEET"); }
+
+protected:
+    bool accepts(const QStringList& arguments) const override;
+    CommandResult execute(const QStringList& arguments, CommandContext& context) override;
 };

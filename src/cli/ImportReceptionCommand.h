@@ -1,14 +1,15 @@
 #pragma once
-#include "cli/Command.h"
+#include "cli/SiteCommand.h"
 
-// Imports a reception workbook into the article table, as the menu command does with the file it was given.
-class ImportReceptionCommand : public Command
+// Merges a reception workbook into the articles, as the menu command does with the file it names.
+class ImportReceptionCommand : public SiteCommand
 {
 public:
     QString name() const override { return QStringLiteral("import-reception"); }
-    QString summary() const override
-    {
-        return QStringLiteral("importa os artigos de um ficheiro de recepções (FICHEIRO) e grava-os no livro");
-    }
-    int run(const QStringList& arguments, CommandContext& context) override;
+    QString summary() const override { return QStringLiteral("importa um livro de recepções para os artigos"); }
+    QString argumentsShown() const override { return QStringLiteral("FICHEIRO"); }
+
+protected:
+    bool accepts(const QStringList& arguments) const override;
+    CommandResult executeOnSite(Site& site, const QStringList& arguments, CommandContext& context) override;
 };

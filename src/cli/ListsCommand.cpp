@@ -1,41 +1,33 @@
 #include "cli/ListsCommand.h"
 
 #include "cli/ConsoleInteraction.h"
-#include "cli/LoadedSite.h"
+#include "site/Site.h"
+#include "tables/ArticleSorts.h"
 #include "terminal/TerminalLists.h"
 
 #include <QDir>
 #include <QSaveFile>
-#include <QTextStream>
 
-#include "tables/ArticleSorts.h"
-
-int ListsCommand::run(const QStringList& arguments, CommandContext& context)
+bool ListsCommand::accepts(const QStringList& arguments) const
 {
-    if (arguments.size() != 2 || arguments.first() != u"--out") {
-        context.err << "Utilização: tarvik-cli [--workbook PATH] lists --out DIR\n";
-        return 2;
-    }
-    LoadedSite site(context);
-    if (!site.load())
-        return 1;
-    ArticleSorts(site.tables, context.ui).OrdenarArtigos();
-    const TerminalLists lists(site.tables, site.settings, context.ui);
-    const QDir dir(arguments.at(1));
-    if (!QDir().mkpath(dir.path())) {
-        context.err << QStringLiteral("Não foi possível criar a pasta %1.").arg(dir.path()) << '\n';
-        return 1;
-    }
+    return arguments.size() == 2 && arguments.first() == u"--out";
+}
+
+CommandResult ListsCommand::executeOnSite(Site& site, const QStringList& arguments, CommandContext& context)
+{
+    ArticleSorts(site.tables(), context.ui).OrdenarArtigos();
+    const TerminalLists lists(site.tables(), site.settings(), context.ui);
+    const QDir dir(sitePath(arguments.at(1)));
+    if (!QDir().mkpath(dir.path()))
+        return CommandResult::failed(QStringLiteral("Não foi possível criar a pasta %1.").arg(dir.path()));
     const std::pair<const char*, QByteArray> files[]
         = { { "ListCodFamilias", lists.ListaFamilias() }, { "ListCodBarras", lists.ListaCodBarras() },
               { "ListCodArtigos", lists.ListaArtigos() }, { "ListUnidades", lists.ListaUnidades() } };
     for (const auto& [name, bytes] : files) {
         QSaveFile file(dir.filePath(QString::fromLatin1(name)));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-            context.err << QStringLiteral("Não foi possível gravar %1: %2.").arg(file.fileName(), file.errorString())
-                        << '\n';
-            return 1;
-        }
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            return CommandResult::failed(
+                QStringLiteral("Não foi possível gravar %1: %2.").arg(file.fileName(), file.errorString()));
     }
-    return 0;
+    return CommandResult::done();
 }

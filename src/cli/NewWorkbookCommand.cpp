@@ -1,19 +1,16 @@
 #include "cli/NewWorkbookCommand.h"
 
-#include <QTextStream>
-
 #include "tables/InventoryWorkbook.h"
 
-int NewWorkbookCommand::run(const QStringList& arguments, CommandContext& context)
+bool NewWorkbookCommand::accepts(const QStringList& arguments) const
 {
-    if (arguments.size() != 1) {
-        context.err << "Utilização: tarvik-cli new-workbook PATH\n";
-        return 2;
-    }
+    return arguments.size() == 1;
+}
+
+CommandResult NewWorkbookCommand::execute(const QStringList& arguments, CommandContext&)
+{
     QString error;
-    if (!InventoryWorkbook::create(arguments.first(), &error)) {
-        context.err << error << '\n';
-        return 1;
-    }
-    return 0;
+    if (!InventoryWorkbook::create(sitePath(arguments.first()), &error))
+        return CommandResult::failed(error);
+    return CommandResult::done();
 }

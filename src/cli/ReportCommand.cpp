@@ -1,32 +1,21 @@
 #include "cli/ReportCommand.h"
 
-#include "cli/ConsoleInteraction.h"
-#include "cli/LoadedSite.h"
-#include "report/InventoryReport.h"
+#include "platform/SitePaths.h"
+#include "site/Site.h"
 
 #include <QTextStream>
 
-#include "platform/SettingsStore.h"
-#include "platform/SitePaths.h"
-
-int ReportCommand::run(const QStringList& arguments, CommandContext& context)
+bool ReportCommand::accepts(const QStringList& arguments) const
 {
-    const bool toFile = arguments.size() == 2 && arguments.first() == u"--out";
-    if (!arguments.isEmpty() && !toFile) {
-        context.err << "Utilização: tarvik-cli [--workbook PATH] report [--out FICHEIRO]\n";
-        return 2;
-    }
-    LoadedSite site(context);
-    if (!site.load())
-        return 1;
-    const SettingsStore settings;
-    const QString path = toFile ? arguments.last() : settings.value(SettingsKeys::FicheiroDeReport);
-    InventoryReport report(site.tables, site.data1, context.ui);
-    QString error;
-    if (!report.CriarFicheiroDeInventarios(path, settings.value(SettingsKeys::NumerodeCaracteres), &error)) {
-        context.err << error << '\n';
-        return 1;
-    }
-    context.out << "Relatório: " << SitePaths::resolve(path) << '\n';
-    return 0;
+    return arguments.isEmpty() || (arguments.size() == 2 && arguments.first() == u"--out");
+}
+
+CommandResult ReportCommand::executeOnSite(Site& site, const QStringList& arguments, CommandContext& context)
+{
+    const QString out = arguments.value(1);
+    const CommandResult result
+        = site.CriarFicheiroDeInventarios(site.settings().value(SettingsKeys::NumerodeCaracteres), out);
+    if (!result.failed())
+        context.out << "Relatório: " << (out.isEmpty() ? site.reportPath() : sitePath(out)) << '\n';
+    return result;
 }

@@ -1,40 +1,39 @@
 #include "cli/TerminalCommand.h"
 
+#include "terminal/RawImport.h"
 #include "terminal/SimulatedTerminal.h"
 
 #include <QFile>
 #include <QTextStream>
 
-int TerminalCommand::run(const QStringList& arguments, CommandContext& context)
+bool TerminalCommand::accepts(const QStringList& arguments) const
+{
+    const QString action = arguments.value(0);
+    if (action == u"load")
+        return arguments.size() == 2;
+    return arguments.size() == 1 && (action == u"dock" || action == u"undock" || action == u"status");
+}
+
+CommandResult TerminalCommand::execute(const QStringList& arguments, CommandContext& context)
 {
     SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
-    const QString action = arguments.value(0);
+    const QString action = arguments.first();
     QString error;
     bool ok = true;
-    if (action == u"dock" && arguments.size() == 1) {
-        ok = terminal.setDocked(true, &error);
-    } else if (action == u"undock" && arguments.size() == 1) {
-        ok = terminal.setDocked(false, &error);
-    } else if (action == u"load" && arguments.size() == 2) {
-        QFile file(arguments.at(1));
-        if (!file.open(QIODevice::ReadOnly)) {
-            context.err << QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString())
-                        << '\n';
-            return 1;
-        }
-        ok = terminal.loadEntries(file.readAll(), &error);
-    } else if (action == u"status" && arguments.size() == 1) {
+    if (action == u"status") {
         context.out << "No suporte: " << (terminal.isDocked() ? "sim" : "não") << '\n'
-                    << "Registos por receber: " << terminal.entries().size() / 55 << '\n'
+                    << "Registos por receber: " << terminal.entries().size() / RawImport::kRecordLength << '\n'
                     << "Porta aberta: " << terminal.openedPort() << '\n';
         for (const char* list : { "ListCodFamilias", "ListCodBarras", "ListCodArtigos", "ListUnidades" })
             context.out << list << ": " << terminal.list(QString::fromLatin1(list)).size() << " bytes\n";
-        return 0;
+    } else if (action == u"load") {
+        QFile file(sitePath(arguments.at(1)));
+        if (!file.open(QIODevice::ReadOnly))
+            return CommandResult::failed(
+                QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString()));
+        ok = terminal.loadEntries(file.readAll(), &error);
     } else {
-        context.err << "Utilização: tarvik-cli terminal dock | undock | load FILE | status\n";
-        return 2;
+        ok = terminal.setDocked(action == u"dock", &error);
     }
-    if (!ok)
-        context.err << error << '\n';
-    return ok ? 0 : 1;
+    return ok ? CommandResult::done() : CommandResult::failed(error);
 }

@@ -1,11 +1,18 @@
 #pragma once
 #include "cli/Command.h"
 
-// Operates the simulated terminal of the profile: dock, undock, load FILE, status.
+// Operates the simulated terminal as a person at the desk would; status changes nothing.
 class TerminalCommand : public Command
 {
 public:
     QString name() const override { return QStringLiteral("terminal"); }
-    QString summary() const override { return QStringLiteral("terminal simulado: dock, undock, load FILE, status"); }
-    int run(const QStringList& arguments, CommandContext& context) override;
+    QString summary() const override
+    {
+        return QStringLiteral("terminal simulado: colocar, retirar, carregar leituras, estado");
+    }
+    QString argumentsShown() const override { return QStringLiteral("dock | undock | load FILE | status"); }
+
+protected:
+    bool accepts(const QStringList& arguments) const override;
+    CommandResult execute(const QStringList& arguments, CommandContext& context) override;
 };

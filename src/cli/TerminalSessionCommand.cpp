@@ -1,15 +1,7 @@
 #include "cli/TerminalSessionCommand.h"
 
-#include "cli/ConsoleInteraction.h"
-#include "cli/LoadedSite.h"
-#include "terminal/RawImport.h"
-#include "terminal/RioCom.h"
-#include "terminal/RioComDriver.h"
+#include "site/Site.h"
 #include "terminal/TerminalSession.h"
-
-#include <QTextStream>
-
-#include "values/Conversions.h"
 
 TerminalSessionCommand::TerminalSessionCommand(QString name)
     : m_name(std::move(name))
@@ -22,42 +14,28 @@ QString TerminalSessionCommand::summary() const
         return QStringLiteral("recebe as leituras do terminal");
     if (m_name == u"send")
         return QStringLiteral("envia as listas para o terminal");
-    return QStringLiteral("importa as leituras de um ficheiro RAW (FILE)");
+    return QStringLiteral("importa as leituras de um ficheiro RAW");
 }
 
-int TerminalSessionCommand::run(const QStringList& arguments, CommandContext& context)
+QString TerminalSessionCommand::argumentsShown() const
 {
-    const bool importRaw = m_name == u"import-raw";
-    if (arguments.size() != (importRaw ? 1 : 0)) {
-        context.err << "Utilização: tarvik-cli [--workbook PATH] " << m_name << (importRaw ? " FILE\n" : "\n");
-        return 2;
-    }
-    LoadedSite site(context);
-    if (!site.load())
-        return 1;
-    const int shownBefore = context.ui.messagesShown();
-    if (importRaw) {
-        QString error;
-        if (!RawImport(site.tables, site.data1, context.ui, site.clock).runFile(arguments.first(), &error)) {
-            context.err << error << '\n';
-            return 1;
-        }
-        return 0;
-    }
-    QString error;
-    const std::unique_ptr<RioCom> driver = RioComDriver::create(site.settings, &error);
-    if (!driver) {
-        context.err << error << '\n';
-        return 1;
-    }
-    TerminalSession session(*driver, site.tables, site.data1, site.settings, context.ui, site.clock);
-    session.setPort(Conversions::roundToWhole(Conversions::numericValue(site.settings.value(SettingsKeys::CommPort))));
-    driver->I_OpenCom(session.port(), 19200);
-    session.poll();
-    if (m_name == u"receive")
-        session.ReceberDados();
-    else
-        session.EnviarDados();
-    driver->I_CloseCom(session.port());
-    return context.ui.messagesShown() > shownBefore ? 1 : 0;
+    return m_name == u"import-raw" ? QStringLiteral("FILE") : QString();
+}
+
+bool TerminalSessionCommand::accepts(const QStringList& arguments) const
+{
+    return arguments.size() == (m_name == u"import-raw" ? 1 : 0);
+}
+
+// The cradle is read once, as a tick would, but nothing is collected on the way: each command does only what
+// its name says, whatever AutoDescarrega asks of the desktop window.
+CommandResult TerminalSessionCommand::executeOnSite(Site& site, const QStringList& arguments, CommandContext&)
+{
+    if (m_name == u"import-raw")
+        return site.importRawFile(sitePath(arguments.first()));
+    const CommandResult opened = site.openPort();
+    if (opened.failed())
+        return opened;
+    site.session()->poll();
+    return m_name == u"receive" ? site.ReceberDados() : site.EnviarDados();
 }

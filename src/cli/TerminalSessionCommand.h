@@ -1,14 +1,18 @@
 #pragma once
-#include "cli/Command.h"
+#include "cli/SiteCommand.h"
 
-// receive, send and import-raw FILE: the terminal commands of the main window, on the loaded workbook.
-class TerminalSessionCommand : public Command
+// receive, send and import-raw FILE: the terminal commands of the main window, each doing only what its name says.
+class TerminalSessionCommand : public SiteCommand
 {
 public:
     explicit TerminalSessionCommand(QString name);
     QString name() const override { return m_name; }
     QString summary() const override;
-    int run(const QStringList& arguments, CommandContext& context) override;
+    QString argumentsShown() const override;
+
+protected:
+    bool accepts(const QStringList& arguments) const override;
+    CommandResult executeOnSite(Site& site, const QStringList& arguments, CommandContext& context) override;
 
 private:
     QString m_name;

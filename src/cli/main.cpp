@@ -10,14 +10,13 @@
 #include "cli/SettingsCommand.h"
 #include "cli/TerminalCommand.h"
 #include "cli/TerminalSessionCommand.h"
+#include "platform/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <memory>
 #include <vector>
-
-#include "platform/SettingsStore.h"
 
 int main(int argc, char* argv[])
 {
@@ -45,7 +44,7 @@ int main(int argc, char* argv[])
     if (option >= 0) {
         if (option + 1 >= arguments.size()) {
             err << "--workbook precisa do caminho do livro.\n";
-            return 2;
+            return Command::BadUsage;
         }
         workbook = arguments.at(option + 1);
         arguments.remove(option, 2);
@@ -59,8 +58,12 @@ int main(int argc, char* argv[])
         if (command->name() == name)
             return command->run(arguments, context);
     }
-    err << "Utilização: tarvik-cli [--workbook PATH] COMANDO [ARGUMENTOS]\nComandos:\n";
+    const bool help = name.isEmpty() || name == u"--help";
+    QTextStream& shown = help ? out : err;
+    shown << "Utilização: tarvik-cli [--workbook PATH] COMANDO [ARGUMENTOS]\n\nComandos:\n";
     for (const auto& command : commands)
-        err << "  " << command->name() << "  " << command->summary() << '\n';
-    return name.isEmpty() || name == u"--help" ? 0 : 2;
+        shown << "  " << command->synopsis() << "\n      " << command->summary() << '\n';
+    shown << "\nEstado de saída: 0 feito, ou nada a fazer; 1 falhou ou foi cancelado (a causa vai para a saída de "
+             "erros); 2 utilização errada.\n";
+    return help ? Command::Success : Command::BadUsage;
 }

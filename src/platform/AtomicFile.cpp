@@ -167,8 +167,7 @@ bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why
     }
     // Same folder as the target, so the rename cannot cross a filesystem.
     const QFileInfo info(target);
-    QByteArray tempName
-        = QFile::encodeName(info.absoluteDir().filePath(tempPrefix(info) + QString(kRandomPart, u'X')));
+    QByteArray tempName = QFile::encodeName(info.absoluteDir().filePath(tempPrefix(info) + QString(kRandomPart, u'X')));
     const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (fd < 0) {
         *why = qt_error_string(errno);

@@ -1,9 +1,9 @@
 #pragma once
+#include "platform/SettingsKeys.h"
+
 #include <QString>
 
 #include <memory>
-
-#include "platform/SettingsKeys.h"
 
 class QSettings;
 

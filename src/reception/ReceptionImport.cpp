@@ -1,7 +1,5 @@
 #include "reception/ReceptionImport.h"
 
-#include <QHash>
-
 #include "platform/Clock.h"
 #include "platform/UserInteraction.h"
 #include "tables/DataCommand.h"
@@ -10,6 +8,8 @@
 #include "tables/TextShaping.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
+
+#include <QHash>
 
 namespace {
 
@@ -40,39 +40,38 @@ ReceptionImport::ReceptionImport(
 {
 }
 
-bool ReceptionImport::ImportarFicheiro(QString* error)
+CommandResult ReceptionImport::ImportarFicheiro()
 {
-    bool imported = false;
+    CommandResult read = CommandResult::done();
     InventoryWriter writer(m_data1, m_tables, m_ui);
-    DataCommand command(m_tables, m_data1);
-    const bool done = command.run(
-        [&](QString* cause) {
-            imported = LerFicheiroRecepcoes();
-            if (!imported)
-                return true; // nothing was changed
-            ActualizaDescricoesFamilias();
-            return writer.GravarArtigos(cause);
-        },
-        error);
-    return done && imported;
+    QString error;
+    const bool saved = DataCommand(m_tables, m_data1)
+                           .run(
+                               [&](QString* cause) {
+                                   read = LerFicheiroRecepcoes();
+                                   if (read.ending() != CommandResult::Ending::Done)
+                                       return true; // nothing was changed
+                                   ActualizaDescricoesFamilias();
+                                   return writer.GravarArtigos(cause);
+                               },
+                               &error);
+    return saved ? read : CommandResult::failed(error);
 }
 
-bool ReceptionImport::LerFicheiroRecepcoes()
+CommandResult ReceptionImport::LerFicheiroRecepcoes()
 {
     const QString file = m_ui.chooseFile();
     if (file.isEmpty())
-        return false;
+        return CommandResult::cancelled();
     m_data2.setDatabaseName(file);
     QString cause;
-    if (!openSheet(m_data2, QStringLiteral("FicheirodeRecepcoes$"), &cause)) {
-        m_ui.showMessage(QStringLiteral("Nome da tabela tem que ser FicheirodeRecepcoes! ") + cause);
-        return false;
-    }
+    if (!openSheet(m_data2, QStringLiteral("FicheirodeRecepcoes$"), &cause))
+        return CommandResult::failed(QStringLiteral("Nome da tabela tem que ser FicheirodeRecepcoes! ") + cause);
     m_ui.setBusy(UserInteraction::Window::Main, true);
     receptionPass();
     correctionsPass();
     m_ui.setBusy(UserInteraction::Window::Main, false);
-    return true;
+    return CommandResult::done();
 }
 
 void ReceptionImport::receptionPass()

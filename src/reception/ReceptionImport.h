@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/CommandResult.h"
+
 #include <QString>
 
 #include <utility>
@@ -18,14 +20,14 @@ public:
     ReceptionImport(
         InventoryTables& tables, DataControl& data1, DataControl& data2, UserInteraction& ui, const Clock& clock);
 
-    // The menu command, as one unit: the import, the refresh and the save of the articles. False when nothing
-    // was imported: the choice was cancelled or the workbook refused with a message (error stays empty), or the
-    // save failed (error says why; the tables and the workbook are as they were before).
-    bool ImportarFicheiro(QString* error);
-    // Asks for the workbook and runs the reception and corrections passes. False, with nothing changed, when the
-    // choice is cancelled or the workbook has no reception sheet with rows (the message is shown). The blanked
+    // The menu command, as one unit: the import, the refresh and the save of the articles. Cancelled when no
+    // file was chosen; failed when the workbook was refused or the save failed, and then the tables and the
+    // workbook are as they were before.
+    CommandResult ImportarFicheiro();
+    // Asks for the workbook and runs the reception and corrections passes. Cancelled or failed, with nothing
+    // changed, when the choice is cancelled or the workbook has no reception sheet with rows. The blanked
     // corrections are in Data1's workbook in memory, for the caller to commit.
-    bool LerFicheiroRecepcoes();
+    CommandResult LerFicheiroRecepcoes();
     void ActualizaDescricoesFamilias();
     // The code of the last family whose description equals DescFam, accents aside; empty when none does.
     QString Consulta_CodFamContabilisticaPorDesc(const QString& DescFam);

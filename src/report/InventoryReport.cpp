@@ -1,7 +1,13 @@
 #include "report/InventoryReport.h"
 
+#include "platform/SitePaths.h"
+#include "platform/UserInteraction.h"
 #include "report/ReadingSort.h"
 #include "report/ReportText.h"
+#include "tables/InventoryTables.h"
+#include "values/Conversions.h"
+#include "values/Windows1252.h"
+#include "workbook/DataControl.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,14 +18,6 @@
 #include <algorithm>
 #include <optional>
 #include <vector>
-
-#include "platform/SettingsStore.h"
-#include "platform/SitePaths.h"
-#include "platform/UserInteraction.h"
-#include "tables/InventoryTables.h"
-#include "values/Conversions.h"
-#include "values/Windows1252.h"
-#include "workbook/DataControl.h"
 
 using ReportText::FormatStrSpaces2;
 
@@ -240,13 +238,6 @@ InventoryReport::InventoryReport(InventoryTables& tables, DataControl& data1, Us
     , m_data1(data1)
     , m_ui(ui)
 {
-}
-
-bool InventoryReport::CriarFicheiroDeInventarios(QString* error)
-{
-    const SettingsStore settings;
-    return CriarFicheiroDeInventarios(
-        settings.value(SettingsKeys::FicheiroDeReport), settings.value(SettingsKeys::NumerodeCaracteres), error);
 }
 
 bool InventoryReport::CriarFicheiroDeInventarios(const QString& path, const QString& numerodeCaracteres, QString* error)

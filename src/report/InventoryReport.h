@@ -13,8 +13,6 @@ class InventoryReport
 public:
     InventoryReport(InventoryTables& tables, DataControl& data1, UserInteraction& ui);
 
-    // Writes the file the FicheiroDeReport setting names, at the width the NumerodeCaracteres setting gives.
-    bool CriarFicheiroDeInventarios(QString* error);
     // Writes path (a site path: "c:\..." is placed under the data root) at the width numerodeCaracteres gives:
     // the lines are 210 minus that many characters long. On failure the file is left as it was and error names
     // it and the cause.

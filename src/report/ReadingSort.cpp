@@ -1,12 +1,12 @@
 #include "report/ReadingSort.h"
 
-#include <algorithm>
-#include <numeric>
-#include <vector>
-
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace ReadingSort {
 

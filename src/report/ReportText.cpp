@@ -1,9 +1,9 @@
 #include "report/ReportText.h"
 
-#include <cmath>
-
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
+
+#include <cmath>
 
 namespace ReportText {
 

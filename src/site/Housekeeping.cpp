@@ -1,8 +1,5 @@
 #include "site/Housekeeping.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/SitePaths.h"
@@ -12,6 +9,9 @@
 #include "tables/InventoryWriter.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
+
+#include <QFile>
+#include <QSaveFile>
 
 namespace {
 
@@ -98,47 +98,45 @@ bool Housekeeping::blankReadings(QString* error)
     return true;
 }
 
-void Housekeeping::LimparFicheiro()
+CommandResult Housekeeping::LimparFicheiro()
 {
     const QString stored = m_settings.value(SettingsKeys::InventariosQel);
     const QString backup = backupName(stored, m_clock.now());
     const QString workbook = SitePaths::resolve(stored);
     QString error;
-    if (backup.isEmpty()) {
-        m_ui.showMessage(QStringLiteral("Não é possível dar nome à cópia de segurança do livro %1. As leituras não "
-                                        "foram apagadas.")
-                             .arg(stored));
-        return;
-    }
+    if (backup.isEmpty())
+        return CommandResult::failed(
+            QStringLiteral("Não é possível dar nome à cópia de segurança do livro %1. As leituras não foram apagadas.")
+                .arg(stored));
     m_data1.setDatabaseName(QString());
     m_data1.Refresh(&error);
     // The readings are the only record of the count: they go only once the backup is safely on disk.
     if (!copyVerified(workbook, SitePaths::resolve(backup), &error)) {
         m_data1.setDatabaseName(stored);
-        m_ui.showMessage(QStringLiteral("Não foi possível copiar o livro %1 para %2: %3. As leituras não foram "
-                                        "apagadas.")
-                             .arg(workbook, SitePaths::resolve(backup), error));
-        return;
+        return CommandResult::failed(
+            QStringLiteral("Não foi possível copiar o livro %1 para %2: %3. As leituras não foram apagadas.")
+                .arg(workbook, SitePaths::resolve(backup), error));
     }
     if (!DataCommand(m_tables, m_data1).run([this](QString* e) { return blankReadings(e); }, &error))
-        m_ui.showMessage(error
+        return CommandResult::failed(error
             + QStringLiteral(" As leituras não foram apagadas; a cópia está em %1.").arg(SitePaths::resolve(backup)));
+    return CommandResult::done();
 }
 
-void Housekeeping::ApagarArtigosNaoInventariados()
+CommandResult Housekeeping::ApagarArtigosNaoInventariados()
 {
     const std::optional<QString> answer = m_ui.askText(
         QStringLiteral("Apagar artigos não movimentados á mais de x dias?"), kDeleteTitle, QStringLiteral("90"));
     if (!answer)
-        return;
+        return CommandResult::cancelled();
     bool whole = false;
     const int days = answer->trimmed().toInt(&whole);
     if (!whole)
-        return;
+        return CommandResult::cancelled();
     if (!m_ui.askYesNo(
             QStringLiteral("Se prosseguir vai apagar todos os artigos com mais de x dias. Deseja prosseguir?"),
             kDeleteTitle))
-        return;
+        return CommandResult::cancelled();
     QString error;
     const bool saved = DataCommand(m_tables, m_data1)
                            .run(
@@ -147,8 +145,7 @@ void Housekeeping::ApagarArtigosNaoInventariados()
                                    return InventoryWriter(m_data1, m_tables, m_ui).GravarArtigos(e);
                                },
                                &error);
-    if (!saved)
-        m_ui.showMessage(error);
+    return saved ? CommandResult::done() : CommandResult::failed(error);
 }
 
 void Housekeeping::deleteArticlesOlderThan(int days)

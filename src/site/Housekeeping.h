@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/CommandResult.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -22,9 +24,9 @@ public:
 
     // Copies the workbook to its time-stamped backup, and only once the copy reads back the same, blanks
     // the readings sheet and empties the readings table.
-    void LimparFicheiro();
+    CommandResult LimparFicheiro();
     // Asks for a number of days and, once confirmed, deletes the articles last imported longer ago.
-    void ApagarArtigosNaoInventariados();
+    CommandResult ApagarArtigosNaoInventariados();
 
 private:
     bool copyVerified(const QString& from, const QString& to, QString* error) const;

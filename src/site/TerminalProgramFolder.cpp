@@ -1,9 +1,9 @@
 #include "site/TerminalProgramFolder.h"
 
+#include "platform/SitePaths.h"
+
 #include <QDir>
 #include <QFile>
-
-#include "platform/SitePaths.h"
 
 namespace TerminalProgramFolder {
 

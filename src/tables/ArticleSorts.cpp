@@ -1,11 +1,11 @@
 #include "tables/ArticleSorts.h"
 
-#include <algorithm>
-#include <numeric>
-
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
+
+#include <algorithm>
+#include <numeric>
 
 ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
     : m_tables(tables)

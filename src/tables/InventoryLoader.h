@@ -1,10 +1,10 @@
 #pragma once
+#include "values/CellValue.h"
+
 #include <QString>
 
 #include <initializer_list>
 #include <vector>
-
-#include "values/CellValue.h"
 
 class DataControl;
 class InventoryTables;

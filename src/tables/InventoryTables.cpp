@@ -1,10 +1,10 @@
 #include "tables/InventoryTables.h"
 
-#include <algorithm>
-
 #include "platform/Clock.h"
 #include "platform/UserInteraction.h"
 #include "values/Conversions.h"
+
+#include <algorithm>
 
 using Conversions::trimBlanks;
 

@@ -1,15 +1,15 @@
 #pragma once
-#include <QHash>
-#include <QSet>
-
-#include <vector>
-
 #include "tables/Artigo.h"
 #include "tables/CodigoBarras.h"
 #include "tables/ContaContabilistica.h"
 #include "tables/Leitura.h"
 #include "values/CellValue.h"
 #include "values/Conversions.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <vector>
 
 class Clock;
 class UserInteraction;

@@ -1,9 +1,9 @@
 #include "tables/InventoryWorkbook.h"
 
-#include <QFileInfo>
-
 #include "workbook/xls/XlsWorkbook.h"
 #include "workbook/xls/XlsWriter.h"
+
+#include <QFileInfo>
 
 namespace InventoryWorkbook {
 

@@ -1,11 +1,11 @@
 #pragma once
+#include "values/CellValue.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <vector>
-
-#include "values/CellValue.h"
 
 class DataControl;
 class InventoryTables;

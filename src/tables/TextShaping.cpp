@@ -1,9 +1,9 @@
 #include "tables/TextShaping.h"
 
+#include "values/Conversions.h"
+
 #include <array>
 #include <string_view>
-
-#include "values/Conversions.h"
 
 namespace TextShaping {
 

@@ -1,7 +1,5 @@
 #include "terminal/RawImport.h"
 
-#include <QFile>
-
 #include "platform/Clock.h"
 #include "tables/ArticleSorts.h"
 #include "tables/DataCommand.h"
@@ -9,6 +7,8 @@
 #include "tables/InventoryWriter.h"
 #include "values/Conversions.h"
 #include "values/Windows1252.h"
+
+#include <QFile>
 
 namespace {
 

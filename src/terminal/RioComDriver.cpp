@@ -1,9 +1,8 @@
 #include "terminal/RioComDriver.h"
 
+#include "platform/SettingsStore.h"
 #include "terminal/LibraryDriver.h"
 #include "terminal/SimulatedTerminal.h"
-
-#include "platform/SettingsStore.h"
 
 namespace RioComDriver {
 

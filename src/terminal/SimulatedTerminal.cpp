@@ -1,12 +1,12 @@
 #include "terminal/SimulatedTerminal.h"
 
+#include "platform/SitePaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
 #include <cstring>
-
-#include "platform/SitePaths.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #include "terminal/TerminalLists.h"
 
-#include <QHash>
-
-#include <algorithm>
-
 #include "platform/SettingsStore.h"
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
 #include "tables/TextShaping.h"
 #include "values/Conversions.h"
 #include "values/Windows1252.h"
+
+#include <QHash>
+
+#include <algorithm>
 
 using Conversions::trimBlanks;
 

@@ -1,20 +1,19 @@
 #include "terminal/TerminalSession.h"
 
-#include "terminal/RawImport.h"
-#include "terminal/RioCom.h"
-#include "terminal/TerminalLists.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
-
+#include "platform/AtomicFile.h"
 #include "platform/BusyPointer.h"
 #include "platform/SettingsStore.h"
 #include "platform/SitePaths.h"
 #include "platform/UserInteraction.h"
 #include "tables/ArticleSorts.h"
+#include "terminal/RawImport.h"
+#include "terminal/RioCom.h"
+#include "terminal/TerminalLists.h"
 #include "values/Conversions.h"
 #include "values/Windows1252.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -43,67 +42,70 @@ QString TerminalSession::portText() const
     return (m_port < 0 ? QString() : QStringLiteral(" ")) + QString::number(m_port);
 }
 
-void TerminalSession::poll()
+bool TerminalSession::poll()
 {
     if (m_rioCom.I_CheckTerminal(m_TerminalBuffer) != 0) {
         if (m_TerminalNoSuporte)
-            return;
+            return false;
         m_TerminalNoSuporte = true;
         m_ui.setStatus(UserInteraction::Status::Panel2, QStringLiteral("Port Open (%1) ON").arg(portText()));
-        if (Conversions::trimBlanks(m_settings.value(SettingsKeys::AutoDescarrega)) == u"1") {
-            BusyPointer busy(m_ui);
-            ReceberDados();
-        }
-        return;
+        return Conversions::trimBlanks(m_settings.value(SettingsKeys::AutoDescarrega)) == u"1";
     }
     m_ui.setStatus(UserInteraction::Status::Panel2, QStringLiteral("Port Open (%1) OFF").arg(portText()));
     m_TerminalNoSuporte = false;
+    return false;
 }
 
-void TerminalSession::ReceberDados()
+CommandResult TerminalSession::collect()
 {
-    if (!m_TerminalNoSuporte) {
-        m_ui.showMessage(kPutInCradle);
-        return;
-    }
+    BusyPointer busy(m_ui);
+    return ReceberDados();
+}
+
+CommandResult TerminalSession::ReceberDados()
+{
+    if (!m_TerminalNoSuporte)
+        return CommandResult::failed(kPutInCradle);
     m_ui.setStatus(UserInteraction::Status::Label1, QStringLiteral("A receber dados do terminal..."));
     m_ui.processEvents();
     QByteArray entryTemplate = RioCom::entryTemplate();
     quintptr address = 0;
     const qint32 count = m_rioCom.I_ReadEntries(m_TerminalBuffer, entryTemplate, 1, &address);
     m_ui.setBusy(UserInteraction::Window::Main, false);
-    if (count == -1) {
-        m_ui.showMessage(QStringLiteral("Erro de comunicação!"));
-    } else if (count == -2) {
-        m_ui.showMessage(kPutInCradle);
-    } else if (count > 0) {
-        QByteArray entries(count, ' ');
-        m_rioCom.GetStringFromPtr(entries, address, count);
-        // The file is complete before the import, and the terminal is cleared only after the import and its
-        // saves succeeded: a failure leaves the entries in both places to import again.
-        const QString path = rawFilePath();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QSaveFile raw(path);
-        QString error;
-        if (!raw.open(QIODevice::WriteOnly) || raw.write(entries + "\r\n") != entries.size() + 2 || !raw.commit()) {
-            m_ui.showMessage(QStringLiteral("Não foi possível gravar as leituras recebidas em %1: %2. As leituras "
-                                            "ficam no terminal.")
-                                 .arg(path, raw.errorString()));
-        } else if (!RawImport(m_tables, m_data1, m_ui, m_clock).run(Windows1252::decode(entries), &error)) {
-            m_ui.showMessage(error + QStringLiteral(" As leituras ficam no terminal e em %1.").arg(path));
-        } else {
-            m_rioCom.I_ClearAllEntries(m_TerminalBuffer);
-        }
-    }
+    const CommandResult result = [&] {
+        if (count == -1)
+            return CommandResult::failed(QStringLiteral("Erro de comunicação!"));
+        if (count == -2)
+            return CommandResult::failed(kPutInCradle);
+        if (count <= 0)
+            return CommandResult::nothingToDo();
+        return importEntries(count, address);
+    }();
     m_ui.setStatus(UserInteraction::Status::Label1, QString());
+    return result;
 }
 
-void TerminalSession::EnviarDados()
+CommandResult TerminalSession::importEntries(qint32 count, quintptr address)
 {
-    if (!m_TerminalNoSuporte) {
-        m_ui.showMessage(kPutInCradle);
-        return;
-    }
+    QByteArray entries(count, ' ');
+    m_rioCom.GetStringFromPtr(entries, address, count);
+    // The file is complete before the import, and the terminal is cleared only after the import and its
+    // saves succeeded: a failure leaves the entries in both places to import again.
+    const QString path = rawFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QString error;
+    if (!AtomicFile::replace(path, entries + "\r\n", &error))
+        return CommandResult::failed(error + QStringLiteral(" As leituras ficam no terminal."));
+    if (!RawImport(m_tables, m_data1, m_ui, m_clock).run(Windows1252::decode(entries), &error))
+        return CommandResult::failed(error + QStringLiteral(" As leituras ficam no terminal e em %1.").arg(path));
+    m_rioCom.I_ClearAllEntries(m_TerminalBuffer);
+    return CommandResult::done();
+}
+
+CommandResult TerminalSession::EnviarDados()
+{
+    if (!m_TerminalNoSuporte)
+        return CommandResult::failed(kPutInCradle);
     m_ui.setStatus(UserInteraction::Status::Label1, QStringLiteral("A enviar dados para o terminal..."));
     m_ui.processEvents();
     if (m_timerControl)
@@ -129,13 +131,15 @@ void TerminalSession::EnviarDados()
     }
     if (m_timerControl)
         m_timerControl(true);
+    return CommandResult::done();
 }
 
-void TerminalSession::ImpRaw()
+CommandResult TerminalSession::ImpRaw()
 {
     if (!m_ui.askYesNo(QStringLiteral("Tem a certeza"), QStringLiteral("Tarvik")))
-        return;
+        return CommandResult::cancelled();
     QString error;
     if (!RawImport(m_tables, m_data1, m_ui, m_clock).runFile(rawFilePath(), &error))
-        m_ui.showMessage(error);
+        return CommandResult::failed(error);
+    return CommandResult::done();
 }

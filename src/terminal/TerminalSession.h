@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/CommandResult.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -24,18 +26,23 @@ public:
     // Called with false while the lists go out, so no tick runs between the sends.
     void setTimerControl(std::function<void(bool running)> control) { m_timerControl = std::move(control); }
 
-    // One tick of Timer1.
-    void poll();
+    // One tick of Timer1: reads the cradle and shows it in the status bar. True when a collection falls due (the
+    // terminal was just put in the cradle and AutoDescarrega asks for it); the caller runs it with collect() once
+    // no other command is running, never inside one.
+    bool poll();
+    // The collection that poll() found due, under the busy pointer.
+    CommandResult collect();
     // Reads the entries, keeps them in the raw capture file, imports them and only then clears the terminal.
-    void ReceberDados();
-    void EnviarDados();
+    CommandResult ReceberDados();
+    CommandResult EnviarDados();
     // Imports the raw capture file again, after asking.
-    void ImpRaw();
+    CommandResult ImpRaw();
 
     static QString rawFilePath();
 
 private:
     QString portText() const;
+    CommandResult importEntries(qint32 count, quintptr address);
 
     RioCom& m_rioCom;
     InventoryTables& m_tables;

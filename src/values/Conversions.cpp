@@ -1,5 +1,7 @@
 #include "values/Conversions.h"
 
+#include "values/CellValue.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QRegularExpression>
@@ -8,8 +10,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-
-#include "values/CellValue.h"
 
 namespace Conversions {
 

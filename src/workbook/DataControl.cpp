@@ -1,13 +1,13 @@
 #include "workbook/DataControl.h"
 
+#include "platform/SitePaths.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
-
-#include "platform/SitePaths.h"
-#include "workbook/xls/XlsReader.h"
-#include "workbook/xls/XlsWriter.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #pragma once
+#include "values/CellValue.h"
+#include "workbook/xls/XlsWorkbook.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QString>
 
 #include <utility>
 #include <vector>
-
-#include "values/CellValue.h"
-#include "workbook/xls/XlsWorkbook.h"
 
 // A workbook opened as a database, one sheet at a time: the sheet's first used row names the columns and
 // every row under it is a record. Changes stay in memory until commit(), which writes the file once.

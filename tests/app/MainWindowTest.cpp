@@ -1,10 +1,15 @@
 #include "app/MainWindow.h"
 
 #include "app/QtUserInteraction.h"
+#include "platform/SitePaths.h"
+#include "site/Site.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
+#include "tables/InventoryLoader.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
+#include "values/Conversions.h"
+#include "workbook/DataControl.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,11 +33,6 @@
 #include <QTimer>
 
 #include <memory>
-
-#include "platform/SitePaths.h"
-#include "tables/InventoryLoader.h"
-#include "values/Conversions.h"
-#include "workbook/DataControl.h"
 
 namespace {
 
@@ -249,9 +249,9 @@ void MainWindowTest::startUpLoadsOpensThePortAndStartsTheTimer()
     makeWindow();
     m_window->startUp();
     QCOMPARE(m_dialogs->script.messages, QStringList());
-    QCOMPARE(m_window->tables().NArtigos(), 30);
-    QCOMPARE(m_window->tables().NLeituras(), 12);
-    QCOMPARE(m_window->session()->port(), 3);
+    QCOMPARE(m_window->site().tables().NArtigos(), 30);
+    QCOMPARE(m_window->site().tables().NLeituras(), 12);
+    QCOMPARE(m_window->site().session()->port(), 3);
     QCOMPARE(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort(), QStringLiteral("3"));
     auto* timer = m_window->findChild<QTimer*>(QStringLiteral("Timer1"));
     QVERIFY(timer->isActive());
@@ -266,11 +266,11 @@ void MainWindowTest::pollShowsTheCradleAndCollectsAtOnce()
     QString error;
     QLabel* panel2 = label(QStringLiteral("Panel2"));
     QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) OFF"), 2000);
-    const int before = m_window->tables().NLeituras();
+    const int before = m_window->site().tables().NLeituras();
     QVERIFY(terminal.setDocked(true, &error));
     QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) ON"), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
-    QVERIFY(m_window->tables().NLeituras() > before);
+    QVERIFY(m_window->site().tables().NLeituras() > before);
     QCOMPARE(m_dialogs->script.messages, QStringList());
     QVERIFY(QFile::exists(TerminalSession::rawFilePath()));
 }
@@ -313,7 +313,7 @@ void MainWindowTest::settingsWindowShowsDefaultsOnAnEmptyStore()
     QVERIFY(!form3->findChild<QCheckBox*>(QStringLiteral("Check2"))->isChecked());
     QCOMPARE(form3->findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("Gravar"));
     // Opening the window reads the port again from its field.
-    QCOMPARE(m_window->session()->port(), 1);
+    QCOMPARE(m_window->site().session()->port(), 1);
     QVERIFY(iniText().isEmpty());
 }
 
@@ -340,7 +340,7 @@ void MainWindowTest::gravarStoresTheForms()
     trigger(QStringLiteral("ConfiguraçõesGerais"));
     form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
     QVERIFY(form3->findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
-    QCOMPARE(m_window->session()->port(), 4);
+    QCOMPARE(m_window->site().session()->port(), 4);
 }
 
 void MainWindowTest::gravarRefusesAMarginThatIsNotANumber()
@@ -360,11 +360,11 @@ void MainWindowTest::gravarRefusesAMarginThatIsNotANumber()
 void MainWindowTest::limparFicheiroBacksUpAndBlanksTheReadings()
 {
     startDemo();
-    QCOMPARE(m_window->tables().NLeituras(), 12);
+    QCOMPARE(m_window->site().tables().NLeituras(), 12);
     const QByteArray before = fileBytes(workbookPath());
     trigger(QStringLiteral("LimparFicheiro"));
     QCOMPARE(m_dialogs->script.messages, QStringList());
-    QCOMPARE(m_window->tables().NLeituras(), 0);
+    QCOMPARE(m_window->site().tables().NLeituras(), 0);
     QCOMPARE(fileBytes(SitePaths::resolve(QStringLiteral("c:\\InventariosQel 6_ 12_ 2026_ 10 30_Bak.xls"))), before);
 
     // Twelve blank rows stay, and a reload finds no readings.
@@ -396,14 +396,14 @@ void MainWindowTest::limparFicheiroKeepsTheReadingsWhenTheBackupFails()
     QCOMPARE(m_dialogs->script.messages.size(), 1);
     QVERIFY2(m_dialogs->script.messages[0].contains(backup), qPrintable(m_dialogs->script.messages[0]));
     QVERIFY(m_dialogs->script.messages[0].contains(QStringLiteral("não foram apagadas")));
-    QCOMPARE(m_window->tables().NLeituras(), 12);
+    QCOMPARE(m_window->site().tables().NLeituras(), 12);
     QCOMPARE(fileBytes(workbookPath()), before);
 }
 
 void MainWindowTest::staleArticlesGoAfterNinetyDays()
 {
     startDemo();
-    InventoryTables& tables = m_window->tables();
+    InventoryTables& tables = m_window->site().tables();
     const double now = Conversions::dayNumberFromDateTime(QDateTime(QDate(2026, 12, 6), QTime(10, 30)));
     tables.editArtigo(1).DataUltimaImportacao = now - 90.5;
     tables.editArtigo(2).DataUltimaImportacao
@@ -441,7 +441,7 @@ void MainWindowTest::staleArticlesGoAfterNinetyDays()
 void MainWindowTest::staleDeletionStopsOnNoOrABadAnswer()
 {
     startDemo();
-    m_window->tables().editArtigo(1).DataUltimaImportacao = 0;
+    m_window->site().tables().editArtigo(1).DataUltimaImportacao = 0;
     QFile workbook(workbookPath());
     const QDateTime written = QFileInfo(workbook).lastModified();
 
@@ -453,7 +453,7 @@ void MainWindowTest::staleDeletionStopsOnNoOrABadAnswer()
     QCOMPARE(m_dialogs->script.prompts.size(), 5);
     // Only the whole number reached the question.
     QCOMPARE(m_dialogs->script.questions.size(), 1);
-    QCOMPARE(m_window->tables().NArtigos(), 30);
+    QCOMPARE(m_window->site().tables().NArtigos(), 30);
     QCOMPARE(QFileInfo(workbook).lastModified(), written);
     QCOMPARE(m_dialogs->script.messages, QStringList());
 }

@@ -1,11 +1,10 @@
+#include "platform/SettingsStore.h"
+#include "platform/SitePaths.h"
 #include "support/TestProfile.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-#include "platform/SettingsStore.h"
-#include "platform/SitePaths.h"
 
 using namespace SettingsKeys;
 

@@ -1,18 +1,17 @@
 #include "reception/ReceptionImport.h"
 
+#include "platform/Clock.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
-
-#include <QFile>
-
-#include <gtest/gtest.h>
-
-#include "platform/Clock.h"
 #include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWriter.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -59,8 +58,9 @@ protected:
     bool import(const QString& receptionFile)
     {
         ui.chosenFiles = { receptionFile };
-        error.clear();
-        return ReceptionImport(tables, data1, data2, ui, clock).ImportarFicheiro(&error);
+        const CommandResult result = ReceptionImport(tables, data1, data2, ui, clock).ImportarFicheiro();
+        error = result.messages().join(u'\n');
+        return result.ending() == CommandResult::Ending::Done;
     }
 
     const Artigo& article(const char16_t* code)
@@ -143,7 +143,7 @@ TEST_F(Reception, ChangesNothingWithoutReceptionRowsOrAChoice)
         profile.path(u"nao-existe.xls"_s) };
     for (const QString& file : files) {
         EXPECT_FALSE(import(file)) << file.toStdString();
-        const QString message = ui.messages.takeLast();
+        const QString message = error;
         EXPECT_TRUE(message.startsWith(kRefused) && message.size() > kRefused.size()) << message.toStdString();
     }
     EXPECT_FALSE(import(QString()));

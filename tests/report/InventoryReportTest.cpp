@@ -1,19 +1,18 @@
 #include "report/InventoryReport.h"
 
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
 #include "report/ReportText.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "workbook/DataControl.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
-#include "tables/InventoryLoader.h"
-#include "tables/InventoryTables.h"
-#include "workbook/DataControl.h"
 
 using namespace Qt::StringLiterals;
 
@@ -207,21 +206,4 @@ TEST_F(Report, ReportsAFileItCannotWrite)
     EXPECT_FALSE(report.CriarFicheiroDeInventarios(profile.path(u"pasta"_s), u"100"_s, &error));
     EXPECT_TRUE(error.contains(profile.path(u"pasta"_s))) << error.toStdString();
     EXPECT_EQ(ui.busyDepth, 0);
-}
-
-TEST_F(Report, FollowsTheSettingsAndPlacesADrivePathUnderTheDataRoot)
-{
-    {
-        SettingsStore settings;
-        settings.setValue(SettingsKeys::FicheiroDeReport, u"c:\\relatorios\\Inventario.txt"_s);
-        settings.setValue(SettingsKeys::NumerodeCaracteres, u"109"_s);
-        QString error;
-        ASSERT_TRUE(settings.sync(&error));
-    }
-    InventoryReport report(tables, data1, ui);
-    QString error;
-    ASSERT_TRUE(report.CriarFicheiroDeInventarios(&error)) << error.toStdString();
-    QFile file(profile.path(u"c/relatorios/Inventario.txt"_s));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readLine().size(), 1 + 101 + 2);
 }

@@ -1,15 +1,14 @@
 #include "report/ReadingSort.h"
 
+#include "platform/Clock.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
+#include "tables/InventoryTables.h"
+#include "values/Conversions.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "platform/Clock.h"
-#include "tables/InventoryTables.h"
-#include "values/Conversions.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,5 +1,7 @@
 #include "site/Housekeeping.h"
 
+#include "platform/SitePaths.h"
+#include "site/TerminalProgramFolder.h"
 #include "support/TestProfile.h"
 
 #include <QDir>
@@ -7,9 +9,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include "platform/SitePaths.h"
-#include "site/TerminalProgramFolder.h"
 
 TEST(BackupName, WritesEachPartWithItsSignBlankAndNoZeros)
 {

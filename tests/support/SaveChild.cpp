@@ -1,14 +1,13 @@
 // Runs one raw import's saves on the workbook named on the command line; the crash test kills it part-way.
-#include "support/ScriptedInteraction.h"
-
-#include <QCoreApplication>
-
 #include "platform/Clock.h"
+#include "support/ScriptedInteraction.h"
 #include "tables/DataCommand.h"
 #include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWriter.h"
 #include "workbook/DataControl.h"
+
+#include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {

@@ -1,8 +1,8 @@
 #pragma once
+#include "platform/UserInteraction.h"
+
 #include <QHash>
 #include <QStringList>
-
-#include "platform/UserInteraction.h"
 
 // Records what the core shows, for the tests to check.
 class ScriptedInteraction : public UserInteraction

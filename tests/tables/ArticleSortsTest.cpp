@@ -1,14 +1,13 @@
 #include "tables/ArticleSorts.h"
 
+#include "platform/Clock.h"
 #include "support/ScriptedInteraction.h"
+#include "tables/InventoryTables.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <random>
-
-#include "platform/Clock.h"
-#include "tables/InventoryTables.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
 #include "tables/InventoryTables.h"
 
+#include "platform/Clock.h"
 #include "support/ScriptedInteraction.h"
+#include "values/Conversions.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "platform/Clock.h"
-#include "values/Conversions.h"
 
 namespace {
 

@@ -1,23 +1,22 @@
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
+#include "tables/InventoryTables.h"
+#include "tables/InventoryWorkbook.h"
 #include "terminal/RawImport.h"
 #include "terminal/RioCom.h"
 #include "terminal/RioComDriver.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalLists.h"
 #include "terminal/TerminalSession.h"
+#include "workbook/DataControl.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWorkbook.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
-#include "tables/InventoryTables.h"
-#include "tables/InventoryWorkbook.h"
-#include "workbook/DataControl.h"
-#include "workbook/xls/XlsReader.h"
-#include "workbook/xls/XlsWorkbook.h"
 
 namespace {
 
@@ -185,11 +184,14 @@ TEST_F(Terminal, CollectsWhenDockedImportsAndOnlyThenClears)
     const QString entries = record(QStringLiteral("5601"), QStringLiteral("123"), QStringLiteral("61"),
         QStringLiteral("000004"), QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"));
     ASSERT_TRUE(terminal.loadEntries(entries.toLatin1(), &error));
-    session.poll();
+    EXPECT_FALSE(session.poll());
     EXPECT_EQ(ui.statusTexts[UserInteraction::Status::Panel2].last(), QStringLiteral("Port Open ( 1) OFF"));
     ASSERT_TRUE(terminal.setDocked(true, &error));
-    session.poll();
+    // The tick only says the collection is due; it runs once no other command is running.
+    ASSERT_TRUE(session.poll());
     EXPECT_EQ(ui.statusTexts[UserInteraction::Status::Panel2].last(), QStringLiteral("Port Open ( 1) ON"));
+    EXPECT_EQ(tables.NLeituras(), 0);
+    EXPECT_EQ(session.collect().ending(), CommandResult::Ending::Done);
     EXPECT_EQ(tables.NLeituras(), 1);
     EXPECT_TRUE(terminal.entries().isEmpty());
     QFile raw(TerminalSession::rawFilePath());
@@ -198,7 +200,7 @@ TEST_F(Terminal, CollectsWhenDockedImportsAndOnlyThenClears)
 
     // Still docked: no second collection.
     ASSERT_TRUE(terminal.loadEntries(entries.toLatin1(), &error));
-    session.poll();
+    EXPECT_FALSE(session.poll());
     EXPECT_EQ(tables.NLeituras(), 1);
     EXPECT_EQ(tables.leitura(1).QtEmUnidadeInventario, 4);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join(u'\n').toStdString();
@@ -207,8 +209,8 @@ TEST_F(Terminal, CollectsWhenDockedImportsAndOnlyThenClears)
 TEST_F(Terminal, AFailedImportKeepsTheEntriesInTheTerminalAndTheFile)
 {
     TerminalSession session(terminal, tables, data1, settings, ui, clock);
-    session.ReceberDados();
-    EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Por favor coloque terminal no suporte!"));
+    EXPECT_EQ(
+        session.ReceberDados().messages(), QStringList { QStringLiteral("Por favor coloque terminal no suporte!") });
     QString error;
     const QByteArray entries = record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000004"),
         QStringLiteral("UN"), QStringLiteral("Bar"), QStringLiteral("000"))
@@ -219,19 +221,19 @@ TEST_F(Terminal, AFailedImportKeepsTheEntriesInTheTerminalAndTheFile)
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.close();
     session.poll();
-    session.ReceberDados();
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("As leituras ficam no terminal")))
-        << ui.messages[0].toStdString();
+    const CommandResult refused = session.ReceberDados();
+    ASSERT_EQ(refused.messages().size(), 1);
+    EXPECT_TRUE(refused.messages()[0].contains(QStringLiteral("As leituras ficam no terminal")))
+        << refused.messages()[0].toStdString();
     EXPECT_EQ(terminal.entries(), entries);
     EXPECT_EQ(tables.NLeituras(), 0);
     EXPECT_EQ(ui.statusTexts[UserInteraction::Status::Label1].last(), QString());
 
     QFile::remove(lock.fileName());
     ui.answers = { false, true };
-    session.ImpRaw();
+    EXPECT_EQ(session.ImpRaw().ending(), CommandResult::Ending::Cancelled);
     EXPECT_EQ(tables.NLeituras(), 0);
-    session.ImpRaw();
+    EXPECT_EQ(session.ImpRaw().ending(), CommandResult::Ending::Done);
     EXPECT_EQ(tables.NLeituras(), 1);
 }
 
@@ -301,19 +303,22 @@ TEST_F(Terminal, ReportsWhatTheTerminalAnswersAndOddEntries)
     ASSERT_TRUE(failing.setDocked(true, &error));
     TerminalSession session(failing, tables, data1, settings, ui, clock);
     session.poll();
+    QStringList told;
     for (qint32 result : { -1, -2, -3, 0 }) {
         failing.result = result;
-        session.ReceberDados();
+        const CommandResult ended = session.ReceberDados();
+        EXPECT_EQ(ended.ending(),
+            result < 0 && result > -3 ? CommandResult::Ending::Failed : CommandResult::Ending::NothingToDo);
+        told += ended.messages();
     }
-    EXPECT_EQ(ui.messages,
+    EXPECT_EQ(told,
         (QStringList {
             QStringLiteral("Erro de comunicação!"), QStringLiteral("Por favor coloque terminal no suporte!") }));
 
-    ui.messages.clear();
     ui.answers = { true };
-    session.ImpRaw();
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("Tarvik.raw"))) << ui.messages[0].toStdString();
+    const CommandResult missing = session.ImpRaw();
+    ASSERT_EQ(missing.messages().size(), 1);
+    EXPECT_TRUE(missing.messages()[0].contains(QStringLiteral("Tarvik.raw"))) << missing.messages()[0].toStdString();
 
     // A last record cut short and characters above 127 still import.
     const QString entries = record(QString(), QStringLiteral("123"), QStringLiteral("61"), QStringLiteral("000001"),

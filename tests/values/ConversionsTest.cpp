@@ -1,10 +1,10 @@
 #include "values/Conversions.h"
 
+#include "values/CellValue.h"
+
 #include <QLocale>
 
 #include <gtest/gtest.h>
-
-#include "values/CellValue.h"
 
 using namespace Conversions;
 

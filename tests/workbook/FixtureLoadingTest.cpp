@@ -1,15 +1,14 @@
 // Workbooks made by LibreOffice and Gnumeric, loaded as start-up loads them.
-#include "support/ScriptedInteraction.h"
-
-#include <gtest/gtest.h>
-
 #include "platform/Clock.h"
+#include "support/ScriptedInteraction.h"
 #include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWorkbook.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

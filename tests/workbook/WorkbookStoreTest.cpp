@@ -1,15 +1,6 @@
+#include "platform/Clock.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
-
-#include <QCryptographicHash>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QThread>
-
-#include <gtest/gtest.h>
-
-#include "platform/Clock.h"
 #include "tables/DataCommand.h"
 #include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
@@ -18,6 +9,14 @@
 #include "workbook/DataControl.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWorkbook.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
 
 namespace {
 

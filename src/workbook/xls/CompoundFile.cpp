@@ -1,5 +1,7 @@
 #include "workbook/xls/CompoundFile.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -18,8 +20,6 @@
 #include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-output.h>
 #include <memory>
-
-#include "platform/AtomicFile.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "workbook/xls/XlsReader.h"
 
+#include "values/Windows1252.h"
+#include "workbook/xls/XlsWorkbook.h"
+
 #include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
-
-#include "values/Windows1252.h"
-#include "workbook/xls/XlsWorkbook.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #pragma once
+#include "values/CellValue.h"
+#include "workbook/xls/BiffRecord.h"
+#include "workbook/xls/CompoundFile.h"
+
 #include <QHash>
 #include <QString>
 
 #include <memory>
 #include <vector>
-
-#include "values/CellValue.h"
-#include "workbook/xls/BiffRecord.h"
-#include "workbook/xls/CompoundFile.h"
 
 // A string of the shared-string table: its text with its rich-text runs and phonetic data as stored.
 struct XlsString

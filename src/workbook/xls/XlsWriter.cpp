@@ -1,13 +1,13 @@
 #include "workbook/xls/XlsWriter.h"
 
+#include "values/Windows1252.h"
+#include "workbook/xls/XlsWorkbook.h"
+
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
 #include <cstring>
-
-#include "values/Windows1252.h"
-#include "workbook/xls/XlsWorkbook.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "workbook/xls/XlsWorkbook.h"
 #include "workbook/xls/XlsWriter.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace InventoryWorkbook {
@@ -168,6 +169,8 @@ bool create(const QString& path, QString* error)
         *error = QStringLiteral("O ficheiro %1 já existe; escolha outro nome.").arg(path);
         return false;
     }
+    // A site's drive folder may not be there yet on a new machine.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     XlsWorkbook book = empty();
     return XlsWriter::save(book, path, error);
 }

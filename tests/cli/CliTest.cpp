@@ -1,9 +1,12 @@
 // tarvik-cli as a script or a person runs it.
 #include "support/TestProfile.h"
+#include "workbook/DataControl.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -89,4 +92,138 @@ TEST(CliCount, GoesRoundWithTheSimulatedTerminal)
         cli({ QStringLiteral("terminal"), QStringLiteral("status") }).out.contains(QStringLiteral("por receber: 0")));
     EXPECT_TRUE(cli({ QStringLiteral("export"), QStringLiteral("Inventario") })
                     .out.contains(QStringLiteral("1001\t61\tCOZ\tUN\t26\t0")));
+}
+
+namespace {
+
+// A demo site with AutoDescarrega as given and the simulated terminal docked, holding one entry.
+struct DockedSite
+{
+    explicit DockedSite(const TestProfile& profile, const char* autoDescarrega)
+    {
+        QDir().mkpath(profile.path(QStringLiteral("c")));
+        QSettings(profile.path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
+            .setValue(QStringLiteral("Startup/AutoDescarrega"), QString::fromLatin1(autoDescarrega));
+        EXPECT_EQ(cli({ QStringLiteral("demo-workbook"), QStringLiteral("c:\\InventariosQel.xls") }).code, 0);
+        QFile entries(profile.path(QStringLiteral("entries.txt")));
+        EXPECT_TRUE(entries.open(QIODevice::WriteOnly));
+        entries.write(QByteArray("5601234000011").leftJustified(14) + QByteArray("1001").rightJustified(5)
+            + QByteArray("61").leftJustified(6) + "000012" + QByteArray("UN").leftJustified(15)
+            + QByteArray("COZ").leftJustified(6) + "000");
+        entries.close();
+        EXPECT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("load"), entries.fileName() }).code, 0);
+        EXPECT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("dock") }).code, 0);
+    }
+
+    static QString state()
+    {
+        return cli({ QStringLiteral("check") }).out + cli({ QStringLiteral("terminal"), QStringLiteral("status") }).out;
+    }
+};
+
+} // namespace
+
+// A command does what its name says and nothing else, whatever AutoDescarrega asks of the window.
+TEST(CliTerminal, EachCommandDoesOnlyWhatItsNameSays)
+{
+    for (const char* autoDescarrega : { " 1", "0" }) {
+        TestProfile profile;
+        DockedSite site(profile, autoDescarrega);
+        const QString before = DockedSite::state();
+        EXPECT_TRUE(before.contains(QStringLiteral("Leituras: 12\n"))) << before.toStdString();
+        EXPECT_TRUE(before.contains(QStringLiteral("Registos por receber: 1\n"))) << before.toStdString();
+
+        const CliRun status = cli({ QStringLiteral("terminal"), QStringLiteral("status") });
+        EXPECT_EQ(status.code, 0);
+        EXPECT_EQ(DockedSite::state(), before);
+
+        const CliRun send = cli({ QStringLiteral("send") });
+        EXPECT_EQ(send.code, 0) << send.err.toStdString();
+        const QString sent = DockedSite::state();
+        EXPECT_TRUE(sent.contains(QStringLiteral("Leituras: 12\n"))) << sent.toStdString();
+        EXPECT_TRUE(sent.contains(QStringLiteral("Registos por receber: 1\n"))) << sent.toStdString();
+        EXPECT_TRUE(sent.contains(QStringLiteral("ListCodArtigos: 1680 bytes"))) << sent.toStdString();
+
+        // Read once: the 12 counted join the 14 already there, not 24.
+        const CliRun receive = cli({ QStringLiteral("receive") });
+        EXPECT_EQ(receive.code, 0) << receive.err.toStdString();
+        const QString received = DockedSite::state();
+        EXPECT_TRUE(received.contains(QStringLiteral("Registos por receber: 0\n"))) << received.toStdString();
+        EXPECT_TRUE(cli({ QStringLiteral("export"), QStringLiteral("Inventario") })
+                        .out.contains(QStringLiteral("1001\t61\tCOZ\tUN\t26\t0")));
+
+        // Nothing left to collect is no failure.
+        const CliRun again = cli({ QStringLiteral("receive") });
+        EXPECT_EQ(again.code, 0) << again.err.toStdString();
+        EXPECT_EQ(DockedSite::state(), received);
+    }
+}
+
+TEST(CliExitStatus, FollowsHowTheCommandEnded)
+{
+    TestProfile profile;
+    DockedSite site(profile, "0");
+    ASSERT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("undock") }).code, 0);
+    const CliRun refused = cli({ QStringLiteral("receive") });
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.err, QStringLiteral("Por favor coloque terminal no suporte!\n"));
+    EXPECT_EQ(cli({ QStringLiteral("receive"), QStringLiteral("a-mais") }).code, 2);
+    EXPECT_EQ(cli({ QStringLiteral("nao-existe") }).code, 2);
+    const CliRun help = cli({ QStringLiteral("--help") });
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("2 utilização errada"))) << help.out.toStdString();
+
+    // A warning on the way does not make a successful send fail: an article whose family sits after the 256th.
+    {
+        DataControl data1;
+        data1.setDatabaseName(QStringLiteral("c:\\InventariosQel.xls"));
+        QString error;
+        data1.setRecordSource(QStringLiteral("Contabilistica$"));
+        ASSERT_TRUE(data1.Refresh(&error)) << error.toStdString();
+        for (int i = 0; i < 260; ++i) {
+            ASSERT_TRUE(data1.AddNew(&error)
+                && data1.setField(QStringLiteral("CONTA"), CellValue::text(QStringLiteral("F%1").arg(i)), &error)
+                && data1.Update(&error))
+                << error.toStdString();
+        }
+        ASSERT_TRUE(data1.commit(&error)) << error.toStdString();
+        data1.setRecordSource(QStringLiteral("Artigos$"));
+        ASSERT_TRUE(data1.Refresh(&error));
+        ASSERT_TRUE(data1.AddNew(&error)
+            && data1.setField(QStringLiteral("CodArtigo"), CellValue::text(QStringLiteral("9001")), &error)
+            && data1.setField(QStringLiteral("FamiliaContabilistica"), CellValue::text(QStringLiteral("F259")), &error)
+            && data1.setField(QStringLiteral("DescArtigo"), CellValue::text(QStringLiteral("Fora")), &error)
+            && data1.setField(QStringLiteral("PrecoCompraUnitario"), CellValue::number(1), &error)
+            && data1.setField(QStringLiteral("UnidadeDeCompra"), CellValue::text(QStringLiteral("UN")), &error)
+            && data1.setField(QStringLiteral("UnidadeDeStock"), CellValue::text(QStringLiteral("UN")), &error)
+            && data1.setField(QStringLiteral("ConversaoCompraStock"), CellValue::number(1), &error)
+            && data1.setField(QStringLiteral("Posicao"), CellValue::number(31), &error)
+            && data1.setField(QStringLiteral("DataRecepcao"), CellValue::date(46000), &error) && data1.Update(&error)
+            && data1.commit(&error))
+            << error.toStdString();
+    }
+    ASSERT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("dock") }).code, 0);
+    const CliRun warned = cli({ QStringLiteral("send") });
+    EXPECT_EQ(warned.code, 0) << warned.err.toStdString();
+    EXPECT_TRUE(warned.err.startsWith(QStringLiteral("1 artigos não foram enviados"))) << warned.err.toStdString();
+}
+
+// Every path argument that names a site drive is placed as the settings' paths are.
+TEST(CliPaths, DrivePathsGoUnderTheDataRoot)
+{
+    TestProfile profile;
+    QTemporaryDir elsewhere;
+    QProcess p;
+    p.setWorkingDirectory(elsewhere.path());
+    p.start(QStringLiteral(TARVIK_CLI), { QStringLiteral("demo-workbook"), QStringLiteral("c:\\InventariosQel.xls") });
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    EXPECT_TRUE(QFile::exists(profile.path(QStringLiteral("c/InventariosQel.xls"))));
+    const CliRun report = cli({ QStringLiteral("report"), QStringLiteral("--out"), QStringLiteral("c:\\r\\rel.txt") });
+    EXPECT_EQ(report.code, 0) << report.err.toStdString();
+    EXPECT_TRUE(QFile::exists(profile.path(QStringLiteral("c/r/rel.txt"))));
+    const CliRun lists = cli({ QStringLiteral("lists"), QStringLiteral("--out"), QStringLiteral("c:\\listas") });
+    EXPECT_EQ(lists.code, 0) << lists.err.toStdString();
+    EXPECT_TRUE(QFile::exists(profile.path(QStringLiteral("c/listas/ListUnidades"))));
 }

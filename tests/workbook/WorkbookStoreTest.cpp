@@ -11,6 +11,7 @@
 #include "workbook/xls/XlsWorkbook.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -399,4 +400,19 @@ TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
     }
     EXPECT_GT(old, 0);
     EXPECT_GT(whole, 0);
+
+    // The next save removes what the killed ones left of this workbook, and nothing else.
+    const QDir folder(profile.home());
+    const QStringList hidden { QStringLiteral(".inv.xls.tarvik-*") };
+    for (const char* name : { ".inv.xls.tarvik-AbC123", ".outro.xls.tarvik-AbC123", ".inv.xls.tarvik-notas.txt" }) {
+        QFile planted(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+        planted.write("x");
+        planted.close();
+    }
+    ASSERT_GE(folder.entryList(hidden, QDir::Files | QDir::Hidden).size(), 2);
+    ASSERT_EQ(QProcess::execute(QStringLiteral(TARVIK_SAVE_CHILD), { path }), 0);
+    EXPECT_EQ(folder.entryList(hidden, QDir::Files | QDir::Hidden),
+        QStringList { QStringLiteral(".inv.xls.tarvik-notas.txt") });
+    EXPECT_TRUE(folder.exists(QStringLiteral(".outro.xls.tarvik-AbC123")));
 }

@@ -66,25 +66,24 @@ void SettingsWindow::load()
 
 void SettingsWindow::Command1_Click()
 {
-    // Checked before anything is saved, so a typing slip cannot leave half the settings written.
-    const std::optional<double> margin = Conversions::siteTextToNumber(m_text2->text());
+    // Checked before anything is saved, so a typing slip cannot leave half the settings written. The margin reads
+    // back as it was stored (" 10.5") as well as typed ("10,5").
+    const std::optional<double> margin = SettingsKeys::fromSignedNumberForm(m_text2->text());
     if (!margin) {
         m_ui.showMessage(QStringLiteral("A margem de impressão tem de ser um número: \"%1\". Nada foi gravado.")
                              .arg(m_text2->text()));
         return;
     }
-    m_settings.setValue(SettingsKeys::COM, m_text1->text());
-    m_settings.setValue(SettingsKeys::NomeEstabelecimento, m_text6->text());
-    m_settings.setValue(SettingsKeys::InventariosQel, m_text7->text());
-    m_settings.setValue(SettingsKeys::FicheiroDeReport, m_text8->text());
-    m_settings.setValue(SettingsKeys::LinhasPorPagina, m_text10->text());
-    m_settings.setValue(SettingsKeys::NumerodeCaracteres, m_text11->text());
-    m_settings.setValue(SettingsKeys::AutoDescarrega, SettingsKeys::checkBoxForm(m_check1->isChecked()));
-    m_settings.setValue(SettingsKeys::AutoAbrevia, SettingsKeys::checkBoxForm(m_check2->isChecked()));
-    m_settings.setValue(SettingsKeys::Margem, SettingsKeys::signedNumberForm(*margin));
+    using namespace SettingsKeys;
     QString error;
-    if (!m_settings.sync(&error)) {
-        m_ui.showMessage(error);
+    const bool saved = m_settings.save(
+        { { COM, m_text1->text() }, { NomeEstabelecimento, m_text6->text() }, { InventariosQel, m_text7->text() },
+            { FicheiroDeReport, m_text8->text() }, { LinhasPorPagina, m_text10->text() },
+            { NumerodeCaracteres, m_text11->text() }, { AutoDescarrega, checkBoxForm(m_check1->isChecked()) },
+            { AutoAbrevia, checkBoxForm(m_check2->isChecked()) }, { Margem, signedNumberForm(*margin) } },
+        &error);
+    if (!saved) {
+        m_ui.showMessage(error + QStringLiteral(" As configurações ficam como estavam."));
         return;
     }
     close();

@@ -4,7 +4,9 @@
 #include "terminal/RawImport.h"
 #include "terminal/SimulatedTerminal.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -32,6 +34,11 @@ SimulatorWindow::SimulatorWindow(SimulatedTerminal& terminal, UserInteraction& u
     addButton(QStringLiteral("dockButton"), QStringLiteral("Colocar no suporte"), [this] { dock(true); });
     addButton(QStringLiteral("undockButton"), QStringLiteral("Retirar do suporte"), [this] { dock(false); });
     addButton(QStringLiteral("loadButton"), QStringLiteral("Carregar leituras..."), [this] { loadEntries(); });
+    // The state follows the terminal whatever changes it: a collection, tarvik-cli, another window.
+    const QString folder = m_terminal.folder();
+    QDir().mkpath(folder);
+    auto* watcher = new QFileSystemWatcher({ folder }, this);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &SimulatorWindow::showState);
     showState();
 }
 

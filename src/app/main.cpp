@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    Translations::install(app);
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addVersionOption();

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <optional>
+
 // The settings under application Tarvik, section Startup: each key with the default its readers pass,
 // and the stored forms the settings window writes.
 namespace SettingsKeys {
@@ -30,6 +32,8 @@ inline constexpr Key RioComLibrary { u"RioComLibrary", u"" };
 
 // A number with a blank (or "-") in front and "." as the decimal point: " 1", " 10", "-2.5".
 QString signedNumberForm(double value);
+// The number in a signed number form, or in the site format as a person types it (" 10.5", "10,5", "10").
+std::optional<double> fromSignedNumberForm(const QString& text);
 // A check box state as stored: " 0" or " 1".
 QString checkBoxForm(bool checked);
 // A single-precision number in the site format ("8", "10,5").

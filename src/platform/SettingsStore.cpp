@@ -39,6 +39,25 @@ void SettingsStore::setValue(const SettingsKeys::Key& key, const QString& value)
     m_settings->setValue(kGroup + u'/' + QString::fromUtf16(key.name), value);
 }
 
+bool SettingsStore::save(const QList<std::pair<SettingsKeys::Key, QString>>& values, QString* error)
+{
+    QList<std::pair<QString, QVariant>> before;
+    for (const auto& [key, value] : values) {
+        const QString name = kGroup + u'/' + QString::fromUtf16(key.name);
+        before.append({ name, m_settings->value(name) });
+        m_settings->setValue(name, value);
+    }
+    if (sync(error))
+        return true;
+    for (const auto& [name, old] : before) {
+        if (old.isValid())
+            m_settings->setValue(name, old);
+        else
+            m_settings->remove(name);
+    }
+    return false;
+}
+
 bool SettingsStore::sync(QString* error)
 {
     m_settings->sync();

@@ -13,6 +13,7 @@ public:
     static QString defaultFolder();
 
     explicit SimulatedTerminal(const QString& folder);
+    QString folder() const { return m_folder; }
 
     qint32 I_OpenCom(qint32 port, qint32 baudRate) override;
     qint32 I_CloseCom(qint32 port) override;

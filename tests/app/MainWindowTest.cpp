@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 
 #include "app/QtUserInteraction.h"
+#include "app/Translations.h"
+#include "platform/SettingsStore.h"
 #include "platform/SitePaths.h"
 #include "site/Site.h"
 #include "support/ScriptedInteraction.h"
@@ -40,7 +42,14 @@ namespace {
 class ScriptedDialogs : public QtUserInteraction
 {
 public:
-    void showMessage(const QString& text) override { script.showMessage(text); }
+    void showMessage(const QString& text) override
+    {
+        QWidget* main = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            main = w->objectName() == u"Form1" ? w : main;
+        mainWindowShown.append(main && main->isVisible());
+        script.showMessage(text);
+    }
     bool askYesNo(const QString& text, const QString& title) override { return script.askYesNo(text, title); }
     std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override
     {
@@ -51,6 +60,7 @@ public:
     QString chooseFile() override { return script.chooseFile(); }
 
     ScriptedInteraction script;
+    QList<bool> mainWindowShown; // for each message, whether the main window was on screen
     // Runs while the input box is up, as a person would act meanwhile.
     std::function<void()> whileAsking;
 };
@@ -85,10 +95,15 @@ private slots:
     void aMissingWorkbookGivesTwoMessagesAndNoTimer();
     void startUpLoadsOpensThePortAndStartsTheTimer();
     void pollShowsTheCradleAndCollectsAtOnce();
-    void noTickRunsInsideACommand();
+    void cradleIsReadInsideACommandAndCollectedAfterIt();
+    void startUpMessagesComeBeforeTheWindow();
     void settingsWindowShowsDefaultsOnAnEmptyStore();
     void gravarStoresTheForms();
     void gravarRefusesAMarginThatIsNotANumber();
+    void gravarReadsBackEveryFormItWrote();
+    void aFailedSettingsWriteKeepsTheOldValuesInForce();
+    void reportTakesItsWidthFromTheSettingsWindow();
+    void qtOwnTextsAreInPortuguese();
     void limparFicheiroBacksUpAndBlanksTheReadings();
     void limparFicheiroKeepsTheReadingsWhenTheBackupFails();
     void staleArticlesGoAfterNinetyDays();
@@ -96,6 +111,7 @@ private slots:
     void sairClosesTheOtherWindowsAndThePort();
     void reportIsWrittenAndShown();
     void simulatorWindowDocksAndLoadsEntries();
+    void simulatorWindowFollowsTheTerminal();
     void realDialogsCarryTheTitleAndNoIcon();
     void screenshotUnderXvfbIsNotBlank();
 
@@ -275,21 +291,47 @@ void MainWindowTest::pollShowsTheCradleAndCollectsAtOnce()
     QVERIFY(QFile::exists(TerminalSession::rawFilePath()));
 }
 
-void MainWindowTest::noTickRunsInsideACommand()
+// The cradle is read on every tick while a command waits for an answer; what falls due is collected after it.
+void MainWindowTest::cradleIsReadInsideACommandAndCollectedAfterIt()
 {
     SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
     holdEntriesAndCollectAtOnce(terminal);
-    startDemo();
+    const QByteArray entries = terminal.entries();
     QString error;
+    QVERIFY(terminal.loadEntries(QByteArray(), &error));
+    QVERIFY(terminal.setDocked(true, &error));
+    startDemo();
+    QLabel* panel2 = label(QStringLiteral("Panel2"));
+    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) ON"), 2000);
+    QStringList panelDuringQuestion;
     QByteArray heldDuringQuestion;
     m_dialogs->whileAsking = [&] {
+        terminal.setDocked(false, &error);
+        QTest::qWait(400);
+        panelDuringQuestion.append(panel2->text());
+        terminal.loadEntries(entries, &error);
         terminal.setDocked(true, &error);
-        QTest::qWait(500);
+        QTest::qWait(400);
+        panelDuringQuestion.append(panel2->text());
         heldDuringQuestion = terminal.entries();
     };
     trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
-    QVERIFY(!heldDuringQuestion.isEmpty());
+    QCOMPARE(panelDuringQuestion,
+        (QStringList { QStringLiteral("Port Open ( 1) OFF"), QStringLiteral("Port Open ( 1) ON") }));
+    QCOMPARE(heldDuringQuestion, entries);
     QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+}
+
+void MainWindowTest::startUpMessagesComeBeforeTheWindow()
+{
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    m_dialogs = dialogs.get();
+    m_window = std::make_unique<MainWindow>(std::move(dialogs));
+    m_window->open();
+    QCOMPARE(m_dialogs->script.messages.size(), 2);
+    QCOMPARE(m_dialogs->mainWindowShown, (QList<bool> { false, false }));
+    QVERIFY(m_window->isVisible());
 }
 
 void MainWindowTest::settingsWindowShowsDefaultsOnAnEmptyStore()
@@ -355,6 +397,82 @@ void MainWindowTest::gravarRefusesAMarginThatIsNotANumber()
     QVERIFY(m_dialogs->script.messages[0].contains(QStringLiteral("dez")));
     QVERIFY(form3->isVisible());
     QVERIFY(!iniText().contains(QStringLiteral("Cantina")));
+}
+
+// What the window writes it reads back: a margin saved as " 10.5" saves again untouched.
+void MainWindowTest::gravarReadsBackEveryFormItWrote()
+{
+    makeWindow();
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    form3->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("10,5"));
+    QTest::mouseClick(form3->findChild<QCheckBox*>(QStringLiteral("Check2")), Qt::LeftButton);
+    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QTRY_VERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Form3")));
+    const QString first = iniText();
+    QVERIFY2(first.contains(QStringLiteral("Margem=\" 10.5\"")), qPrintable(first));
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    QVERIFY(form3->findChild<QCheckBox*>(QStringLiteral("Check2"))->isChecked());
+    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QTRY_VERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Form3")));
+    QCOMPARE(iniText(), first);
+}
+
+void MainWindowTest::aFailedSettingsWriteKeepsTheOldValuesInForce()
+{
+    makeWindow();
+    trigger(QStringLiteral("ConfiguraçõesGerais"));
+    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    // A folder where the settings file should be: the store cannot be written, even by root.
+    QVERIFY(QDir().mkpath(m_profile->path(QStringLiteral("Tarvik.ini"))));
+    form3->findChild<QLineEdit*>(QStringLiteral("Text6"))->setText(QStringLiteral("Cantina"));
+    QTest::mouseClick(form3->findChild<QCheckBox*>(QStringLiteral("Check1")), Qt::LeftButton);
+    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QCOMPARE(m_dialogs->script.messages.size(), 1);
+    QVERIFY2(m_dialogs->script.messages[0].contains(QStringLiteral("ficam como estavam")),
+        qPrintable(m_dialogs->script.messages[0]));
+    QVERIFY(form3->isVisible());
+    SettingsStore& settings = m_window->site().settings();
+    QCOMPARE(settings.value(SettingsKeys::NomeEstabelecimento), QStringLiteral("ESTABELECIMENTO"));
+    QCOMPARE(settings.value(SettingsKeys::AutoDescarrega), QStringLiteral("0"));
+}
+
+// Unsaved or not shown, the width comes from the settings window; loading it there also reads the port.
+void MainWindowTest::reportTakesItsWidthFromTheSettingsWindow()
+{
+    QSettings ini(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("Startup/NumerodeCaracteres"), QStringLiteral("109"));
+    ini.setValue(QStringLiteral("Startup/COM"), QStringLiteral("5"));
+    ini.sync();
+    startDemo();
+    QCOMPARE(m_window->site().session()->port(), 1);
+    trigger(QStringLiteral("CriarFicheiro"));
+    const QString report = SitePaths::resolve(QStringLiteral("c:\\Report.txt"));
+    QCOMPARE(fileBytes(report).indexOf("\r\n"), 1 + 101);
+    QCOMPARE(m_window->site().session()->port(), 5);
+    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    QVERIFY(form3 && !form3->isVisible());
+    form3->findChild<QLineEdit*>(QStringLiteral("Text11"))->setText(QStringLiteral("110"));
+    trigger(QStringLiteral("CriarFicheiro"));
+    QCOMPARE(fileBytes(report).indexOf("\r\n"), 1 + 100);
+}
+
+void MainWindowTest::qtOwnTextsAreInPortuguese()
+{
+    Translations::install(*QCoreApplication::instance());
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarvik"), QStringLiteral("?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Sim"));
+    QCOMPARE(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Não"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Cancelar"));
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList entries;
+    for (const QAction* action : menu->actions())
+        entries.append(action->text().remove(u'&'));
+    QVERIFY2(entries.join(u'|').contains(QStringLiteral("Copiar")), qPrintable(entries.join(u'|')));
 }
 
 void MainWindowTest::limparFicheiroBacksUpAndBlanksTheReadings()
@@ -495,6 +613,24 @@ void MainWindowTest::simulatorWindowDocksAndLoadsEntries()
     QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("loadButton")), Qt::LeftButton);
     QCOMPARE(m_dialogs->script.messages.size(), 1);
     QVERIFY(!terminal.entries().isEmpty());
+}
+
+void MainWindowTest::simulatorWindowFollowsTheTerminal()
+{
+    makeWindow();
+    trigger(QStringLiteral("Simulador"));
+    auto* state = m_window->findChild<QLabel*>(QStringLiteral("stateLabel"));
+    QVERIFY(state->text().contains(QStringLiteral(" 0 leituras")));
+    // Changed from elsewhere, as a collection or tarvik-cli does.
+    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
+    QString error;
+    QVERIFY(terminal.loadEntries(fileBytes(QStringLiteral(TARVIK_DEMO_ENTRIES)), &error));
+    QVERIFY(terminal.setDocked(true, &error));
+    const QString held = QStringLiteral("No suporte · %1 leituras no terminal").arg(terminal.entries().size() / 55);
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), held, 3000);
+    QByteArray buffer(8, ' ');
+    terminal.I_ClearAllEntries(buffer);
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("No suporte · 0 leituras no terminal"), 3000);
 }
 
 void MainWindowTest::realDialogsCarryTheTitleAndNoIcon()

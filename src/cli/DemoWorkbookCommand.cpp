@@ -124,7 +124,7 @@ CommandResult DemoWorkbookCommand::execute(const QStringList& arguments, Command
         tables.AdicionaArtigo(text(a.code), text(a.family), CellValue::date(today - 20), text(a.description),
             CellValue::number(a.price), text(a.purchaseUnit), text(a.stockUnit), CellValue::number(a.conversion),
             CellValue::text(QString::fromUtf8(kFamilies[QByteArray(a.family).toInt() - 61].descricao)),
-            CellValue::date(today - 20), CellValue::number(&a - kArticles + 1), 0, 3);
+            CellValue::date(today - 20), CellValue::number(&a - kArticles + 1), 0, Origin::Loaded);
         if (*a.barcode)
             tables.AdicionaCodigosBarras(text(a.code), text(a.stockUnit), text(a.barcode));
     }

@@ -86,7 +86,8 @@ void ReceptionImport::receptionPass()
             v[k] = m_data2.field(c[k]);
         // The family code also stands as the description until the descriptions are refreshed.
         const CellValue now = CellValue::date(Conversions::dayNumberFromDateTime(m_clock.now()));
-        m_tables.AdicionaArtigo(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[1], now, position, 1, 1);
+        m_tables.AdicionaArtigo(
+            v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[1], now, position, 1, Origin::Reception);
     }
 }
 
@@ -103,7 +104,9 @@ void ReceptionImport::correctionsPass()
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
         for (size_t k = 0; k < 8; ++k)
             v[k] = m_data1.field(c[k]);
-        if (m_tables.AdicionaArtigo(v[0], v[1], zero, v[2], v[3], v[4], v[5], v[6], v[7], zero, zero, 0, 2) != 0)
+        if (m_tables.AdicionaArtigo(
+                v[0], v[1], zero, v[2], v[3], v[4], v[5], v[6], v[7], zero, zero, 0, Origin::Correction)
+            != 0)
             continue;
         // The correction changes nothing any more: its row is blanked.
         if (!m_data1.Edit(&ignored))

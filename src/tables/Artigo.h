@@ -15,8 +15,18 @@ struct Artigo
     double ConversaoCompraStock = 0.0;
     double DataUltimaImportacao = 0.0;
     qint32 Posicao = 0;
-    // Code of the source that last wrote the article; never stored in the workbook.
+    // The source that last wrote the article (Origin); never stored in the workbook.
     qint32 Origem = 0;
     // Set when the reception import created the article; never stored in the workbook.
     bool ArtigoNovo = false;
 };
+
+// The codes of Artigo::Origem.
+namespace Origin {
+constexpr qint32 Reception = 1;
+constexpr qint32 Correction = 2;
+constexpr qint32 Loaded = 3;
+// A "FALTA PREENCHER" article the raw import made for an unknown code.
+constexpr qint32 Placeholder = 4;
+constexpr qint32 RefreshedByRawImport = 5;
+} // namespace Origin

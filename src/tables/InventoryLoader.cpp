@@ -59,7 +59,7 @@ bool InventoryLoader::LerFicheiroArtigos(QString* error)
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
         for (size_t i = 0; i < 11; ++i)
             v[i] = m_data1.field(c[i]);
-        m_tables.AdicionaArtigo(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], 0, 3);
+        m_tables.AdicionaArtigo(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], 0, Origin::Loaded);
     }
     return true;
 }

@@ -129,7 +129,7 @@ void InventoryTables::setNArtigos(int count)
     m_articleIndexesValid = false;
     m_largestPosicaoValid = false;
     if (m_NArtigos < CapacidadeArtigos)
-        m_artigosFullReported = false;
+        m_artigosLimit.reported = false;
 }
 
 void InventoryTables::setNLeituras(int count)
@@ -137,7 +137,7 @@ void InventoryTables::setNLeituras(int count)
     m_NLeituras = std::clamp(count, 0, CapacidadeLeituras);
     m_readingIndexValid = false;
     if (m_NLeituras < CapacidadeLeituras)
-        m_leiturasFullReported = false;
+        m_leiturasLimit.reported = false;
 }
 
 void InventoryTables::reorderArtigos(const std::vector<int>& order)
@@ -150,12 +150,20 @@ void InventoryTables::reorderArtigos(const std::vector<int>& order)
     m_articleIndexesValid = false;
 }
 
-void InventoryTables::reportFull(bool* reported, const QString& text)
+bool InventoryTables::isFull(int count, TableLimit& limit)
 {
-    if (*reported)
-        return;
-    *reported = true;
-    m_ui.showMessage(text);
+    if (count < limit.capacity)
+        return false;
+    if (!limit.reported) {
+        limit.reported = true;
+        const QString items = QString::fromUtf16(limit.items);
+        m_ui.showMessage(QStringLiteral("A tabela de %1 está cheia (%2 %3). %4 %3 que faltam não foram %5.")
+                             .arg(QString::fromUtf16(limit.table))
+                             .arg(limit.capacity)
+                             .arg(items, limit.feminine ? QStringLiteral("As") : QStringLiteral("Os"),
+                                 limit.feminine ? QStringLiteral("adicionadas") : QStringLiteral("adicionados")));
+    }
+    return true;
 }
 
 void InventoryTables::setPosicao(int slot, qint32 value)
@@ -218,7 +226,8 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
     const QString code = trimBlanks(CodArtigo.toText());
     if (code.isEmpty())
         return 0;
-    const bool createsPositions = Origem == 1 || Origem == 4 || Origem == 5;
+    const bool createsPositions
+        = Origem == Origin::Reception || Origem == Origin::Placeholder || Origem == Origin::RefreshedByRawImport;
     if (createsPositions && m_MaxPosicao == 0)
         m_MaxPosicao = largestPosicao();
 
@@ -240,7 +249,7 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
             = !CodFamContabilista.isNull() && m_trimmedContaCodes.contains(trimBlanks(CodFamContabilista.toText()));
 
     double d = 0.0;
-    if (Origem == 4) {
+    if (Origem == Origin::Placeholder) {
         d = Conversions::dayNumberFromDateTime(m_clock.now());
     } else {
         if (isEmptyTrimmed(DataRecepcao))
@@ -248,7 +257,7 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
         d = Conversions::toDate(DataRecepcao).value_or(0.0);
     }
 
-    if (stored.Origem == 1 && Origem == 2) {
+    if (stored.Origem == Origin::Reception && Origem == Origin::Correction) {
         const auto same = [](const CellValue& input, const QString& storedText) {
             return trimBlanks(input.toText()) == trimBlanks(storedText);
         };
@@ -266,17 +275,12 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
     }
 
     int result = 0;
-    if (Origem == 2 || d >= stored.DataRecepcao) {
+    if (Origem == Origin::Correction || d >= stored.DataRecepcao) {
         if (isNew) {
             if (!familyKnown)
                 return 0;
-            if (m_NArtigos >= CapacidadeArtigos) {
-                reportFull(&m_artigosFullReported,
-                    QStringLiteral("A tabela de artigos está cheia (%1 artigos). Os artigos que faltam não "
-                                   "foram adicionados.")
-                        .arg(CapacidadeArtigos));
+            if (isFull(m_NArtigos, m_artigosLimit))
                 return 0;
-            }
             ++m_NArtigos;
             if (!m_allCodesTrimmed && !m_IndicePorCodigo.contains(code))
                 m_IndicePorCodigo.insert(code, i);
@@ -285,7 +289,7 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
                 ++m_MaxPosicao;
                 setPosicao(i, m_MaxPosicao);
             }
-            if (Origem == 1)
+            if (Origem == Origin::Reception)
                 m_TabArtigos[size_t(i)].ArtigoNovo = true;
         }
         Artigo& a = m_TabArtigos[size_t(i)];
@@ -297,7 +301,7 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
         }
         if (!DescArtigo.isNull())
             a.DescArtigo = DescArtigo.toText();
-        if (Origem != 2)
+        if (Origem != Origin::Correction)
             a.DataRecepcao = d;
         if (const auto price = Conversions::AsciiToDouble(PrecoCompraUnitario); price && *price > 0)
             a.PrecoCompraUnitario = *price;
@@ -324,9 +328,9 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
         return result;
     Artigo& a = m_TabArtigos[size_t(i)];
     a.Origem = Origem;
-    if (Origem == 3 && !Posicao.isNull())
+    if (Origem == Origin::Loaded && !Posicao.isNull())
         setPosicao(i, Conversions::roundToWhole(Conversions::numericValue(Posicao)));
-    if (Origem != 2 && !isEmptyTrimmed(DataUltimaImportacao)) {
+    if (Origem != Origin::Correction && !isEmptyTrimmed(DataUltimaImportacao)) {
         if (const auto date = Conversions::toDate(DataUltimaImportacao))
             a.DataUltimaImportacao = *date;
     }
@@ -367,13 +371,8 @@ void InventoryTables::AdicionaCodigosBarras(
     }
     if (group < 0 && !barcodeGiven)
         return;
-    if (m_NCodBarras >= CapacidadeCodBarras) {
-        reportFull(&m_codBarrasFullReported,
-            QStringLiteral("A tabela de códigos de barras está cheia (%1 códigos). Os códigos que faltam não "
-                           "foram adicionados.")
-                .arg(CapacidadeCodBarras));
+    if (isFull(m_NCodBarras, m_codBarrasLimit))
         return;
-    }
     if (group < 0) {
         group = int(m_newestOfGroup.size());
         m_newestOfGroup.push_back(-1);
@@ -394,13 +393,8 @@ void InventoryTables::AdicionaContasContabilisticas(
 {
     if (Conta.isEmpty() || m_contaCodes.contains(Conta))
         return;
-    if (m_NContas >= CapacidadeContas) {
-        reportFull(&m_contasFullReported,
-            QStringLiteral("A tabela de famílias contabilísticas está cheia (%1 famílias). As famílias que "
-                           "faltam não foram adicionadas.")
-                .arg(CapacidadeContas));
+    if (isFull(m_NContas, m_contasLimit))
         return;
-    }
     ++m_NContas;
     ContaContabilistica& c = m_TabContas[size_t(m_NContas)];
     // An empty cell stops the filling: it and the fields after it stay empty.
@@ -454,13 +448,8 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     }
     if (key.CodArtigo.isEmpty())
         return;
-    if (m_NLeituras >= CapacidadeLeituras) {
-        reportFull(&m_leiturasFullReported,
-            QStringLiteral("A tabela de leituras está cheia (%1 leituras). As leituras que faltam não foram "
-                           "adicionadas.")
-                .arg(CapacidadeLeituras));
+    if (isFull(m_NLeituras, m_leiturasLimit))
         return;
-    }
     const int slot = ++m_NLeituras;
     Leitura& l = m_TabLeituras[size_t(slot)];
     l = Leitura();

@@ -92,7 +92,17 @@ private:
         int older = -1;
     };
 
-    void reportFull(bool* reported, const QString& text);
+    // A full table refuses the add and says so once.
+    struct TableLimit
+    {
+        int capacity;
+        const char16_t* table;
+        const char16_t* items;
+        bool feminine;
+        bool reported = false;
+    };
+    // True when count fills the table; the first time, the user is told.
+    bool isFull(int count, TableLimit& limit);
     void setPosicao(int slot, qint32 value);
     void ensureArticleIndexes();
     void ensureBarcodeSlots() const;
@@ -133,8 +143,8 @@ private:
     QHash<ReadingKey, int> m_readingIndex;
     bool m_readingIndexValid = true;
 
-    bool m_artigosFullReported = false;
-    bool m_codBarrasFullReported = false;
-    bool m_contasFullReported = false;
-    bool m_leiturasFullReported = false;
+    TableLimit m_artigosLimit { CapacidadeArtigos, u"artigos", u"artigos", false };
+    TableLimit m_codBarrasLimit { CapacidadeCodBarras, u"códigos de barras", u"códigos", false };
+    TableLimit m_contasLimit { CapacidadeContas, u"famílias contabilísticas", u"famílias", true };
+    TableLimit m_leiturasLimit { CapacidadeLeituras, u"leituras", u"leituras", true };
 };

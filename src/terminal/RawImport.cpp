@@ -105,7 +105,8 @@ bool RawImport::addRecords(const QString& entries, QString* error)
         if (slot == 0) {
             slot = m_tables.AdicionaArtigo(text(code), text(family), text(kFaltaPreencher),
                 text(QChar(29) + kFaltaPreencher), text(QStringLiteral("0")), text(kFaltaPreencher),
-                text(kFaltaPreencher), text(QStringLiteral("1")), text(kFaltaPreencher), now, zero, 0, 4);
+                text(kFaltaPreencher), text(QStringLiteral("1")), text(kFaltaPreencher), now, zero, 0,
+                Origin::Placeholder);
             mark = 3;
         }
 
@@ -127,7 +128,8 @@ bool RawImport::addRecords(const QString& entries, QString* error)
         m_tables.AdicionaArtigo(text(article.CodArtigo), text(article.CodFamContabilista),
             CellValue::date(article.DataRecepcao), text(article.DescArtigo),
             CellValue::number(article.PrecoCompraUnitario), text(article.UnidadeDeCompra), text(article.UnidadeDeStock),
-            CellValue::number(article.ConversaoCompraStock), text(article.DescFamiliaContabilista), now, zero, 0, 5);
+            CellValue::number(article.ConversaoCompraStock), text(article.DescFamiliaContabilista), now, zero, 0,
+            Origin::RefreshedByRawImport);
         if (!barcode.isEmpty())
             m_tables.AdicionaCodigosBarras(text(code), text(unit), text(barcode));
         m_tables.AdicionaLeitura(

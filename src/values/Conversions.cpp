@@ -22,6 +22,32 @@ bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+// The sign, the digits and the decimal part at the start of text, written to number as C number text. The
+// position after them, or -1 when there is no digit.
+qsizetype takeMantissa(const QString& text, QChar decimalPoint, QByteArray* number)
+{
+    qsizetype p = 0;
+    if (p < text.size() && (text.at(p) == u'+' || text.at(p) == u'-')) {
+        if (text.at(p) == u'-')
+            number->append('-');
+        ++p;
+    }
+    bool anyDigit = false;
+    const auto takeDigits = [&] {
+        while (p < text.size() && isAsciiDigit(text.at(p))) {
+            number->append(char(text.at(p++).unicode()));
+            anyDigit = true;
+        }
+    };
+    takeDigits();
+    if (p < text.size() && text.at(p) == decimalPoint) {
+        number->append('.');
+        ++p;
+        takeDigits();
+    }
+    return anyDigit ? p : -1;
+}
+
 // Appends [eEdD][sign]digits at text[pos] to out when it is a complete exponent; returns the position after it.
 qsizetype takeExponent(const QString& text, qsizetype pos, QByteArray* out)
 {
@@ -115,26 +141,8 @@ double numericValue(const QString& text)
             compact.append(c);
     }
     QByteArray number;
-    qsizetype p = 0;
-    if (p < compact.size() && (compact.at(p) == u'+' || compact.at(p) == u'-')) {
-        if (compact.at(p) == u'-')
-            number.append('-');
-        ++p;
-    }
-    bool anyDigit = false;
-    while (p < compact.size() && isAsciiDigit(compact.at(p))) {
-        number.append(char(compact.at(p++).unicode()));
-        anyDigit = true;
-    }
-    if (p < compact.size() && compact.at(p) == u'.') {
-        number.append('.');
-        ++p;
-        while (p < compact.size() && isAsciiDigit(compact.at(p))) {
-            number.append(char(compact.at(p++).unicode()));
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit)
+    const qsizetype p = takeMantissa(compact, u'.', &number);
+    if (p < 0)
         return 0.0;
     takeExponent(compact, p, &number);
     return parseDecimal(number);
@@ -178,26 +186,8 @@ std::optional<double> siteTextToNumber(const QString& text)
 {
     const QString t = text.trimmed();
     QByteArray number;
-    qsizetype p = 0;
-    if (p < t.size() && (t.at(p) == u'+' || t.at(p) == u'-')) {
-        if (t.at(p) == u'-')
-            number.append('-');
-        ++p;
-    }
-    bool anyDigit = false;
-    while (p < t.size() && isAsciiDigit(t.at(p))) {
-        number.append(char(t.at(p++).unicode()));
-        anyDigit = true;
-    }
-    if (p < t.size() && t.at(p) == u',') {
-        number.append('.');
-        ++p;
-        while (p < t.size() && isAsciiDigit(t.at(p))) {
-            number.append(char(t.at(p++).unicode()));
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit)
+    qsizetype p = takeMantissa(t, u',', &number);
+    if (p < 0)
         return std::nullopt;
     p = takeExponent(t, p, &number);
     if (p != t.size())

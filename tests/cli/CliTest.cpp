@@ -67,33 +67,6 @@ TEST(CliCheck, PrintsStartUpsTwoMessagesAndFails)
     EXPECT_TRUE(good.out.contains(QStringLiteral("Artigos: 7"))) << good.out.toStdString();
 }
 
-// A count round headless: lists out, entries in, readings in the workbook, terminal cleared.
-TEST(CliCount, GoesRoundWithTheSimulatedTerminal)
-{
-    TestProfile profile;
-    const QString workbook = profile.path(QStringLiteral("c/InventariosQel.xls"));
-    QDir().mkpath(profile.path(QStringLiteral("c")));
-    ASSERT_EQ(cli({ QStringLiteral("demo-workbook"), workbook }).code, 0);
-    ASSERT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("dock") }).code, 0);
-    const CliRun send = cli({ QStringLiteral("send") });
-    EXPECT_EQ(send.code, 0) << send.err.toStdString();
-    EXPECT_TRUE(cli({ QStringLiteral("terminal"), QStringLiteral("status") })
-                    .out.contains(QStringLiteral("ListCodArtigos: 1680")));
-    QFile entries(profile.path(QStringLiteral("entries.txt")));
-    ASSERT_TRUE(entries.open(QIODevice::WriteOnly));
-    entries.write(QByteArray("5601234000011").leftJustified(14) + QByteArray("1001").rightJustified(5)
-        + QByteArray("61").leftJustified(6) + "000012" + QByteArray("UN").leftJustified(15)
-        + QByteArray("COZ").leftJustified(6) + "000\r\n");
-    entries.close();
-    ASSERT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("load"), entries.fileName() }).code, 0);
-    const CliRun receive = cli({ QStringLiteral("receive") });
-    EXPECT_EQ(receive.code, 0) << receive.err.toStdString() << receive.out.toStdString();
-    EXPECT_TRUE(
-        cli({ QStringLiteral("terminal"), QStringLiteral("status") }).out.contains(QStringLiteral("por receber: 0")));
-    EXPECT_TRUE(cli({ QStringLiteral("export"), QStringLiteral("Inventario") })
-                    .out.contains(QStringLiteral("1001\t61\tCOZ\tUN\t26\t0")));
-}
-
 namespace {
 
 // A demo site with AutoDescarrega as given and the simulated terminal docked, holding one entry.
@@ -123,7 +96,7 @@ struct DockedSite
 
 } // namespace
 
-// A command does what its name says and nothing else, whatever AutoDescarrega asks of the window.
+// A count round headless, with AutoDescarrega on and off: a command does what its name says and nothing else.
 TEST(CliTerminal, EachCommandDoesOnlyWhatItsNameSays)
 {
     for (const char* autoDescarrega : { " 1", "0" }) {

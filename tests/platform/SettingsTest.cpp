@@ -12,15 +12,9 @@ TEST(SettingsStore, GivesEachReaderItsDefaultAndWritesNoneBack)
 {
     TestProfile profile;
     SettingsStore store;
-    EXPECT_EQ(store.value(COM), QStringLiteral("1"));
-    EXPECT_EQ(store.value(NomeEstabelecimento), QStringLiteral("ESTABELECIMENTO"));
-    EXPECT_EQ(store.value(InventariosQel), QStringLiteral("c:\\InventariosQel.xls"));
+    // The two readers of the report file have their own defaults.
     EXPECT_EQ(store.value(FicheiroDeReport), QStringLiteral("c:\\Report.txt"));
     EXPECT_EQ(store.value(FicheiroDeReportNaJanela), QStringLiteral("c:\\report.txt"));
-    EXPECT_EQ(store.value(LinhasPorPagina), QStringLiteral("80"));
-    EXPECT_EQ(store.value(NumerodeCaracteres), QStringLiteral("100"));
-    EXPECT_EQ(store.value(Margem), QStringLiteral("10"));
-    EXPECT_EQ(store.value(FontName), QStringLiteral("Courier New"));
     QString error;
     EXPECT_TRUE(store.sync(&error));
     EXPECT_FALSE(QFile::exists(profile.path(QStringLiteral("Tarvik.ini"))));
@@ -46,8 +40,13 @@ TEST(SettingsStore, KeepsStoredFormsInTheProfileIni)
     EXPECT_EQ(again.value(InventariosQel), QStringLiteral("d:\\dados\\Inv.xls"));
 }
 
-TEST(SettingsKeys, StoredNumberForms)
+TEST(SettingsKeys, StoredNumberFormsReadBack)
 {
+    for (double value : { 10.0, 10.5, -2.5, 0.0 })
+        EXPECT_EQ(fromSignedNumberForm(signedNumberForm(value)), value);
+    EXPECT_EQ(fromSignedNumberForm(QStringLiteral("10,5")), 10.5);
+    EXPECT_EQ(fromSignedNumberForm(QStringLiteral("dez")), std::nullopt);
+    EXPECT_EQ(fromSignedNumberForm(QStringLiteral("1.000.5")), std::nullopt);
     EXPECT_EQ(checkBoxForm(false), QStringLiteral(" 0"));
     EXPECT_EQ(signedNumberForm(-2.5), QStringLiteral("-2.5"));
     EXPECT_EQ(singleForm(8), QStringLiteral("8"));

@@ -236,7 +236,7 @@ void MainWindowTest::reportIsWrittenAndShown()
     auto* report = m_window->findChild<QPlainTextEdit*>(QStringLiteral("ReportTextWindow"));
     QVERIFY(report);
     QVERIFY(report->isReadOnly());
-    QVERIFY(report->toPlainText().contains(QStringLiteral("Centro Custo COZ")));
+    QVERIFY(report->toPlainText().contains(QStringLiteral("Centro Custo 10")));
     QVERIFY(fileBytes(SitePaths::resolve(QStringLiteral("c:\\Report.txt"))).contains("\r\n"));
 }
 

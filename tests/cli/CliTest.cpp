@@ -82,7 +82,7 @@ struct DockedSite
         EXPECT_TRUE(entries.open(QIODevice::WriteOnly));
         entries.write(QByteArray("5601234000011").leftJustified(14) + QByteArray("1001").rightJustified(5)
             + QByteArray("61").leftJustified(6) + "000012" + QByteArray("UN").leftJustified(15)
-            + QByteArray("COZ").leftJustified(6) + "000");
+            + QByteArray("10").leftJustified(6) + "000");
         entries.close();
         EXPECT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("load"), entries.fileName() }).code, 0);
         EXPECT_EQ(cli({ QStringLiteral("terminal"), QStringLiteral("dock") }).code, 0);
@@ -123,7 +123,7 @@ TEST(CliTerminal, EachCommandDoesOnlyWhatItsNameSays)
         const QString received = DockedSite::state();
         EXPECT_TRUE(received.contains(QStringLiteral("Registos por receber: 0\n"))) << received.toStdString();
         EXPECT_TRUE(cli({ QStringLiteral("export"), QStringLiteral("Inventario") })
-                        .out.contains(QStringLiteral("1001\t61\tCOZ\tUN\t26\t0")));
+                        .out.contains(QStringLiteral("1001\t61\t10\tUN\t26\t0")));
 
         // Nothing left to collect is no failure.
         const CliRun again = cli({ QStringLiteral("receive") });

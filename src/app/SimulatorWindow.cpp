@@ -5,7 +5,6 @@
 #include "terminal/SimulatedTerminal.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,11 +54,8 @@ void SimulatorWindow::loadEntries()
     const QString path = m_ui.chooseFile();
     if (path.isEmpty())
         return;
-    QFile file(path);
     QString error;
-    if (!file.open(QIODevice::ReadOnly))
-        m_ui.showMessage(QStringLiteral("Não foi possível ler %1: %2.").arg(path, file.errorString()));
-    else if (!m_terminal.loadEntries(file.readAll(), &error))
+    if (!m_terminal.loadEntriesFile(path, &error))
         m_ui.showMessage(error);
     showState();
 }

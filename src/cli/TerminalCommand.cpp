@@ -3,7 +3,6 @@
 #include "terminal/RawImport.h"
 #include "terminal/SimulatedTerminal.h"
 
-#include <QFile>
 #include <QTextStream>
 
 bool TerminalCommand::accepts(const QStringList& arguments) const
@@ -27,11 +26,7 @@ CommandResult TerminalCommand::execute(const QStringList& arguments, CommandCont
         for (const char* list : { "ListCodFamilias", "ListCodBarras", "ListCodArtigos", "ListUnidades" })
             context.out << list << ": " << terminal.list(QString::fromLatin1(list)).size() << " bytes\n";
     } else if (action == u"load") {
-        QFile file(sitePath(arguments.at(1)));
-        if (!file.open(QIODevice::ReadOnly))
-            return CommandResult::failed(
-                QStringLiteral("Não foi possível ler %1: %2.").arg(file.fileName(), file.errorString()));
-        ok = terminal.loadEntries(file.readAll(), &error);
+        ok = terminal.loadEntriesFile(sitePath(arguments.at(1)), &error);
     } else {
         ok = terminal.setDocked(action == u"dock", &error);
     }

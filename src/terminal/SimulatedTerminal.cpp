@@ -123,6 +123,17 @@ bool SimulatedTerminal::loadEntries(const QByteArray& entries, QString* error)
     return writeFile(kEntries, text, error);
 }
 
+bool SimulatedTerminal::loadEntriesFile(const QString& file, QString* error)
+{
+    QFile source(file);
+    if (!source.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Não foi possível ler %1: %2.")
+                     .arg(file, source.exists() ? source.errorString() : QStringLiteral("o ficheiro não existe"));
+        return false;
+    }
+    return loadEntries(source.readAll(), error);
+}
+
 QByteArray SimulatedTerminal::entries() const
 {
     QFile file(path(kEntries));

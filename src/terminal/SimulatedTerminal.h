@@ -28,6 +28,8 @@ public:
     bool isDocked() const;
     // Entries to hold, as the text of 55-character records (line ends are dropped).
     bool loadEntries(const QByteArray& entries, QString* error);
+    // The same from a file; false with the file and the cause when it cannot be read.
+    bool loadEntriesFile(const QString& file, QString* error);
     QByteArray entries() const;
     QByteArray list(const QString& name) const;
     QString openedPort() const;

@@ -9,6 +9,7 @@
 #include <qt_windows.h>
 #else
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,7 +83,8 @@ bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why
         *why = lastError();
         return false;
     }
-    const auto nativeTemp = reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp).utf16());
+    const QString nativeTempName = QDir::toNativeSeparators(temp);
+    const auto nativeTemp = reinterpret_cast<const wchar_t*>(nativeTempName.utf16());
     qint64 done = 0;
     while (done < bytes.size()) {
         DWORD written = 0;
@@ -95,7 +97,7 @@ bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why
         }
         done += written;
     }
-    const bool flushed = FlushFileBuffers(file);
+    const bool flushed = FlushFileBuffers(file) != 0;
     if (!flushed)
         *why = lastError();
     CloseHandle(file);

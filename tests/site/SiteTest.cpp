@@ -1,0 +1,91 @@
+#include "site/Site.h"
+
+#include "platform/SitePaths.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestProfile.h"
+#include "terminal/SimulatedTerminal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class SiteTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QString workbook = SitePaths::resolve(u"c:\\InventariosQel.xls"_s);
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(workbook).absolutePath()));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/data/inventory-lo.xls"), workbook));
+        QFile::setPermissions(workbook, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void set(const SettingsKeys::Key& key, const QString& value)
+    {
+        SettingsStore settings;
+        settings.setValue(key, value);
+        QString error;
+        ASSERT_TRUE(settings.sync(&error)) << error.toStdString();
+    }
+
+    TestProfile profile;
+    ScriptedInteraction ui;
+};
+
+} // namespace
+
+TEST_F(SiteTest, StartUpStopsAtAFailedLoadWithThePortClosed)
+{
+    Site site(ui, profile.path(u"nao-existe.xls"_s));
+    const CommandResult started = site.startUp(profile.path(u"programa"_s));
+    ASSERT_TRUE(started.failed());
+    ASSERT_EQ(started.messages().size(), 2);
+    EXPECT_EQ(started.messages()[0], u"Erro a ler o ficheiro "_s + profile.path(u"nao-existe.xls"_s));
+    EXPECT_TRUE(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort().isEmpty());
+}
+
+TEST_F(SiteTest, StartUpOpensThePortTheSettingNames)
+{
+    set(SettingsKeys::CommPort, u" 2.6 (COM3)"_s);
+    Site site(ui);
+    EXPECT_EQ(site.startUp(profile.path(u"programa"_s)).ending(), CommandResult::Ending::Done);
+    EXPECT_EQ(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort(), u"3"_s);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+// A terminal library that cannot be used leaves the tables loaded; every terminal command says why.
+TEST_F(SiteTest, AnUnusableTerminalLibraryFailsEachTerminalCommandWithItsCause)
+{
+    set(SettingsKeys::RioComLibrary, profile.path(u"nada.so"_s));
+    Site site(ui);
+    const CommandResult started = site.startUp(profile.path(u"programa"_s));
+    ASSERT_TRUE(started.failed());
+    ASSERT_EQ(started.messages().size(), 1);
+    EXPECT_TRUE(started.messages()[0].contains(u"nada.so"_s)) << started.messages()[0].toStdString();
+    for (const CommandResult& result : { site.ReceberDados(), site.EnviarDados(), site.ImpRaw(), site.collect() })
+        EXPECT_EQ(result.messages(), started.messages());
+    EXPECT_EQ(site.CriarFicheiroDeInventarios(u"100"_s).ending(), CommandResult::Ending::Done);
+}
+
+TEST_F(SiteTest, ReportGoesToTheSettingsFileUnderTheDataRootOrToTheOneGiven)
+{
+    set(SettingsKeys::FicheiroDeReport, u"c:\\relatorios\\Inventario.txt"_s);
+    Site site(ui);
+    ASSERT_FALSE(site.load().failed());
+    EXPECT_EQ(site.reportPath(), profile.path(u"c/relatorios/Inventario.txt"_s));
+    EXPECT_EQ(site.CriarFicheiroDeInventarios(u"109"_s).ending(), CommandResult::Ending::Done);
+    QFile file(site.reportPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readLine().size(), 1 + 101 + 2);
+    EXPECT_EQ(site.CriarFicheiroDeInventarios(u"100"_s, u"c:\\outro.txt"_s).ending(), CommandResult::Ending::Done);
+    EXPECT_TRUE(QFile::exists(profile.path(u"c/outro.txt"_s)));
+    const CommandResult refused = site.CriarFicheiroDeInventarios(u"100"_s, profile.home());
+    ASSERT_TRUE(refused.failed());
+    EXPECT_TRUE(refused.messages()[0].contains(profile.home())) << refused.messages()[0].toStdString();
+}

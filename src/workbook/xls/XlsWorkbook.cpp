@@ -1,5 +1,7 @@
 #include "workbook/xls/XlsWorkbook.h"
 
+#include "workbook/xls/BiffRecords.h"
+
 #include <algorithm>
 
 namespace {
@@ -69,6 +71,7 @@ int XlsWorkbook::dateXf()
     if (addedDateXf >= 0)
         return addedDateXf;
     const QString pattern = QStringLiteral("dd/mm/yyyy");
+    const bool biff8 = version == Version::Biff8;
     int format = -1;
     for (auto it = formats.cbegin(); it != formats.cend(); ++it) {
         if (it.value() == pattern)
@@ -82,52 +85,52 @@ int XlsWorkbook::dateXf()
         return qsizetype(-1);
     };
     if (format >= 0) {
-        for (size_t i = 16; i < xfFormats.size(); ++i) {
+        for (size_t i = Biff::kDefaultCellXf + 1; i < xfFormats.size(); ++i) {
             if (xfFormats[i] == format)
                 return addedDateXf = int(i);
         }
     } else {
-        format = 164;
+        format = Biff::kFirstCustomFormat;
         for (auto it = formats.cbegin(); it != formats.cend(); ++it)
             format = std::max(format, it.key() + 1);
-        QByteArray d;
-        d.append(char(format & 0xFF)).append(char(format >> 8));
-        if (version == Version::Biff8)
-            d.append(char(pattern.size())).append('\0').append('\0').append(pattern.toLatin1());
-        else
-            d.append(char(pattern.size())).append(pattern.toLatin1());
         qsizetype at = lastOf(BiffId::Format);
         if (at < 0)
             at = lastOf(BiffId::Xf) >= 0 ? lastOf(BiffId::Xf) - qsizetype(xfFormats.size()) : 0;
-        globals.insert(globals.begin() + at + 1, BiffRecord { BiffId::Format, d });
+        globals.insert(globals.begin() + at + 1,
+            BiffRecord { BiffId::Format, BiffRecords::format(biff8, quint16(format), pattern) });
         formats.insert(format, pattern);
     }
     const qsizetype lastXf = lastOf(BiffId::Xf);
     QByteArray xf;
     if (lastXf >= 0) {
-        // The default cell format is XF 15; its font and alignment carry over.
+        // The default cell format's font and alignment carry over.
         qsizetype source = lastXf;
         int seen = int(xfFormats.size());
-        for (size_t i = size_t(lastXf) + 1; i-- > 0 && seen > 15;) {
-            if (globals[i].id == BiffId::Xf && --seen == 15)
+        for (size_t i = size_t(lastXf) + 1; i-- > 0 && seen > Biff::kDefaultCellXf;) {
+            if (globals[i].id == BiffId::Xf && --seen == Biff::kDefaultCellXf)
                 source = qsizetype(i);
         }
         xf = globals[size_t(source)].data;
     } else {
-        xf = QByteArray(version == Version::Biff8 ? 20 : 16, '\0');
+        xf = QByteArray(biff8 ? BiffRecords::kXfSizeBiff8 : BiffRecords::kXfSizeBiff5, '\0');
     }
-    xf[2] = char(format & 0xFF);
-    xf[3] = char(format >> 8);
-    xf[4] = char(xf[4] & ~0x04); // a cell format, not a style
-    const int usedAttributes = version == Version::Biff8 ? 9 : 7;
-    xf[usedAttributes] = char(xf[usedAttributes] | 0x04);
-    globals.insert(
-        globals.begin() + (lastXf >= 0 ? lastXf + 1 : qsizetype(globals.size()) - 1), BiffRecord { BiffId::Xf, xf });
+    globals.insert(globals.begin() + (lastXf >= 0 ? lastXf + 1 : qsizetype(globals.size()) - 1),
+        BiffRecord { BiffId::Xf, BiffRecords::withNumberFormat(xf, biff8, quint16(format)) });
     xfFormats.push_back(quint16(format));
     xfIsDate.push_back(true);
     addedDateXf = int(xfFormats.size()) - 1;
     dateXfAppended = true;
     return addedDateXf;
+}
+
+const XlsSheet::Cell* XlsSheet::cell(int row, int col) const
+{
+    if (row < 0 || size_t(row) >= rows.size())
+        return nullptr;
+    const auto& cells = rows[size_t(row)];
+    const auto it
+        = std::lower_bound(cells.begin(), cells.end(), col, [](const Cell& c, int wanted) { return c.col < wanted; });
+    return it != cells.end() && it->col == col ? &*it : nullptr;
 }
 
 XlsSheet* XlsWorkbook::sheet(const QString& name)

@@ -2,6 +2,7 @@
 #include "values/CellValue.h"
 #include "workbook/xls/BiffRecord.h"
 #include "workbook/xls/CompoundFile.h"
+#include "workbook/xls/XlsString.h"
 
 #include <QHash>
 #include <QString>
@@ -9,13 +10,6 @@
 #include <memory>
 #include <vector>
 
-// A string of the shared-string table: its text with its rich-text runs and phonetic data as stored.
-struct XlsString
-{
-    QString text;
-    QByteArray runs;
-    QByteArray phonetic;
-};
 using XlsStrings = std::shared_ptr<const std::vector<XlsString>>;
 
 // One sheet as read: its records, kept to be written back as they came, and its cells decoded.
@@ -40,6 +34,9 @@ struct XlsSheet
     std::vector<std::vector<Cell>> rows; // each row's cells by column
     int rowCount = 0; // rows 0..rowCount-1 belong to the sheet, blank ones included
     bool modified = false;
+
+    // The cell at row and col, nullptr when the sheet holds none there.
+    const Cell* cell(int row, int col) const;
 };
 
 // A whole .xls workbook in memory: the compound file it came in, the workbook-wide records and the sheets.
@@ -50,9 +47,6 @@ struct XlsWorkbook
         Biff5,
         Biff8,
     };
-    static constexpr int kMaxRowsBiff5 = 16384;
-    static constexpr int kMaxRowsBiff8 = 65536;
-
     Version version = Version::Biff8;
     CompoundFile container;
     QString streamName; // "Workbook" or "Book"
@@ -60,7 +54,7 @@ struct XlsWorkbook
     QByteArray globalsSource;
     std::vector<XlsSheet> sheets;
     bool date1904 = false;
-    quint16 codepage = 1252;
+    quint16 codepage = Biff::kCodepageWindows1252;
     std::vector<quint16> xfFormats; // number-format index of each XF
     QHash<int, QString> formats; // number formats by index, from the FORMAT records
     int addedDateXf = -1; // the date cell format for dates written where none was
@@ -68,7 +62,7 @@ struct XlsWorkbook
 
     std::vector<bool> xfIsDate; // from classifyFormats()
 
-    int maxRows() const { return version == Version::Biff5 ? kMaxRowsBiff5 : kMaxRowsBiff8; }
+    int maxRows() const { return version == Version::Biff5 ? Biff::kMaxRowsBiff5 : Biff::kMaxRowsBiff8; }
     // Works out which XFs show their number as a date or a time.
     void classifyFormats();
     bool isDateXf(int xf) const { return xf >= 0 && size_t(xf) < xfIsDate.size() && xfIsDate[size_t(xf)]; }

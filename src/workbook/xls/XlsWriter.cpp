@@ -1,66 +1,39 @@
 #include "workbook/xls/XlsWriter.h"
 
 #include "values/Windows1252.h"
+#include "workbook/xls/BiffCodec.h"
+#include "workbook/xls/ContinuedRecordWriter.h"
 #include "workbook/xls/XlsWorkbook.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-constexpr qsizetype kMaxRecordData = 8224;
-constexpr qsizetype kMaxRecordDataBiff5 = 2080;
-constexpr int kRowsPerBlock = 32;
+using BiffCodec::append16;
+using BiffCodec::append32;
+using BiffCodec::appendRecord;
+using BiffCodec::put16;
+using BiffCodec::put32;
+using BiffCodec::read16;
+using BiffCodec::read32;
+
+constexpr int kRowsPerBlock = 32; // rows between two DBCELLs
 constexpr quint32 kUnmapped = 0xFFFFFFFF;
+constexpr qsizetype kLabelSstSize = Biff::kCellHeaderSize + 4; // the cell's head and the string's index
+// INDEX holds stream positions from this byte on: in BIFF8 the DEFCOLWIDTH's first, then each DBCELL's.
+constexpr qsizetype kIndexPositionsAt = 12;
 
-quint16 u16(const QByteArray& d, qsizetype at)
-{
-    return quint16(quint8(d[at]) | quint8(d[at + 1]) << 8);
-}
-
-quint32 u32(const QByteArray& d, qsizetype at)
-{
-    return quint32(u16(d, at)) | quint32(u16(d, at + 2)) << 16;
-}
-
-void put16(QByteArray& d, qsizetype at, quint16 v)
-{
-    d[at] = char(v & 0xFF);
-    d[at + 1] = char(v >> 8);
-}
-
-void put32(QByteArray& d, qsizetype at, quint32 v)
-{
-    put16(d, at, quint16(v & 0xFFFF));
-    put16(d, at + 2, quint16(v >> 16));
-}
-
-void append16(QByteArray& d, quint16 v)
-{
-    d.append(char(v & 0xFF));
-    d.append(char(v >> 8));
-}
-
-void append32(QByteArray& d, quint32 v)
-{
-    append16(d, quint16(v & 0xFFFF));
-    append16(d, quint16(v >> 16));
-}
-
-void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
-{
-    append16(out, id);
-    append16(out, quint16(data.size()));
-    out.append(data);
-}
-
-bool fitsLatin1(const QString& text)
-{
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
-}
+// The ROW record: its columns, and what one made for a row that had none holds: the default height, flags with
+// only the bit that is always set, the default cell format.
+constexpr qsizetype kRowFirstColAt = 2;
+constexpr qsizetype kRowColEndAt = 4;
+constexpr qsizetype kRowHeightAt = 6;
+constexpr qsizetype kRowFlagsAt = 12;
+constexpr qsizetype kRowXfAt = 14;
+constexpr quint16 kDefaultRowHeight = 0x00FF;
+constexpr quint16 kDefaultRowFlags = 0x0100;
 
 class Writer
 {
@@ -148,10 +121,11 @@ private:
                     map.assign(sheet.strings->size(), kUnmapped);
             }
             for (const BiffRecord& r : sheet.records) {
-                if (r.id != BiffId::LabelSst || r.data.size() < 10 || (sheet.modified && isRewritten(sheet, r)))
+                if (r.id != BiffId::LabelSst || r.data.size() < kLabelSstSize
+                    || (sheet.modified && isRewritten(sheet, r)))
                     continue;
                 ++m_stringCells;
-                const quint32 old = u32(r.data, 6);
+                const quint32 old = read32(r.data, Biff::kCellHeaderSize);
                 if (sheet.strings && old < sheet.strings->size()) {
                     quint32& target = m_remap[sheet.strings.get()][old];
                     if (target == kUnmapped) {
@@ -209,88 +183,37 @@ private:
         }
     }
 
-    static const XlsSheet::Cell* cellAt(const XlsSheet& sheet, int row, int col)
-    {
-        if (row < 0 || size_t(row) >= sheet.rows.size())
-            return nullptr;
-        const auto& cells = sheet.rows[size_t(row)];
-        const auto it = std::lower_bound(
-            cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
-        return it != cells.end() && it->col == col ? &*it : nullptr;
-    }
-
     static bool isRewritten(const XlsSheet& sheet, int row, int col)
     {
-        const XlsSheet::Cell* c = cellAt(sheet, row, col);
+        const XlsSheet::Cell* c = sheet.cell(row, col);
         return c && c->rewritten;
     }
 
     static bool isRewritten(const XlsSheet& sheet, const BiffRecord& r)
     {
-        return isRewritten(sheet, u16(r.data, 0), u16(r.data, 2));
+        return isRewritten(sheet, read16(r.data, 0), read16(r.data, 2));
     }
 
-    // The SST, split into CONTINUE records; a string's characters restart in a CONTINUE with a flags byte.
+    // The SST and its CONTINUE records, then the EXTSST that points into it.
     void writeStrings(QByteArray& out)
     {
-        std::vector<QByteArray> records(1);
-        append32(records[0], m_stringCells);
-        append32(records[0], quint32(m_strings.size()));
+        ContinuedRecordWriter sst(BiffId::Sst, out.size());
+        QByteArray counts;
+        append32(counts, m_stringCells);
+        append32(counts, quint32(m_strings.size()));
+        sst.append(counts);
         const int perBucket = std::max(8, int(m_strings.size() / 128) + 1);
         QByteArray extSst;
         append16(extSst, quint16(perBucket));
-        const qsizetype sstStart = out.size();
-        std::vector<qsizetype> recordStarts { sstStart };
-        const auto room = [&] { return kMaxRecordData - records.back().size(); };
-        const auto newRecord = [&] {
-            recordStarts.push_back(recordStarts.back() + 4 + records.back().size());
-            records.emplace_back();
-        };
         for (size_t i = 0; i < m_strings.size(); ++i) {
-            const XlsString& s = m_strings[i];
-            const bool wide = !fitsLatin1(s.text);
-            QByteArray header;
-            append16(header, quint16(s.text.size()));
-            header.append(char((wide ? 0x01 : 0) | (s.runs.isEmpty() ? 0 : 0x08) | (s.phonetic.isEmpty() ? 0 : 0x04)));
-            if (!s.runs.isEmpty())
-                append16(header, quint16(s.runs.size() / 4));
-            if (!s.phonetic.isEmpty())
-                append32(header, quint32(s.phonetic.size()));
-            if (room() < header.size() + (wide ? 2 : 1))
-                newRecord();
+            const ContinuedRecordWriter::Position at = sst.appendString(m_strings[i]);
             if (i % size_t(perBucket) == 0) {
-                append32(extSst, quint32(recordStarts.back() + 4 + records.back().size()));
-                append16(extSst, quint16(4 + records.back().size()));
+                append32(extSst, quint32(at.inStream));
+                append16(extSst, quint16(at.inRecord));
                 append16(extSst, 0);
             }
-            records.back().append(header);
-            const QByteArray chars = wide ? QByteArray(reinterpret_cast<const char*>(s.text.utf16()), s.text.size() * 2)
-                                          : s.text.toLatin1();
-            const qsizetype width = wide ? 2 : 1;
-            qsizetype at = 0;
-            while (at < chars.size()) {
-                qsizetype take = std::min(chars.size() - at, room() / width * width);
-                if (take == 0) {
-                    newRecord();
-                    records.back().append(char(wide ? 1 : 0));
-                    continue;
-                }
-                records.back().append(chars.constData() + at, take);
-                at += take;
-            }
-            for (const QByteArray* tail : { &s.runs, &s.phonetic }) {
-                qsizetype done = 0;
-                while (done < tail->size()) {
-                    if (room() == 0)
-                        newRecord();
-                    const qsizetype take = std::min(tail->size() - done, room());
-                    records.back().append(tail->constData() + done, take);
-                    done += take;
-                }
-            }
         }
-        for (size_t r = 0; r < records.size(); ++r)
-            appendRecord(out, r == 0 ? BiffId::Sst : BiffId::Continue, records[r]);
+        sst.writeTo(out);
         appendRecord(out, BiffId::ExtSst, extSst);
         std::vector<XlsString>().swap(m_strings);
     }
@@ -316,46 +239,53 @@ private:
                 stringsWritten = true;
             }
             if (r.id == BiffId::BoundSheet)
-                boundSheetAt->push_back(out.size() + 4);
+                boundSheetAt->push_back(out.size() + Biff::kRecordHeaderSize);
             appendRecord(out, r.id, r.data);
         }
+    }
+
+    // The data of a record copied as it was read; a LABELSST now points at its string's place in the new table.
+    QByteArray copiedData(const XlsSheet& sheet, const BiffRecord& r) const
+    {
+        if (r.id != BiffId::LabelSst || !m_biff8 || r.data.size() < kLabelSstSize)
+            return r.data;
+        QByteArray d = r.data;
+        put32(d, Biff::kCellHeaderSize, remapped(sheet, read32(d, Biff::kCellHeaderSize)));
+        return d;
     }
 
     void copySheet(QByteArray& out, const XlsSheet& sheet, quint32 offset)
     {
         const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
         for (const BiffRecord& r : sheet.records) {
-            if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= 10) {
-                QByteArray d = r.data;
-                put32(d, 6, remapped(sheet, u32(d, 6)));
-                appendRecord(out, r.id, d);
-            } else if (r.id == BiffId::Index) {
+            if (r.id == BiffId::Index) {
                 // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records move with the sheet.
                 QByteArray d = r.data;
-                for (qsizetype at = 12; at + 4 <= d.size(); at += 4) {
-                    const quint32 pos = u32(d, at);
+                for (qsizetype at = kIndexPositionsAt; at + 4 <= d.size(); at += 4) {
+                    const quint32 pos = read32(d, at);
                     if (pos != 0)
                         put32(d, at, quint32(qint64(pos) + shift));
                 }
                 appendRecord(out, r.id, d);
             } else {
-                appendRecord(out, r.id, r.data);
+                appendRecord(out, r.id, copiedData(sheet, r));
             }
         }
     }
 
+    // Window settings and drawings: what follows the cell table.
     static bool isTailRecord(quint16 id)
     {
         switch (id) {
-        case 0x001C: // NOTE
-        case 0x001D: // SELECTION
-        case 0x0041: // PANE
-        case 0x005D: // OBJ
-        case 0x00A0: // SCL
-        case 0x00E5: // MERGEDCELLS
-        case 0x00EC: // MSODRAWING
-        case 0x01B6: // TXO
-        case 0x023E: // WINDOW2
+        case BiffId::Note:
+        case BiffId::Selection:
+        case BiffId::Pane:
+        case BiffId::Obj:
+        case BiffId::Scl:
+        case BiffId::MergedCells:
+        case BiffId::MsoDrawing:
+        case BiffId::Txo:
+        case BiffId::Window2:
             return true;
         default:
             return false;
@@ -395,18 +325,9 @@ private:
         quint16 col;
     };
 
-    // A cell record (row, column, format, then the payload) appended to m_cells.
-    void cellRecord(quint16 id, int row, const XlsSheet::Cell& cell, const char* payload, qsizetype size)
+    void cellHead(quint16 id, int row, const XlsSheet::Cell& cell, qsizetype valueSize)
     {
-        char head[10];
-        const quint16 fields[5] = { id, quint16(6 + size), quint16(row), cell.col, cell.xf };
-        for (int i = 0; i < 5; ++i) {
-            head[2 * i] = char(fields[i] & 0xFF);
-            head[2 * i + 1] = char(fields[i] >> 8);
-        }
-        m_cells.append(head, 10);
-        if (size > 0)
-            m_cells.append(payload, size);
+        BiffCodec::appendCellHead(m_cells, id, quint16(row), cell.col, cell.xf, valueSize);
     }
 
     // Appends the cell's record to m_cells; a Null cell in the default format needs none.
@@ -415,26 +336,24 @@ private:
         const CellValue& v = cell.value;
         switch (v.type()) {
         case CellValue::Type::Null:
-            if (cell.xf != defaultXf())
-                cellRecord(BiffId::Blank, row, cell, nullptr, 0);
+            if (cell.xf != Biff::kDefaultCellXf)
+                cellHead(BiffId::Blank, row, cell, 0);
             return true;
         case CellValue::Type::Text: {
             const QString& text = v.storedText();
             if (text.isEmpty()) {
-                if (cell.xf != defaultXf())
-                    cellRecord(BiffId::Blank, row, cell, nullptr, 0);
+                if (cell.xf != Biff::kDefaultCellXf)
+                    cellHead(BiffId::Blank, row, cell, 0);
                 return true;
             }
             if (m_biff8) {
-                const quint32 index = m_cellStrings[m_nextCellString++];
-                const char bytes[4]
-                    = { char(index & 0xFF), char(index >> 8 & 0xFF), char(index >> 16 & 0xFF), char(index >> 24) };
-                cellRecord(BiffId::LabelSst, row, cell, bytes, 4);
+                cellHead(BiffId::LabelSst, row, cell, 4);
+                append32(m_cells, m_cellStrings[m_nextCellString++]);
                 return true;
             }
-            QByteArray label;
             const QByteArray bytes = Windows1252::encode(text);
-            if (bytes.size() > kMaxRecordDataBiff5 - 8) {
+            // The cell's head and the length take 8 bytes of the record.
+            if (bytes.size() > Biff::kMaxRecordDataBiff5 - 8) {
                 *error
                     = QStringLiteral("O texto da célula da linha %1 tem %2 caracteres, mais do que um livro do Excel "
                                      "5.0/95 leva numa célula.")
@@ -442,46 +361,81 @@ private:
                           .arg(text.size());
                 return false;
             }
-            append16(label, quint16(bytes.size()));
-            label.append(bytes);
-            cellRecord(BiffId::Label, row, cell, label.constData(), label.size());
+            cellHead(BiffId::Label, row, cell, 2 + bytes.size());
+            append16(m_cells, quint16(bytes.size()));
+            m_cells.append(bytes);
             return true;
         }
         case CellValue::Type::Number:
         case CellValue::Type::Date: {
             double number = v.numberValue();
             if (v.isDate() && m_book.date1904)
-                number -= 1462;
-            char raw[8];
-            std::memcpy(raw, &number, 8);
-            cellRecord(BiffId::Number, row, cell, raw, 8);
+                number -= Biff::kDate1904Offset;
+            cellHead(BiffId::Number, row, cell, 8);
+            BiffCodec::appendDouble(m_cells, number);
             return true;
         }
         case CellValue::Type::Boolean:
         case CellValue::Type::Error: {
-            const char raw[2] = { char(int(v.numberValue())), char(v.isBoolean() ? 0 : 1) };
-            cellRecord(BiffId::BoolErr, row, cell, raw, 2);
+            cellHead(BiffId::BoolErr, row, cell, 2);
+            m_cells.append(char(int(v.numberValue()))).append(char(v.isBoolean() ? 0 : 1));
             return true;
         }
         }
         return true;
     }
 
-    int defaultXf() const { return 15; }
-
     // The cells of one row, untouched ones as they were read and rewritten ones encoded anew.
     struct RowPlan
     {
         QByteArray rowRecord;
         std::vector<Piece> pieces;
+
+        bool isEmpty() const { return pieces.empty() && rowRecord.isEmpty(); }
     };
 
+    // The records of a sheet sorted for writing: its cell table row by row, what comes before and after it.
+    struct SheetPlan
+    {
+        std::vector<const BiffRecord*> head;
+        std::vector<RowPlan> rows;
+        std::vector<const BiffRecord*> tail;
+    };
+
+    // The rows and columns the table covers; -1 (and 256 for the first column) when it holds no cells.
+    struct TableExtent
+    {
+        int firstRow = -1;
+        int lastRow = -1;
+        int firstCol = Biff::kMaxColumns;
+        int lastCol = -1;
+    };
+
+    // INDEX, DIMENSIONS and the row blocks are made anew; the other records go out as they came, in their order.
     bool writeSheet(QByteArray& out, const XlsSheet& sheet, QString* error)
     {
-        std::vector<RowPlan> rows(size_t(std::max(sheet.rowCount, int(sheet.rows.size()))));
         m_cells.clear();
         m_cells.reserve(1 << 20);
-        std::vector<const BiffRecord*> prefix, suffix;
+        SheetPlan plan = planSheet(sheet);
+        if (!encodeRewrittenCells(sheet, plan.rows, error))
+            return false;
+        sortCells(plan.rows);
+        const TableExtent extent = extentOf(plan.rows);
+        const std::vector<size_t> blocks = blocksWithRows(plan.rows);
+        const qsizetype blockPositionsAt = writeSheetHead(out, plan.head, extent, sheet.rowCount, blocks.size());
+        for (size_t n = 0; n < blocks.size(); ++n)
+            writeRowBlock(out, plan.rows, blocks[n], blockPositionsAt + qsizetype(n) * 4);
+        for (const BiffRecord* r : plan.tail)
+            appendRecord(out, r->id, r->data);
+        return true;
+    }
+
+    // Files the cell records read under their rows, the cells the program rewrote left out, and splits the other
+    // records into those before the table and those after it. The old INDEX, DIMENSIONS and DBCELLs are dropped.
+    SheetPlan planSheet(const XlsSheet& sheet)
+    {
+        SheetPlan plan;
+        plan.rows.resize(size_t(std::max(sheet.rowCount, int(sheet.rows.size()))));
         bool tableSeen = false;
         int depth = 0;
         const auto& recs = sheet.records;
@@ -491,7 +445,7 @@ private:
                 ++depth;
             if (depth == 1 && isTableRecord(r.id)) {
                 tableSeen = true;
-                i = planRecord(sheet, i, rows);
+                i = planRecord(sheet, i, plan.rows);
                 continue;
             }
             // A sheet without cells: the window settings and drawings still go after the (new) table.
@@ -503,8 +457,13 @@ private:
                 continue;
             if (depth == 1 && r.id == BiffId::Continue && i > 0 && isTableRecord(recs[i - 1].id))
                 continue;
-            (tableSeen ? suffix : prefix).push_back(&r);
+            (tableSeen ? plan.tail : plan.head).push_back(&r);
         }
+        return plan;
+    }
+
+    bool encodeRewrittenCells(const XlsSheet& sheet, std::vector<RowPlan>& rows, QString* error)
+    {
         for (size_t row = 0; row < sheet.rows.size(); ++row) {
             for (const auto& cell : sheet.rows[row]) {
                 if (!cell.rewritten)
@@ -520,119 +479,158 @@ private:
                 }
             }
         }
-        int firstRow = -1, lastRow = -1, firstCol = 256, lastCol = -1;
-        for (size_t row = 0; row < rows.size(); ++row) {
-            auto& pieces = rows[row].pieces;
+        return true;
+    }
+
+    // Cells read and cells rewritten were filed apart; the table wants each row in column order.
+    static void sortCells(std::vector<RowPlan>& rows)
+    {
+        for (RowPlan& row : rows) {
             std::stable_sort(
-                pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.col < b.col; });
+                row.pieces.begin(), row.pieces.end(), [](const Piece& a, const Piece& b) { return a.col < b.col; });
+        }
+    }
+
+    TableExtent extentOf(const std::vector<RowPlan>& rows) const
+    {
+        TableExtent extent;
+        for (size_t row = 0; row < rows.size(); ++row) {
+            const auto& pieces = rows[row].pieces;
             if (pieces.empty())
                 continue;
-            firstRow = firstRow < 0 ? int(row) : firstRow;
-            lastRow = int(row);
-            firstCol = std::min(firstCol, int(pieces.front().col));
-            lastCol = std::max(lastCol, int(pieces.back().col) + lastColumnSpan(pieces.back()));
+            extent.firstRow = extent.firstRow < 0 ? int(row) : extent.firstRow;
+            extent.lastRow = int(row);
+            extent.firstCol = std::min(extent.firstCol, int(pieces.front().col));
+            extent.lastCol = std::max(extent.lastCol, int(pieces.back().col) + lastColumnSpan(pieces.back()));
         }
-        // Blank rows at the end still belong to the sheet.
-        const int rowsInSheet = std::max(lastRow + 1, sheet.rowCount);
+        return extent;
+    }
 
-        // BOF first, then INDEX (positions patched below), the rest of the head, the table, the tail.
-        const BiffRecord* bof = prefix.front();
-        appendRecord(out, bof->id, bof->data);
-        std::vector<size_t> blocksWithRows;
+    // The blocks of 32 rows that hold a row record or a cell; each gets a DBCELL.
+    static std::vector<size_t> blocksWithRows(const std::vector<RowPlan>& rows)
+    {
+        std::vector<size_t> blocks;
         for (size_t b = 0; b * kRowsPerBlock < rows.size(); ++b) {
             for (size_t row = b * kRowsPerBlock; row < std::min(rows.size(), (b + 1) * kRowsPerBlock); ++row) {
-                if (!rows[row].pieces.empty() || !rows[row].rowRecord.isEmpty()) {
-                    blocksWithRows.push_back(b);
+                if (!rows[row].isEmpty()) {
+                    blocks.push_back(b);
                     break;
                 }
             }
         }
+        return blocks;
+    }
+
+    // BOF, INDEX, the rest of the head, DIMENSIONS. Returns where INDEX keeps the blocks' positions, patched as
+    // the blocks are written.
+    qsizetype writeSheetHead(QByteArray& out, const std::vector<const BiffRecord*>& head, const TableExtent& extent,
+        int rowCount, size_t blockCount)
+    {
+        appendRecord(out, head.front()->id, head.front()->data);
+        const qsizetype indexDataAt = out.size() + Biff::kRecordHeaderSize;
+        QByteArray index = indexData(extent);
+        const qsizetype blockPositionsAt = indexDataAt + index.size();
+        index.append(QByteArray(qsizetype(blockCount) * 4, '\0'));
+        appendRecord(out, BiffId::Index, index);
+        for (size_t p = 1; p < head.size(); ++p) {
+            if (head[p]->id == BiffId::DefColWidth && m_biff8)
+                put32(out, indexDataAt + kIndexPositionsAt, quint32(out.size()));
+            appendRecord(out, head[p]->id, head[p]->data);
+        }
+        // Blank rows at the end still belong to the sheet.
+        const int rowsInSheet = std::max(extent.lastRow + 1, rowCount);
+        appendRecord(out, BiffId::Dimensions, dimensionsData(extent, rowsInSheet));
+        return blockPositionsAt;
+    }
+
+    // INDEX without its block positions: the rows of the table, then the DEFCOLWIDTH's position (BIFF8; patched
+    // when that record is written) or four reserved bytes (BIFF5).
+    QByteArray indexData(const TableExtent& extent) const
+    {
         QByteArray index;
         append32(index, 0);
-        if (m_biff8) {
-            append32(index, quint32(std::max(firstRow, 0)));
-            append32(index, quint32(lastRow + 1));
-        } else {
-            append16(index, quint16(std::max(firstRow, 0)));
-            append16(index, quint16(lastRow + 1));
-        }
+        appendRows(index, quint32(std::max(extent.firstRow, 0)), quint32(extent.lastRow + 1));
         append32(index, 0);
-        const qsizetype indexDataAt = out.size() + 4;
-        const qsizetype positionsAt = indexDataAt + index.size();
-        for (size_t n = 0; n < blocksWithRows.size(); ++n)
-            append32(index, 0);
-        appendRecord(out, BiffId::Index, index);
-        QByteArray dimensions;
-        if (m_biff8) {
-            append32(dimensions, quint32(std::max(firstRow, 0)));
-            append32(dimensions, quint32(rowsInSheet));
-        } else {
-            append16(dimensions, quint16(std::max(firstRow, 0)));
-            append16(dimensions, quint16(rowsInSheet));
-        }
-        append16(dimensions, quint16(lastCol < 0 ? 0 : firstCol));
-        append16(dimensions, quint16(lastCol + 1));
-        append16(dimensions, 0);
-        for (size_t p = 1; p < prefix.size(); ++p) {
-            if (prefix[p]->id == BiffId::DefColWidth && m_biff8)
-                put32(out, indexDataAt + 12, quint32(out.size()));
-            appendRecord(out, prefix[p]->id, prefix[p]->data);
-        }
-        appendRecord(out, BiffId::Dimensions, dimensions);
+        return index;
+    }
 
-        for (size_t n = 0; n < blocksWithRows.size(); ++n) {
-            const size_t b = blocksWithRows[n];
-            const size_t end = std::min(rows.size(), (b + 1) * kRowsPerBlock);
-            qsizetype firstRowRecord = -1;
-            std::vector<size_t> blockRows;
-            for (size_t row = b * kRowsPerBlock; row < end; ++row) {
-                RowPlan& plan = rows[row];
-                if (plan.pieces.empty() && plan.rowRecord.isEmpty())
-                    continue;
-                QByteArray rowData = plan.rowRecord;
-                if (rowData.size() < 16) {
-                    rowData = QByteArray(16, '\0');
-                    put16(rowData, 0, quint16(row));
-                    put16(rowData, 6, 0x00FF);
-                    put16(rowData, 12, 0x0100);
-                    put16(rowData, 14, 0x000F);
-                }
-                put16(rowData, 2, plan.pieces.empty() ? 0 : plan.pieces.front().col);
-                put16(rowData, 4,
-                    plan.pieces.empty() ? 0 : quint16(plan.pieces.back().col + 1 + lastColumnSpan(plan.pieces.back())));
-                if (firstRowRecord < 0)
-                    firstRowRecord = out.size();
-                appendRecord(out, BiffId::Row, rowData);
-                blockRows.push_back(row);
-            }
-            const qsizetype secondRowRecord = firstRowRecord + 4 + 16;
-            QByteArray dbcell;
-            append32(dbcell, 0);
-            qsizetype previousCell = secondRowRecord;
-            for (size_t row : blockRows) {
-                const qsizetype cellStart = out.size();
-                for (const Piece& piece : rows[row].pieces)
-                    out.append(m_cells.constData() + piece.at, piece.size);
-                append16(dbcell, quint16(cellStart - previousCell));
-                previousCell = cellStart;
-            }
-            put32(dbcell, 0, quint32(out.size() - firstRowRecord));
-            put32(out, positionsAt + qsizetype(n) * 4, quint32(out.size()));
-            appendRecord(out, BiffId::DbCell, dbcell);
+    QByteArray dimensionsData(const TableExtent& extent, int rowsInSheet) const
+    {
+        QByteArray dimensions;
+        appendRows(dimensions, quint32(std::max(extent.firstRow, 0)), quint32(rowsInSheet));
+        append16(dimensions, quint16(extent.lastCol < 0 ? 0 : extent.firstCol));
+        append16(dimensions, quint16(extent.lastCol + 1));
+        append16(dimensions, 0);
+        return dimensions;
+    }
+
+    // A first row and a row past the last: four bytes each in BIFF8, two in BIFF5.
+    void appendRows(QByteArray& d, quint32 first, quint32 end) const
+    {
+        if (m_biff8) {
+            append32(d, first);
+            append32(d, end);
+        } else {
+            append16(d, quint16(first));
+            append16(d, quint16(end));
         }
-        for (const BiffRecord* r : suffix)
-            appendRecord(out, r->id, r->data);
-        return true;
+    }
+
+    // The ROW records of one block of 32 rows, their cells, and the DBCELL that points back at them.
+    void writeRowBlock(QByteArray& out, const std::vector<RowPlan>& rows, size_t block, qsizetype indexEntryAt)
+    {
+        const size_t end = std::min(rows.size(), (block + 1) * kRowsPerBlock);
+        qsizetype firstRowRecord = -1;
+        std::vector<size_t> blockRows;
+        for (size_t row = block * kRowsPerBlock; row < end; ++row) {
+            if (rows[row].isEmpty())
+                continue;
+            if (firstRowRecord < 0)
+                firstRowRecord = out.size();
+            appendRecord(out, BiffId::Row, rowData(rows[row], row));
+            blockRows.push_back(row);
+        }
+        const qsizetype secondRowRecord = firstRowRecord + Biff::kRecordHeaderSize + Biff::kRowRecordSize;
+        QByteArray dbcell;
+        append32(dbcell, 0);
+        qsizetype previousCell = secondRowRecord;
+        for (size_t row : blockRows) {
+            const qsizetype cellStart = out.size();
+            for (const Piece& piece : rows[row].pieces)
+                out.append(m_cells.constData() + piece.at, piece.size);
+            append16(dbcell, quint16(cellStart - previousCell));
+            previousCell = cellStart;
+        }
+        put32(dbcell, 0, quint32(out.size() - firstRowRecord));
+        put32(out, indexEntryAt, quint32(out.size()));
+        appendRecord(out, BiffId::DbCell, dbcell);
+    }
+
+    // The row's ROW record as read, or a default one, spanning the columns its cells now cover.
+    QByteArray rowData(const RowPlan& plan, size_t row) const
+    {
+        QByteArray data = plan.rowRecord;
+        if (data.size() < Biff::kRowRecordSize) {
+            data = QByteArray(Biff::kRowRecordSize, '\0');
+            put16(data, 0, quint16(row));
+            put16(data, kRowHeightAt, kDefaultRowHeight);
+            put16(data, kRowFlagsAt, kDefaultRowFlags);
+            put16(data, kRowXfAt, Biff::kDefaultCellXf);
+        }
+        put16(data, kRowFirstColAt, plan.pieces.empty() ? 0 : plan.pieces.front().col);
+        put16(data, kRowColEndAt,
+            plan.pieces.empty() ? 0 : quint16(plan.pieces.back().col + 1 + lastColumnSpan(plan.pieces.back())));
+        return data;
     }
 
     // A MULRK or MULBLANK covers more than its first column.
     int lastColumnSpan(const Piece& piece) const
     {
-        const quint16 id = u16(m_cells, piece.at);
+        const quint16 id = read16(m_cells, piece.at);
         if (id != BiffId::MulRk && id != BiffId::MulBlank)
             return 0;
-        const qsizetype end = piece.at + 4 + u16(m_cells, piece.at + 2);
-        return u16(m_cells, end - 2) - u16(m_cells, piece.at + 6);
+        const qsizetype end = piece.at + Biff::kRecordHeaderSize + read16(m_cells, piece.at + 2);
+        return read16(m_cells, end - 2) - read16(m_cells, piece.at + Biff::kRecordHeaderSize + 2);
     }
 
     // Appends a record of the original sheet to m_cells as (part of) the piece for col.
@@ -651,39 +649,16 @@ private:
         if (r.data.size() < 4 || r.id == BiffId::DbCell || r.id == BiffId::String || r.id == BiffId::ShrFmla
             || r.id == BiffId::Array || r.id == BiffId::Table)
             return i;
-        const int row = u16(r.data, 0);
+        const int row = read16(r.data, 0);
         if (size_t(row) >= rows.size())
             rows.resize(size_t(row) + 1);
         if (r.id == BiffId::Row) {
             rows[size_t(row)].rowRecord = r.data;
             return i;
         }
-        const int col = u16(r.data, 2);
+        const int col = read16(r.data, 2);
         if (r.id == BiffId::MulRk || r.id == BiffId::MulBlank) {
-            const qsizetype step = r.id == BiffId::MulRk ? 6 : 2;
-            const int last = u16(r.data, r.data.size() - 2);
-            bool anyRewritten = false;
-            for (int c = col; c <= last; ++c)
-                anyRewritten = anyRewritten || isRewritten(sheet, row, c);
-            if (!anyRewritten) {
-                Piece piece { quint32(m_cells.size()), 0, quint16(col) };
-                rawRecord(piece, r.id, r.data);
-                rows[size_t(row)].pieces.push_back(piece);
-                return i;
-            }
-            for (int c = col; c <= last; ++c) {
-                if (isRewritten(sheet, row, c))
-                    continue;
-                const qsizetype at = 4 + qsizetype(c - col) * step;
-                const XlsSheet::Cell part { quint16(c), u16(r.data, at), false, CellValue() };
-                Piece piece { quint32(m_cells.size()), 0, quint16(c) };
-                if (r.id == BiffId::MulRk)
-                    cellRecord(BiffId::Rk, row, part, r.data.constData() + at + 2, 4);
-                else
-                    cellRecord(BiffId::Blank, row, part, nullptr, 0);
-                piece.size = quint32(m_cells.size() - piece.at);
-                rows[size_t(row)].pieces.push_back(piece);
-            }
+            planMulRecord(sheet, r, rows[size_t(row)]);
             return i;
         }
         size_t last = i;
@@ -697,14 +672,43 @@ private:
         if (isRewritten(sheet, row, col))
             return last;
         Piece piece { quint32(m_cells.size()), 0, quint16(col) };
-        for (size_t k = i; k <= last; ++k) {
-            QByteArray d = recs[k].data;
-            if (recs[k].id == BiffId::LabelSst && m_biff8 && d.size() >= 10)
-                put32(d, 6, remapped(sheet, u32(d, 6)));
-            rawRecord(piece, recs[k].id, d);
-        }
+        for (size_t k = i; k <= last; ++k)
+            rawRecord(piece, recs[k].id, copiedData(sheet, recs[k]));
         rows[size_t(row)].pieces.push_back(piece);
         return last;
+    }
+
+    // A MULRK or MULBLANK goes on whole when none of its cells was rewritten; else the others go on one by one.
+    void planMulRecord(const XlsSheet& sheet, const BiffRecord& r, RowPlan& plan)
+    {
+        const int row = read16(r.data, 0);
+        const int col = read16(r.data, 2);
+        const qsizetype step = r.id == BiffId::MulRk ? Biff::kMulRkEntrySize : Biff::kMulBlankEntrySize;
+        const int last = read16(r.data, r.data.size() - 2);
+        bool anyRewritten = false;
+        for (int c = col; c <= last; ++c)
+            anyRewritten = anyRewritten || isRewritten(sheet, row, c);
+        if (!anyRewritten) {
+            Piece piece { quint32(m_cells.size()), 0, quint16(col) };
+            rawRecord(piece, r.id, r.data);
+            plan.pieces.push_back(piece);
+            return;
+        }
+        for (int c = col; c <= last; ++c) {
+            if (isRewritten(sheet, row, c))
+                continue;
+            const qsizetype at = Biff::kMulFirstEntryAt + qsizetype(c - col) * step;
+            const XlsSheet::Cell part { quint16(c), read16(r.data, at), false, CellValue() };
+            Piece piece { quint32(m_cells.size()), 0, quint16(c) };
+            if (r.id == BiffId::MulRk) {
+                cellHead(BiffId::Rk, row, part, 4);
+                m_cells.append(r.data.constData() + at + 2, 4);
+            } else {
+                cellHead(BiffId::Blank, row, part, 0);
+            }
+            piece.size = quint32(m_cells.size() - piece.at);
+            plan.pieces.push_back(piece);
+        }
     }
 
     const XlsWorkbook& m_book;

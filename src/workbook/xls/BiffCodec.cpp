@@ -1,0 +1,76 @@
+#include "workbook/xls/BiffCodec.h"
+
+#include <cstring>
+
+namespace BiffCodec {
+
+void throwIncomplete()
+{
+    throw BiffDamaged { QStringLiteral("registo incompleto") };
+}
+
+double readDouble(const QByteArray& d, qsizetype at)
+{
+    if (at < 0 || at + 8 > d.size())
+        throwIncomplete();
+    quint64 bits = 0;
+    for (int i = 7; i >= 0; --i)
+        bits = bits << 8 | quint8(d[at + i]);
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+double rkValue(quint32 rk)
+{
+    double v;
+    if (rk & 0x02) {
+        v = double(qint32(rk) >> 2);
+    } else {
+        const quint64 bits = quint64(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&v, &bits, sizeof v);
+    }
+    return (rk & 0x01) ? v / 100.0 : v;
+}
+
+void appendDouble(QByteArray& d, double v)
+{
+    quint64 bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    append32(d, quint32(bits & 0xFFFFFFFFu));
+    append32(d, quint32(bits >> 32));
+}
+
+void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
+{
+    append16(out, id);
+    append16(out, quint16(data.size()));
+    out.append(data);
+}
+
+void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize)
+{
+    char head[Biff::kRecordHeaderSize + Biff::kCellHeaderSize];
+    const quint16 fields[5] = { id, quint16(Biff::kCellHeaderSize + valueSize), row, col, xf };
+    for (int i = 0; i < 5; ++i) {
+        head[2 * i] = char(fields[i] & 0xFF);
+        head[2 * i + 1] = char(fields[i] >> 8);
+    }
+    out.append(head, sizeof head);
+}
+
+RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
+{
+    if (*pos + Biff::kRecordHeaderSize > stream.size())
+        return RecordRead::NoHeader;
+    const qsizetype length = read16(stream, *pos + 2);
+    const qsizetype dataAt = *pos + Biff::kRecordHeaderSize;
+    if (dataAt + length > stream.size())
+        return RecordRead::PastEnd;
+    record->id = read16(stream, *pos);
+    record->data = QByteArray::fromRawData(stream.constData() + dataAt, length);
+    *pos = dataAt + length;
+    return RecordRead::Ok;
+}
+
+} // namespace BiffCodec

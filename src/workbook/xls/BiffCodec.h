@@ -1,0 +1,75 @@
+#pragma once
+#include "workbook/xls/BiffRecord.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Thrown while reading a stream for data that cannot be what it claims; XlsReader catches it and names the file.
+struct BiffDamaged
+{
+    QString what;
+};
+
+// The little-endian fields of BIFF records, and whole records in a stream.
+namespace BiffCodec {
+
+// Throws BiffDamaged: the field at `at` does not fit in d.
+[[noreturn]] void throwIncomplete();
+
+inline quint16 read16(const QByteArray& d, qsizetype at)
+{
+    if (at < 0 || at + 2 > d.size())
+        throwIncomplete();
+    return quint16(quint8(d[at]) | quint8(d[at + 1]) << 8);
+}
+
+inline quint32 read32(const QByteArray& d, qsizetype at)
+{
+    return quint32(read16(d, at)) | quint32(read16(d, at + 2)) << 16;
+}
+
+double readDouble(const QByteArray& d, qsizetype at);
+// An RK field: a 30-bit integer or the high 30 bits of a double, divided by 100 when its low bit says so.
+double rkValue(quint32 rk);
+
+inline void put16(QByteArray& d, qsizetype at, quint16 v)
+{
+    d[at] = char(v & 0xFF);
+    d[at + 1] = char(v >> 8);
+}
+
+inline void put32(QByteArray& d, qsizetype at, quint32 v)
+{
+    put16(d, at, quint16(v & 0xFFFF));
+    put16(d, at + 2, quint16(v >> 16));
+}
+
+inline void append16(QByteArray& d, quint16 v)
+{
+    const char bytes[2] = { char(v & 0xFF), char(v >> 8) };
+    d.append(bytes, 2);
+}
+
+inline void append32(QByteArray& d, quint32 v)
+{
+    append16(d, quint16(v & 0xFFFF));
+    append16(d, quint16(v >> 16));
+}
+
+void appendDouble(QByteArray& d, double v);
+
+// Id, length, then the data.
+void appendRecord(QByteArray& out, quint16 id, const QByteArray& data);
+// The head of a cell record (id, length, row, column, XF) whose value of valueSize bytes the caller appends next.
+void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize);
+
+enum class RecordRead
+{
+    Ok,
+    NoHeader, // fewer than the 4 bytes of a header left
+    PastEnd, // the data runs past the end of the stream
+};
+// The record at *pos, its data a view into stream (which must outlive it); on Ok, *pos moves past it.
+RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record);
+
+} // namespace BiffCodec

@@ -1,0 +1,96 @@
+#include "workbook/xls/ContinuedRecordReader.h"
+
+#include "workbook/xls/BiffCodec.h"
+
+#include <algorithm>
+
+ContinuedRecordReader::ContinuedRecordReader(std::vector<const QByteArray*> pieces)
+    : m_pieces(std::move(pieces))
+{
+}
+
+bool ContinuedRecordReader::atEnd()
+{
+    skipEmpty();
+    return m_piece >= m_pieces.size();
+}
+
+QByteArray ContinuedRecordReader::bytes(qsizetype count)
+{
+    QByteArray out;
+    while (count > 0) {
+        skipEmpty();
+        if (m_piece >= m_pieces.size())
+            throw BiffDamaged { QStringLiteral("texto partido a meio") };
+        const QByteArray& p = *m_pieces[m_piece];
+        const qsizetype take = std::min(count, p.size() - m_pos);
+        out.append(p.constData() + m_pos, take);
+        m_pos += take;
+        count -= take;
+    }
+    return out;
+}
+
+quint8 ContinuedRecordReader::byte()
+{
+    return quint8(bytes(1)[0]);
+}
+
+quint16 ContinuedRecordReader::word()
+{
+    return BiffCodec::read16(bytes(2), 0);
+}
+
+quint32 ContinuedRecordReader::dword()
+{
+    return BiffCodec::read32(bytes(4), 0);
+}
+
+QString ContinuedRecordReader::characters(qsizetype count, bool wide)
+{
+    QString text;
+    text.reserve(count);
+    while (count > 0) {
+        if (m_piece < m_pieces.size() && m_pos >= m_pieces[m_piece]->size()) {
+            ++m_piece;
+            m_pos = 0;
+            wide = byte() & Biff::kStringWide;
+        }
+        if (m_piece >= m_pieces.size())
+            throw BiffDamaged { QStringLiteral("texto partido a meio") };
+        const QByteArray& p = *m_pieces[m_piece];
+        const qsizetype width = wide ? 2 : 1;
+        const qsizetype take = std::min(count, (p.size() - m_pos) / width);
+        if (take == 0)
+            throw BiffDamaged { QStringLiteral("carácter partido a meio") };
+        const char* data = p.constData() + m_pos;
+        if (wide)
+            text.append(QStringView(reinterpret_cast<const char16_t*>(data), take));
+        else
+            text.append(QLatin1StringView(data, take));
+        m_pos += take * width;
+        count -= take;
+    }
+    return text;
+}
+
+XlsString ContinuedRecordReader::unicodeString(bool wideCount)
+{
+    const qsizetype count = wideCount ? word() : byte();
+    const quint8 flags = byte();
+    const qsizetype runCount = (flags & Biff::kStringRich) ? word() : 0;
+    const qsizetype phoneticSize = (flags & Biff::kStringPhonetic) ? qsizetype(dword()) : 0;
+    XlsString s;
+    s.text = characters(count, flags & Biff::kStringWide);
+    s.runs = bytes(runCount * Biff::kRichTextRunSize);
+    s.phonetic = bytes(phoneticSize);
+    return s;
+}
+
+void ContinuedRecordReader::skipEmpty()
+{
+    while (m_piece < m_pieces.size() && m_pos >= m_pieces[m_piece]->size()) {
+        ++m_piece;
+        m_pos = 0;
+    }
+}

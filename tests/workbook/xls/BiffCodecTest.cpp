@@ -1,0 +1,63 @@
+// The field and record encoding under the reader and the writer.
+#include "workbook/xls/BiffCodec.h"
+
+#include <gtest/gtest.h>
+
+TEST(BiffCodec, RkHoldsIntegersAndTheTopOfADoubleEitherInHundredths)
+{
+    EXPECT_EQ(BiffCodec::rkValue(quint32(1234 << 2) | 0x02), 1234.0);
+    EXPECT_EQ(BiffCodec::rkValue(quint32(-5 * 4) | 0x02), -5.0);
+    EXPECT_EQ(BiffCodec::rkValue(quint32(1234 << 2) | 0x03), 12.34);
+    EXPECT_EQ(BiffCodec::rkValue(0x3FF00000), 1.0); // the high half of 1.0
+    EXPECT_EQ(BiffCodec::rkValue(0x40590000 | 0x01), 1.0); // 100 in hundredths
+}
+
+TEST(BiffCodec, FieldsAreLittleEndianAndReadsStopAtTheEnd)
+{
+    QByteArray d;
+    BiffCodec::append16(d, 0x0809);
+    BiffCodec::append32(d, 0x11223344);
+    BiffCodec::appendDouble(d, 1.5);
+    EXPECT_EQ(d.toHex(),
+        QByteArray("0908"
+                   "44332211"
+                   "000000000000f83f"));
+    EXPECT_EQ(BiffCodec::read32(d, 2), 0x11223344u);
+    EXPECT_EQ(BiffCodec::readDouble(d, 6), 1.5);
+    BiffCodec::put16(d, 0, 0xBEEF);
+    EXPECT_EQ(BiffCodec::read16(d, 0), 0xBEEF);
+
+    EXPECT_THROW(BiffCodec::read16(d, d.size() - 1), BiffDamaged);
+    EXPECT_THROW(BiffCodec::read32(d, -1), BiffDamaged);
+    EXPECT_THROW(BiffCodec::readDouble(d, 7), BiffDamaged);
+}
+
+TEST(BiffCodec, ReadsRecordsUntilOneIsCutShort)
+{
+    QByteArray stream;
+    BiffCodec::appendRecord(stream, BiffId::Bof, QByteArray("abcd"));
+    BiffCodec::appendCellHead(stream, BiffId::Number, 3, 2, 15, 8);
+    BiffCodec::appendDouble(stream, 2.5);
+    BiffCodec::appendRecord(stream, BiffId::Eof, {});
+
+    qsizetype pos = 0;
+    BiffRecord r;
+    ASSERT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::Ok);
+    EXPECT_EQ(r.id, BiffId::Bof);
+    EXPECT_EQ(r.data, QByteArray("abcd"));
+    ASSERT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::Ok);
+    EXPECT_EQ(r.id, BiffId::Number);
+    EXPECT_EQ(BiffCodec::read16(r.data, 0), 3);
+    EXPECT_EQ(BiffCodec::read16(r.data, 2), 2);
+    EXPECT_EQ(BiffCodec::read16(r.data, 4), 15);
+    EXPECT_EQ(BiffCodec::readDouble(r.data, Biff::kCellHeaderSize), 2.5);
+    ASSERT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::Ok);
+    EXPECT_EQ(r.id, BiffId::Eof);
+    EXPECT_EQ(pos, stream.size());
+    EXPECT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::NoHeader);
+
+    // A length that runs past the end leaves the position where it was.
+    qsizetype cut = 0;
+    EXPECT_EQ(BiffCodec::readRecord(stream.left(7), &cut, &r), BiffCodec::RecordRead::PastEnd);
+    EXPECT_EQ(cut, 0);
+}

@@ -1,0 +1,42 @@
+// A new workbook as the xls layer makes it, read back by our own reader.
+#include "workbook/xls/EmptyXlsWorkbook.h"
+
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
+
+#include <gtest/gtest.h>
+
+TEST(EmptyXlsWorkbook, ReadsBackWithItsSheetsHeadingsAndFormats)
+{
+    XlsWorkbook made
+        = EmptyXlsWorkbook::make({ { QStringLiteral("Primeira"), { QStringLiteral("A"), QStringLiteral("Bê") } },
+            { QStringLiteral("Vazia"), {} } });
+    const int dateXf = made.dateXf();
+    made.sheets[1].rows.push_back({ XlsSheet::Cell { 2, quint16(dateXf), true, CellValue::date(45000.25) } });
+    made.sheets[1].rowCount = 2;
+    QByteArray stream;
+    QString error;
+    ASSERT_TRUE(XlsWriter::writeStream(made, &stream, &error)) << error.toStdString();
+
+    XlsWorkbook read;
+    ASSERT_TRUE(XlsReader::readStream(stream, QStringLiteral("novo.xls"), &read, &error)) << error.toStdString();
+    EXPECT_EQ(read.version, XlsWorkbook::Version::Biff8);
+    EXPECT_EQ(read.codepage, Biff::kCodepageUtf16);
+    // What the workbook keeps beside its records matches the records it wrote.
+    EXPECT_EQ(read.xfFormats, made.xfFormats);
+    EXPECT_EQ(read.formats, made.formats);
+    EXPECT_EQ(read.dateXf(), dateXf);
+    EXPECT_FALSE(read.dateXfAppended);
+
+    ASSERT_EQ(read.sheets.size(), 2u);
+    const XlsSheet& first = read.sheets[0];
+    EXPECT_EQ(first.name, QStringLiteral("Primeira"));
+    EXPECT_EQ(first.rowCount, 1);
+    ASSERT_NE(first.cell(0, 1), nullptr);
+    EXPECT_EQ(first.cell(0, 1)->value, CellValue::text(QStringLiteral("Bê")));
+    EXPECT_EQ(first.cell(0, 2), nullptr);
+    const XlsSheet& second = read.sheets[1];
+    EXPECT_EQ(second.name, QStringLiteral("Vazia"));
+    ASSERT_NE(second.cell(1, 2), nullptr);
+    EXPECT_EQ(second.cell(1, 2)->value, CellValue::date(45000.25));
+}

@@ -6,6 +6,7 @@
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWorkbook.h"
 #include "tables/InventoryWriter.h"
+#include "tables/Sheets.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
 
@@ -137,14 +138,15 @@ CommandResult DemoWorkbookCommand::execute(const QStringList& arguments, Command
     DataCommand command(tables, data1);
     const bool ok = command.run(
         [&](QString* e) {
-            data1.setRecordSource(QStringLiteral("Contabilistica$"));
+            using namespace Sheets::Contabilistica;
+            const Sheets::Layout& sheet = Sheets::contabilistica();
+            data1.setRecordSource(sheet.source());
             if (!data1.Refresh(e))
                 return false;
             for (const Family& f : kFamilies) {
-                if (!data1.AddNew(e) || !data1.setField(QStringLiteral("CONTA"), text(f.conta), e)
-                    || !data1.setField(QStringLiteral("DESCRICAO CONTA"), text(f.descricao), e)
-                    || !data1.setField(QStringLiteral("CONTACONTABILISTICA"), text(f.contaContab), e)
-                    || !data1.Update(e))
+                if (!data1.AddNew(e) || !data1.setField(sheet.heading(CONTA), text(f.conta), e)
+                    || !data1.setField(sheet.heading(DESCRICAO_CONTA), text(f.descricao), e)
+                    || !data1.setField(sheet.heading(CONTACONTABILISTICA), text(f.contaContab), e) || !data1.Update(e))
                     return false;
             }
             return writer.saveAfterRawImport(e);

@@ -5,6 +5,7 @@
 #include "tables/DataCommand.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWriter.h"
+#include "tables/Sheets.h"
 #include "tables/TextShaping.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
@@ -13,19 +14,29 @@
 
 namespace {
 
-// A missing column is -1, which reads as an empty cell.
-std::vector<int> columns(const DataControl& data, std::initializer_list<const char16_t*> headings)
+// The reception workbook's one sheet, as the goods-reception program writes it.
+namespace Reception {
+enum Column
 {
-    std::vector<int> found;
-    for (const char16_t* heading : headings)
-        found.push_back(data.column(QString::fromUtf16(heading)));
-    return found;
+    CodArtigo,
+    FamiliaContabilistica,
+    DataRecepcao,
+    DescArtigo,
+    PrecoCompraUnitario,
+    UnidadeDeCompra,
+    UnidadeDeStock,
+    ConversaoCompraStock,
+};
 }
 
-bool openSheet(DataControl& data, const QString& sheet, QString* error)
+const Sheets::Layout& receptionSheet()
 {
-    data.setRecordSource(sheet);
-    return data.Refresh(error) && data.MoveFirst(error);
+    static const Sheets::Layout sheet { QStringLiteral("FicheirodeRecepcoes"),
+        { QStringLiteral("Código Artigo"), QStringLiteral("Familia de Contabilidade"),
+            QStringLiteral("Data de Recepção"), QStringLiteral("Descrição do Artigo"),
+            QStringLiteral("Preço de Compra Unitário"), QStringLiteral("Unidade de Compra"),
+            QStringLiteral("Unidade de Stock"), QStringLiteral("Conversão Un Compra-UnStock") } };
+    return sheet;
 }
 
 } // namespace
@@ -65,47 +76,43 @@ CommandResult ReceptionImport::LerFicheiroRecepcoes()
         return CommandResult::cancelled();
     m_data2.setDatabaseName(file);
     QString cause;
-    if (!openSheet(m_data2, QStringLiteral("FicheirodeRecepcoes$"), &cause))
+    std::vector<int> columns;
+    if (!Sheets::open(m_data2, receptionSheet(), &columns, &cause))
         return CommandResult::failed(QStringLiteral("Nome da tabela tem que ser FicheirodeRecepcoes! ") + cause);
     m_ui.setBusy(UserInteraction::Window::Main, true);
-    receptionPass();
+    receptionPass(columns);
     correctionsPass();
     m_ui.setBusy(UserInteraction::Window::Main, false);
     return CommandResult::done();
 }
 
-void ReceptionImport::receptionPass()
+void ReceptionImport::receptionPass(const std::vector<int>& c)
 {
-    const std::vector<int> c = columns(m_data2,
-        { u"Código Artigo", u"Familia de Contabilidade", u"Data de Recepção", u"Descrição do Artigo",
-            u"Preço de Compra Unitário", u"Unidade de Compra", u"Unidade de Stock", u"Conversão Un Compra-UnStock" });
+    using namespace Reception;
     const CellValue position = CellValue::number(0);
-    CellValue v[8];
     for (; !m_data2.Eof(); m_data2.MoveNext()) {
-        for (size_t k = 0; k < 8; ++k)
-            v[k] = m_data2.field(c[k]);
+        const auto v = [&](Column column) { return m_data2.field(c[column]); };
         // The family code also stands as the description until the descriptions are refreshed.
         const CellValue now = CellValue::date(Conversions::dayNumberFromDateTime(m_clock.now()));
-        m_tables.AdicionaArtigo(
-            v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[1], now, position, 1, Origin::Reception);
+        m_tables.AdicionaArtigo(v(CodArtigo), v(FamiliaContabilistica), v(DataRecepcao), v(DescArtigo),
+            v(PrecoCompraUnitario), v(UnidadeDeCompra), v(UnidadeDeStock), v(ConversaoCompraStock),
+            v(FamiliaContabilistica), now, position, 1, Origin::Reception);
     }
 }
 
 void ReceptionImport::correctionsPass()
 {
+    using namespace Sheets::Correccoes;
     QString ignored;
-    if (!openSheet(m_data1, QStringLiteral("Correccoes$"), &ignored))
+    std::vector<int> c;
+    if (!Sheets::open(m_data1, Sheets::correccoes(), &c, &ignored))
         return;
-    const std::vector<int> c = columns(m_data1,
-        { u"CodArtigo", u"FamiliaContabilistica", u"DescArtigo", u"PrecoCompraUnitario", u"UnidadeDeCompra",
-            u"UnidadeDeStock", u"ConversaoCompraStock", u"DescFamiliaContabilistica" });
     const CellValue zero = CellValue::number(0);
-    CellValue v[8];
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        for (size_t k = 0; k < 8; ++k)
-            v[k] = m_data1.field(c[k]);
-        if (m_tables.AdicionaArtigo(
-                v[0], v[1], zero, v[2], v[3], v[4], v[5], v[6], v[7], zero, zero, 0, Origin::Correction)
+        const auto v = [&](Column column) { return m_data1.field(c[column]); };
+        if (m_tables.AdicionaArtigo(v(CodArtigo), v(FamiliaContabilistica), zero, v(DescArtigo), v(PrecoCompraUnitario),
+                v(UnidadeDeCompra), v(UnidadeDeStock), v(ConversaoCompraStock), v(DescFamiliaContabilistica), zero,
+                zero, 0, Origin::Correction)
             != 0)
             continue;
         // The correction changes nothing any more: its row is blanked.
@@ -119,15 +126,15 @@ void ReceptionImport::correctionsPass()
 
 std::vector<std::pair<QString, QString>> ReceptionImport::familyRows()
 {
+    using namespace Sheets::Contabilistica;
     std::vector<std::pair<QString, QString>> rows;
     QString ignored;
-    if (!openSheet(m_data1, QStringLiteral("Contabilistica$"), &ignored))
+    std::vector<int> c;
+    if (!Sheets::open(m_data1, Sheets::contabilistica(), &c, &ignored))
         return rows;
-    const int conta = m_data1.column(QStringLiteral("CONTA"));
-    const int description = m_data1.column(QStringLiteral("DESCRICAO CONTA"));
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        const CellValue code = m_data1.field(conta);
-        const CellValue text = m_data1.field(description);
+        const CellValue code = m_data1.field(c[CONTA]);
+        const CellValue text = m_data1.field(c[DESCRICAO_CONTA]);
         if (!code.isNull() && !text.isNull())
             rows.emplace_back(code.toText(), text.toText());
     }

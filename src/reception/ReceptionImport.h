@@ -33,7 +33,8 @@ public:
     QString Consulta_CodFamContabilisticaPorDesc(const QString& DescFam);
 
 private:
-    void receptionPass();
+    // Fills the articles from the reception sheet, whose headings are in the columns given.
+    void receptionPass(const std::vector<int>& columns);
     void correctionsPass();
     // CONTA and DESCRICAO CONTA of every Contabilistica$ row in which both are filled, in sheet order.
     std::vector<std::pair<QString, QString>> familyRows();

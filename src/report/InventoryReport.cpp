@@ -5,6 +5,7 @@
 #include "report/ReadingSort.h"
 #include "report/ReportText.h"
 #include "tables/InventoryTables.h"
+#include "tables/Sheets.h"
 #include "values/Conversions.h"
 #include "values/Windows1252.h"
 #include "workbook/DataControl.h"
@@ -267,11 +268,11 @@ bool InventoryReport::CriarFicheiroDeInventarios(const QString& path, const QStr
 void InventoryReport::refreshAccounts()
 {
     QString ignored;
-    m_data1.setRecordSource(QStringLiteral("Contabilistica$"));
-    if (!m_data1.Refresh(&ignored) || !m_data1.MoveFirst(&ignored))
+    std::vector<int> c;
+    if (!Sheets::open(m_data1, Sheets::contabilistica(), &c, &ignored))
         return;
-    const int conta = m_data1.column(QStringLiteral("CONTA"));
-    const int contaContab = m_data1.column(QStringLiteral("CONTACONTABILISTICA"));
+    const int conta = c[Sheets::Contabilistica::CONTA];
+    const int contaContab = c[Sheets::Contabilistica::CONTACONTABILISTICA];
     // Rows in sheet order, so of two rows for one family the later one wins. Only a text CONTA matches.
     QHash<QString, QString> accountOf;
     for (; !m_data1.Eof(); m_data1.MoveNext()) {

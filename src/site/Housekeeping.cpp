@@ -7,6 +7,7 @@
 #include "tables/DataCommand.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWriter.h"
+#include "tables/Sheets.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
 
@@ -74,12 +75,11 @@ bool Housekeeping::copyVerified(const QString& from, const QString& to, QString*
 bool Housekeeping::blankReadings(QString* error)
 {
     m_data1.setDatabaseName(m_settings.value(SettingsKeys::InventariosQel));
-    m_data1.setRecordSource(QStringLiteral("Inventario$"));
+    const Sheets::Layout& sheet = Sheets::inventario();
+    m_data1.setRecordSource(sheet.source());
     if (!m_data1.Refresh(error))
         return false;
-    const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("CentroCusto"),
-        QStringLiteral("FamiliaContabilistica"), QStringLiteral("QtEmUnidadeInventario"), QStringLiteral("Unidade"),
-        QStringLiteral("LeituraDuvidosa") };
+    const QStringList& columns = sheet.headings;
     QString noRows;
     // A sheet without readings has nothing to blank.
     if (m_data1.MoveFirst(&noRows)) {

@@ -3,6 +3,7 @@
 #include "platform/BusyPointer.h"
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
+#include "tables/Sheets.h"
 #include "workbook/DataControl.h"
 
 InventoryLoader::InventoryLoader(DataControl& data1, InventoryTables& tables, UserInteraction& ui)
@@ -12,30 +13,17 @@ InventoryLoader::InventoryLoader(DataControl& data1, InventoryTables& tables, Us
 {
 }
 
-bool InventoryLoader::openSheet(const QString& sheet, QString* error)
-{
-    m_data1.setRecordSource(sheet);
-    return m_data1.Refresh(error) && m_data1.MoveFirst(error);
-}
-
-// A missing column (-1) reads as empty.
-std::vector<int> InventoryLoader::columns(std::initializer_list<const char16_t*> headings) const
-{
-    std::vector<int> found;
-    for (const char16_t* heading : headings)
-        found.push_back(m_data1.column(QString::fromUtf16(heading)));
-    return found;
-}
-
 bool InventoryLoader::LerFicheiroContasContabilisticas(QString* error)
 {
+    using namespace Sheets::Contabilistica;
     BusyPointer busy(m_ui);
-    if (!openSheet(QStringLiteral("Contabilistica$"), error))
+    std::vector<int> c;
+    if (!Sheets::open(m_data1, Sheets::contabilistica(), &c, error))
         return false;
-    const std::vector<int> c = columns({ u"CONTA", u"CONTACONTABILISTICA", u"DESCRICAO CONTA" });
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        const CellValue conta = m_data1.field(c[0]);
-        m_tables.AdicionaContasContabilisticas(conta.toText(), conta, m_data1.field(c[1]), m_data1.field(c[2]));
+        const CellValue conta = m_data1.field(c[CONTA]);
+        m_tables.AdicionaContasContabilisticas(
+            conta.toText(), conta, m_data1.field(c[CONTACONTABILISTICA]), m_data1.field(c[DESCRICAO_CONTA]));
     }
     return true;
 }
@@ -43,21 +31,19 @@ bool InventoryLoader::LerFicheiroContasContabilisticas(QString* error)
 bool InventoryLoader::LerFicheiroArtigos(QString* error)
 {
     BusyPointer busy(m_ui);
-    if (!openSheet(QStringLiteral("Artigos$"), error))
+    const Sheets::Layout& sheet = Sheets::artigos();
+    std::vector<int> c;
+    if (!Sheets::open(m_data1, sheet, &c, error))
         return false;
-    const auto headings = { u"CodArtigo", u"FamiliaContabilistica", u"DataRecepcao", u"DescArtigo",
-        u"PrecoCompraUnitario", u"UnidadeDeCompra", u"UnidadeDeStock", u"ConversaoCompraStock",
-        u"DescFamiliaContabilistica", u"DataUltimaImportacao", u"Posicao" };
-    const std::vector<int> c = columns(headings);
     for (size_t i = 0; i < c.size(); ++i) {
         CellValue ignored;
         // Here a missing column fails the loader, with the reason the field gives.
-        if (c[i] < 0 && !m_data1.field(QString::fromUtf16(headings.begin()[i]), &ignored, error))
+        if (c[i] < 0 && !m_data1.field(sheet.heading(int(i)), &ignored, error))
             return false;
     }
-    CellValue v[11];
+    CellValue v[Sheets::Artigos::Posicao + 1];
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        for (size_t i = 0; i < 11; ++i)
+        for (size_t i = 0; i < c.size(); ++i)
             v[i] = m_data1.field(c[i]);
         m_tables.AdicionaArtigo(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], 0, Origin::Loaded);
     }
@@ -66,26 +52,30 @@ bool InventoryLoader::LerFicheiroArtigos(QString* error)
 
 bool InventoryLoader::LerFicheiroDasLeituras(QString* error)
 {
+    using namespace Sheets::Inventario;
     BusyPointer busy(m_ui);
-    if (!openSheet(QStringLiteral("Inventario$"), error))
+    std::vector<int> c;
+    // A site that has not counted yet has no readings; the terminal must still be reachable for the first count.
+    if (!Sheets::open(m_data1, Sheets::inventario(), &c, error, Sheets::Rows::MayBeNone))
         return false;
-    const std::vector<int> c = columns({ u"CodArtigo", u"FamiliaContabilistica", u"CentroCusto", u"Unidade",
-        u"QtEmUnidadeInventario", u"LeituraDuvidosa" });
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        m_tables.AdicionaLeitura(m_data1.field(c[0]), m_data1.field(c[1]), m_data1.field(c[2]), m_data1.field(c[3]),
-            m_data1.field(c[4]), m_data1.field(c[5]));
+        m_tables.AdicionaLeitura(m_data1.field(c[CodArtigo]), m_data1.field(c[FamiliaContabilistica]),
+            m_data1.field(c[CentroCusto]), m_data1.field(c[Unidade]), m_data1.field(c[QtEmUnidadeInventario]),
+            m_data1.field(c[LeituraDuvidosa]));
     }
     return true;
 }
 
 bool InventoryLoader::LerFicheiroCodigosBarras(QString* error)
 {
+    using namespace Sheets::CodBarras;
     BusyPointer busy(m_ui);
-    if (!openSheet(QStringLiteral("CodBarras$"), error))
+    std::vector<int> c;
+    if (!Sheets::open(m_data1, Sheets::codBarras(), &c, error, Sheets::Rows::MayBeNone))
         return false;
-    const std::vector<int> c = columns({ u"CodArtigo", u"Unidade", u"CodBarras" });
     for (; !m_data1.Eof(); m_data1.MoveNext())
-        m_tables.AdicionaCodigosBarras(m_data1.field(c[0]), m_data1.field(c[1]), m_data1.field(c[2]));
+        m_tables.AdicionaCodigosBarras(
+            m_data1.field(c[CodArtigo]), m_data1.field(c[Unidade]), m_data1.field(c[CodBarras]));
     return true;
 }
 

@@ -3,7 +3,6 @@
 
 #include <QString>
 
-#include <initializer_list>
 #include <vector>
 
 class DataControl;
@@ -26,9 +25,6 @@ public:
     bool loadAll(QString* firstMessage, QString* secondMessage);
 
 private:
-    bool openSheet(const QString& sheet, QString* error);
-    std::vector<int> columns(std::initializer_list<const char16_t*> headings) const;
-
     DataControl& m_data1;
     InventoryTables& m_tables;
     UserInteraction& m_ui;

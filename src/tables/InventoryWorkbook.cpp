@@ -1,5 +1,6 @@
 #include "tables/InventoryWorkbook.h"
 
+#include "tables/Sheets.h"
 #include "workbook/xls/EmptyXlsWorkbook.h"
 #include "workbook/xls/XlsWorkbook.h"
 #include "workbook/xls/XlsWriter.h"
@@ -9,44 +10,17 @@
 
 namespace InventoryWorkbook {
 
-const std::vector<Sheet>& sheets()
-{
-    static const std::vector<Sheet> all {
-        { QStringLiteral("Artigos"),
-            { QStringLiteral("CodArtigo"), QStringLiteral("FamiliaContabilistica"), QStringLiteral("DataRecepcao"),
-                QStringLiteral("DescArtigo"), QStringLiteral("PrecoCompraUnitario"), QStringLiteral("UnidadeDeCompra"),
-                QStringLiteral("UnidadeDeStock"), QStringLiteral("ConversaoCompraStock"),
-                QStringLiteral("DescFamiliaContabilistica"), QStringLiteral("DataUltimaImportacao"),
-                QStringLiteral("Posicao") } },
-        { QStringLiteral("CodBarras"),
-            { QStringLiteral("CodArtigo"), QStringLiteral("Unidade"), QStringLiteral("CodBarras") } },
-        { QStringLiteral("Contabilistica"),
-            { QStringLiteral("CONTA"), QStringLiteral("DESCRICAO CONTA"), QStringLiteral("CONTACONTABILISTICA") } },
-        { QStringLiteral("Inventario"),
-            { QStringLiteral("CodArtigo"), QStringLiteral("FamiliaContabilistica"), QStringLiteral("CentroCusto"),
-                QStringLiteral("Unidade"), QStringLiteral("QtEmUnidadeInventario"),
-                QStringLiteral("LeituraDuvidosa") } },
-        { QStringLiteral("Correccoes"),
-            { QStringLiteral("CodArtigo"), QStringLiteral("DescArtigo"), QStringLiteral("FamiliaContabilistica"),
-                QStringLiteral("DescFamiliaContabilistica"), QStringLiteral("PrecoCompraUnitario"),
-                QStringLiteral("UnidadeDeCompra"), QStringLiteral("UnidadeDeStock"),
-                QStringLiteral("ConversaoCompraStock") } },
-        { QStringLiteral("ArtigosSemCodBarras"), { QStringLiteral("CODARTIGO"), QStringLiteral("DESCARTIGO") } },
-    };
-    return all;
-}
-
 XlsWorkbook empty()
 {
-    return withSheets(sheets());
+    return withSheets(Sheets::all());
 }
 
-XlsWorkbook withSheets(const std::vector<Sheet>& definitions)
+XlsWorkbook withSheets(const std::vector<Sheets::Layout>& definitions)
 {
     std::vector<EmptyXlsWorkbook::Sheet> xlsSheets;
     xlsSheets.reserve(definitions.size());
-    for (const Sheet& def : definitions)
-        xlsSheets.push_back({ def.name, def.columns });
+    for (const Sheets::Layout& def : definitions)
+        xlsSheets.push_back({ def.name, def.headings });
     return EmptyXlsWorkbook::make(xlsSheets);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/BusyPointer.h"
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
+#include "tables/Sheets.h"
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
 
@@ -35,43 +36,38 @@ bool InventoryWriter::set(int column, const CellValue& value)
     return m_data1.setField(column, value);
 }
 
-bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
-    const std::function<void(int)>& rowFailed, QString* error)
+bool InventoryWriter::rewrite(
+    const Sheets::Layout& sheet, int count, const Fill& fill, const std::function<void(int)>& rowFailed, QString* error)
 {
     const BusyPointer busy(m_ui);
-    m_data1.setRecordSource(sheet);
+    m_data1.setRecordSource(sheet.source());
     if (!m_data1.Refresh(error))
         return false;
     std::vector<int> columns;
-    for (const QString& heading : headings)
+    for (const QString& heading : sheet.headings)
         columns.push_back(m_data1.column(heading));
     m_data1.MoveLast();
     const int rows = m_data1.RecordCount();
     QString ignored;
     m_data1.MoveFirst(&ignored); // a sheet with only its heading row has no first row
-    for (int i = 1; i <= count; ++i) {
+    std::vector<CellValue> row(columns.size());
+    for (int i = 1; i <= rows || i <= count; ++i) {
         if (!(i <= rows ? m_data1.Edit(error) : m_data1.AddNew(error)))
             return false;
-        const bool complete = fill(i, columns);
-        if (!m_data1.Update(error))
-            return false;
-        if (!complete && rowFailed)
-            rowFailed(i);
-        if (i < rows)
-            m_data1.MoveNext();
-    }
-    for (int i = count + 1; i <= rows; ++i) {
-        if (!m_data1.Edit(error))
-            return false;
+        // Rows past the table are blanked.
+        if (i <= count)
+            fill(i, row);
+        else
+            std::fill(row.begin(), row.end(), CellValue());
         bool complete = true;
-        for (int column : columns)
-            complete = set(column, CellValue()) && complete;
+        for (size_t c = 0; c < columns.size(); ++c)
+            complete = set(columns[c], row[c]) && complete;
         if (!m_data1.Update(error))
             return false;
-        if (!complete && rowFailed)
+        if (!complete && rowFailed) {
             rowFailed(i);
-        else if (!complete && !rowFailed) {
-            *error = QStringLiteral("Não foi possível limpar a linha %1 da folha %2.").arg(i + 1).arg(sheet);
+        } else if (!complete && i > count) {
+            *error = QStringLiteral("Não foi possível limpar a linha %1 da folha %2.").arg(i + 1).arg(sheet.source());
             return false;
         }
         if (i < rows)
@@ -82,66 +78,57 @@ bool InventoryWriter::rewrite(const QString& sheet, int count, const QStringList
 
 bool InventoryWriter::GravarArtigos(QString* error)
 {
-    static const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("DescArtigo"),
-        QStringLiteral("FamiliaContabilistica"), QStringLiteral("DescFamiliaContabilistica"),
-        QStringLiteral("UnidadeDeCompra"), QStringLiteral("UnidadeDeStock"), QStringLiteral("ConversaoCompraStock"),
-        QStringLiteral("PrecoCompraUnitario"), QStringLiteral("DataRecepcao"), QStringLiteral("DataUltimaImportacao"),
-        QStringLiteral("Posicao") };
     return rewrite(
-        QStringLiteral("Artigos$"), m_tables.NArtigos(), columns,
-        [&](int slot, const std::vector<int>& c) {
+        Sheets::artigos(), m_tables.NArtigos(),
+        [&](int slot, std::vector<CellValue>& row) {
             const Artigo& a = m_tables.artigo(slot);
-            set(c[0], text(a.CodArtigo));
-            set(c[1], text(a.DescArtigo));
-            set(c[2], text(a.CodFamContabilista));
-            set(c[3], text(a.DescFamiliaContabilista));
-            set(c[4], text(a.UnidadeDeCompra));
-            set(c[5], text(a.UnidadeDeStock));
-            set(c[6], number(a.ConversaoCompraStock));
-            set(c[7], number(a.PrecoCompraUnitario));
-            set(c[8], CellValue::date(a.DataRecepcao));
-            set(c[9], CellValue::date(a.DataUltimaImportacao));
-            set(c[10], number(a.Posicao));
-            return true; // a column that cannot be set keeps what it held
+            using namespace Sheets::Artigos;
+            row[CodArtigo] = text(a.CodArtigo);
+            row[FamiliaContabilistica] = text(a.CodFamContabilista);
+            row[DataRecepcao] = CellValue::date(a.DataRecepcao);
+            row[DescArtigo] = text(a.DescArtigo);
+            row[PrecoCompraUnitario] = number(a.PrecoCompraUnitario);
+            row[UnidadeDeCompra] = text(a.UnidadeDeCompra);
+            row[UnidadeDeStock] = text(a.UnidadeDeStock);
+            row[ConversaoCompraStock] = number(a.ConversaoCompraStock);
+            row[DescFamiliaContabilistica] = text(a.DescFamiliaContabilista);
+            row[DataUltimaImportacao] = CellValue::date(a.DataUltimaImportacao);
+            row[Posicao] = number(a.Posicao);
         },
         nullptr, error);
 }
 
 bool InventoryWriter::GravarFicheiroDasLeituras(QString* error)
 {
-    static const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("CentroCusto"),
-        QStringLiteral("FamiliaContabilistica"), QStringLiteral("QtEmUnidadeInventario"), QStringLiteral("Unidade"),
-        QStringLiteral("LeituraDuvidosa") };
     return rewrite(
-        QStringLiteral("Inventario$"), m_tables.NLeituras(), columns,
-        [&](int slot, const std::vector<int>& c) {
+        Sheets::inventario(), m_tables.NLeituras(),
+        [&](int slot, std::vector<CellValue>& row) {
             const Leitura& l = m_tables.leitura(slot);
-            set(c[0], text(l.CodArtigo));
-            set(c[1], text(l.CentroCusto));
-            set(c[2], text(l.FamiliaContabilista));
-            set(c[3], text(Conversions::numberToSiteText(l.QtEmUnidadeInventario)));
-            set(c[4], text(l.Unidade));
-            set(c[5], number(l.LeituraDuvidosa));
-            return true;
+            using namespace Sheets::Inventario;
+            row[CodArtigo] = text(l.CodArtigo);
+            row[FamiliaContabilistica] = text(l.FamiliaContabilista);
+            row[CentroCusto] = text(l.CentroCusto);
+            row[Unidade] = text(l.Unidade);
+            row[QtEmUnidadeInventario] = text(Conversions::numberToSiteText(l.QtEmUnidadeInventario));
+            row[LeituraDuvidosa] = number(l.LeituraDuvidosa);
         },
         nullptr, error);
 }
 
 bool InventoryWriter::GravarCodigosBarras(QString* error)
 {
-    static const QStringList columns { QStringLiteral("CodArtigo"), QStringLiteral("Unidade"),
-        QStringLiteral("CodBarras") };
     int failedRows = 0;
     const bool ok = rewrite(
-        QStringLiteral("CodBarras$"), m_tables.NCodBarras(), columns,
-        [&](int slot, const std::vector<int>& c) {
+        Sheets::codBarras(), m_tables.NCodBarras(),
+        [&](int slot, std::vector<CellValue>& row) {
             const CodigoBarras& entry = m_tables.codigoBarras(slot);
-            const bool code = set(c[0], entry.CodArtigo);
-            const bool unit = set(c[1], entry.Unidade);
-            return set(c[2], entry.CodBarras) && code && unit;
+            using namespace Sheets::CodBarras;
+            row[CodArtigo] = entry.CodArtigo;
+            row[Unidade] = entry.Unidade;
+            row[CodBarras] = entry.CodBarras;
         },
         [&](int slot) {
-            if (++failedRows > kBarcodeMessages)
+            if (slot > m_tables.NCodBarras() || ++failedRows > kBarcodeMessages)
                 return;
             const CodigoBarras& c = m_tables.codigoBarras(slot);
             m_ui.showMessage(QStringLiteral("Erro no Artigo ") + c.CodArtigo.toText() + QStringLiteral("Codigo Barras:")
@@ -165,12 +152,13 @@ bool InventoryWriter::saveAfterRawImport(QString* error)
 void InventoryWriter::GravarArtigosSemCodBarras()
 {
     QString ignored;
-    m_data1.setRecordSource(QStringLiteral("ArtigosSemCodBarras$"));
+    const Sheets::Layout& sheet = Sheets::artigosSemCodBarras();
+    m_data1.setRecordSource(sheet.source());
     if (!m_data1.Refresh(&ignored))
         return;
     m_data1.MoveFirst(&ignored);
-    const int code = m_data1.column(QStringLiteral("CODARTIGO"));
-    const int desc = m_data1.column(QStringLiteral("DESCARTIGO"));
+    const int code = m_data1.column(sheet.heading(Sheets::ArtigosSemCodBarras::CODARTIGO));
+    const int desc = m_data1.column(sheet.heading(Sheets::ArtigosSemCodBarras::DESCARTIGO));
     for (int i = 1; i <= m_tables.NArtigos(); ++i) {
         const Artigo& a = m_tables.artigo(i);
         if (m_tables.hasBarcode(a.CodArtigo))
@@ -195,7 +183,9 @@ bool InventoryWriter::AdicionaArtigosExcepcao(const CellValue& CodArtigo, const 
     const CellValue& DescArtigo, const CellValue&, const CellValue& UnidadeDeCompra, const CellValue& UnidadeDeStock,
     const CellValue& ConversaoCompraStock, const CellValue& DescFamiliaContabilista, QString* error)
 {
-    m_data1.setRecordSource(QStringLiteral("Correccoes$"));
+    namespace column = Sheets::Correccoes;
+    const Sheets::Layout& sheet = Sheets::correccoes();
+    m_data1.setRecordSource(sheet.source());
     if (!m_data1.Refresh(error))
         return false;
     QString ignored;
@@ -206,7 +196,7 @@ bool InventoryWriter::AdicionaArtigosExcepcao(const CellValue& CodArtigo, const 
     bool found = false;
     while (!found && !m_data1.Eof()) {
         CellValue rowCode;
-        if (!m_data1.field(QStringLiteral("CodArtigo"), &rowCode, error))
+        if (!m_data1.field(sheet.heading(column::CodArtigo), &rowCode, error))
             return false;
         found = Conversions::trimBlanks(rowCode.toText()) == code;
         if (!found)
@@ -215,16 +205,15 @@ bool InventoryWriter::AdicionaArtigosExcepcao(const CellValue& CodArtigo, const 
     if (found) {
         if (!m_data1.Edit(error))
             return false;
-    } else if (!m_data1.AddNew(error) || !m_data1.setField(QStringLiteral("CodArtigo"), text(code), error)) {
+    } else if (!m_data1.AddNew(error) || !m_data1.setField(sheet.heading(column::CodArtigo), text(code), error)) {
         return false;
     }
-    const std::pair<QString, const CellValue*> values[] = { { QStringLiteral("DescArtigo"), &DescArtigo },
-        { QStringLiteral("FamiliaContabilistica"), &CodFamContabilista },
-        { QStringLiteral("DescFamiliaContabilistica"), &DescFamiliaContabilista },
-        { QStringLiteral("UnidadeDeCompra"), &UnidadeDeCompra }, { QStringLiteral("UnidadeDeStock"), &UnidadeDeStock },
-        { QStringLiteral("ConversaoCompraStock"), &ConversaoCompraStock } };
-    for (const auto& [column, value] : values) {
-        if (!m_data1.setField(column, *value, error))
+    const std::pair<column::Column, const CellValue*> values[] = { { column::DescArtigo, &DescArtigo },
+        { column::FamiliaContabilistica, &CodFamContabilista },
+        { column::DescFamiliaContabilistica, &DescFamiliaContabilista }, { column::UnidadeDeCompra, &UnidadeDeCompra },
+        { column::UnidadeDeStock, &UnidadeDeStock }, { column::ConversaoCompraStock, &ConversaoCompraStock } };
+    for (const auto& [heading, value] : values) {
+        if (!m_data1.setField(sheet.heading(heading), *value, error))
             return false;
     }
     return m_data1.Update(error);

@@ -2,12 +2,14 @@
 #include "values/CellValue.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <vector>
 
 class DataControl;
+namespace Sheets {
+struct Layout;
+}
 class InventoryTables;
 class UserInteraction;
 
@@ -33,10 +35,11 @@ public:
         const CellValue& DescFamiliaContabilista, QString* error);
 
 private:
-    using Fill = std::function<bool(int slot, const std::vector<int>& columns)>;
-    // Rewrites the sheet row by row from slot 1 to count; fill() sets the columns (found once, -1 when the
-    // sheet lacks one) of one slot and says whether all of them could be set.
-    bool rewrite(const QString& sheet, int count, const QStringList& headings, const Fill& fill,
+    // Puts the values of one slot into row, in the order of the sheet's headings.
+    using Fill = std::function<void(int slot, std::vector<CellValue>& row)>;
+    // Rewrites the sheet row by row from slot 1 to count. A cell that cannot be set (its column is missing) keeps
+    // what it held; rowFailed, when given, hears of each such row.
+    bool rewrite(const Sheets::Layout& sheet, int count, const Fill& fill,
         const std::function<void(int slot)>& rowFailed, QString* error);
     bool set(int column, const CellValue& value);
 

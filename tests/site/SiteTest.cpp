@@ -3,6 +3,8 @@
 #include "platform/SitePaths.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
+#include "tables/InventoryWorkbook.h"
+#include "tables/Sheets.h"
 #include "terminal/SimulatedTerminal.h"
 
 #include <QDir>
@@ -88,4 +90,40 @@ TEST_F(SiteTest, ReportGoesToTheSettingsFileUnderTheDataRootOrToTheOneGiven)
     const CommandResult refused = site.CriarFicheiroDeInventarios(u"100"_s, profile.home());
     ASSERT_TRUE(refused.failed());
     EXPECT_TRUE(refused.messages()[0].contains(profile.home())) << refused.messages()[0].toStdString();
+}
+
+// A new site has families and articles but has not counted yet: start-up still reaches the terminal.
+TEST_F(SiteTest, ANewSiteWithoutReadingsOrBarcodesStartsUp)
+{
+    const QString workbook = profile.path(u"novo.xls"_s);
+    QString error;
+    ASSERT_TRUE(InventoryWorkbook::create(workbook, &error)) << error.toStdString();
+    {
+        DataControl data;
+        data.setDatabaseName(workbook);
+        const auto addRow = [&](const Sheets::Layout& sheet, const QList<CellValue>& values) {
+            data.setRecordSource(sheet.source());
+            ASSERT_TRUE(data.Refresh(&error) && data.AddNew(&error)) << error.toStdString();
+            for (int column = 0; column < values.size(); ++column)
+                ASSERT_TRUE(data.setField(sheet.heading(column), values[column], &error)) << error.toStdString();
+            ASSERT_TRUE(data.Update(&error)) << error.toStdString();
+        };
+        addRow(Sheets::contabilistica(), { CellValue::text(u"61"_s), CellValue::text(u"Mercearia"_s) });
+        addRow(Sheets::artigos(),
+            { CellValue::text(u"1001"_s), CellValue::text(u"61"_s), CellValue::date(46000),
+                CellValue::text(u"Arroz"_s) });
+        ASSERT_TRUE(data.commit(&error)) << error.toStdString();
+    }
+    Site site(ui, workbook);
+    const CommandResult started = site.startUp(profile.path(u"programa"_s));
+    EXPECT_EQ(started.ending(), CommandResult::Ending::Done) << started.messages().join(u'\n').toStdString();
+    EXPECT_EQ(site.tables().NArtigos(), 1);
+    EXPECT_EQ(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort(), u"1"_s);
+
+    // Without families there is nothing to count against: that still stops start-up.
+    Site bare(ui, profile.path(u"vazio.xls"_s));
+    ASSERT_TRUE(InventoryWorkbook::create(profile.path(u"vazio.xls"_s), &error));
+    const CommandResult refused = bare.load();
+    ASSERT_TRUE(refused.failed());
+    EXPECT_TRUE(refused.messages().last().startsWith(u"Erro em 'Contabilistica' "_s));
 }

@@ -1,6 +1,7 @@
 #include "workbook/DataControl.h"
 
 #include "platform/SitePaths.h"
+#include "workbook/xls/BiffRecord.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWriter.h"
 
@@ -8,12 +9,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-
-namespace {
-
-constexpr int kDefaultXf = 15;
-
-} // namespace
 
 void DataControl::setDatabaseName(const QString& path)
 {
@@ -120,12 +115,7 @@ void DataControl::MoveLast()
 
 const XlsSheet::Cell* DataControl::cellAt(int row, int col) const
 {
-    if (!m_sheet || row < 0 || size_t(row) >= m_sheet->rows.size())
-        return nullptr;
-    const auto& cells = m_sheet->rows[size_t(row)];
-    const auto it = std::lower_bound(
-        cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
-    return it != cells.end() && it->col == col ? &*it : nullptr;
+    return m_sheet ? m_sheet->cell(row, col) : nullptr;
 }
 
 bool DataControl::columnOf(const QString& column, int* col, QString* error) const
@@ -225,7 +215,7 @@ int DataControl::formatFor(int row, int col, const CellValue& value)
 {
     const XlsSheet::Cell* own = cellAt(row, col);
     const XlsSheet::Cell* above = row - 1 > m_headingRow ? cellAt(row - 1, col) : nullptr;
-    const int base = own ? own->xf : above ? above->xf : kDefaultXf;
+    const int base = own ? own->xf : above ? above->xf : Biff::kDefaultCellXf;
     if (value.isDate()) {
         if (m_book.isDateXf(base))
             return base;
@@ -234,22 +224,14 @@ int DataControl::formatFor(int row, int col, const CellValue& value)
         return m_book.dateXf();
     }
     if (!value.isNull() && m_book.isDateXf(base))
-        return kDefaultXf;
+        return Biff::kDefaultCellXf;
     return base;
 }
 
 void DataControl::setCell(int row, int col, const CellValue& value)
 {
     const int xf = formatFor(row, col, value);
-    if (size_t(row) >= m_sheet->rows.size())
-        m_sheet->rows.resize(size_t(row) + 1);
-    auto& cells = m_sheet->rows[size_t(row)];
-    const auto it = std::lower_bound(
-        cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
-    if (it != cells.end() && it->col == col)
-        *it = XlsSheet::Cell { quint16(col), quint16(xf), true, value };
-    else
-        cells.insert(it, XlsSheet::Cell { quint16(col), quint16(xf), true, value });
+    m_sheet->setCell(row, XlsSheet::Cell { quint16(col), quint16(xf), true, value });
 }
 
 bool DataControl::Update(QString* error)
@@ -304,6 +286,9 @@ bool DataControl::mergeChangesFromDisk(QString* error)
         ourFormats.pop_back();
     bool mergeable
         = fresh.version == m_book.version && fresh.date1904 == m_book.date1904 && fresh.xfFormats == ourFormats;
+    // The same format number may now show something else: a date format turned into a plain number.
+    for (size_t i = 0; mergeable && i < ourFormats.size(); ++i)
+        mergeable = fresh.formats.value(ourFormats[i]) == m_book.formats.value(ourFormats[i]);
     for (const XlsSheet& ours : m_book.sheets) {
         if (!mergeable || !ours.modified)
             continue;

@@ -7,8 +7,10 @@
 #include "tables/InventoryWorkbook.h"
 #include "tables/InventoryWriter.h"
 #include "workbook/DataControl.h"
+#include "workbook/xls/BiffRecords.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWorkbook.h"
+#include "workbook/xls/XlsWriter.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -349,6 +351,35 @@ TEST_F(Store, RefusesToMergeWhenAnotherProgramChangedTheFormats)
         && seen.contains(QStringLiteral("'nota de fora'\n"))
         && seen.contains(QStringLiteral("'2'|'F1'|D2025-12-09|'Dois'|")))
         << seen.toStdString();
+}
+
+// The cell formats keep their numbers but one now shows a plain number where it showed a date: merging our
+// sheets in would turn every date they hold into a number.
+TEST_F(Store, RefusesToMergeWhenAnotherProgramChangedWhatAFormatShows)
+{
+    addArticle(QStringLiteral("1"), QStringLiteral("Um"));
+    ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e); })) << lastError.toStdString();
+    XlsWorkbook theirs;
+    QString error;
+    ASSERT_TRUE(XlsReader::read(path, &theirs, &error)) << error.toStdString();
+    int changed = 0;
+    for (BiffRecord& record : theirs.globals) {
+        const int index = record.id == BiffId::Format ? quint8(record.data[0]) | quint8(record.data[1]) << 8 : -1;
+        if (index >= 0 && XlsWorkbook::isDateFormat(theirs.formats.value(index))) {
+            record.data = BiffRecords::format(true, quint16(index), QStringLiteral("0.00"));
+            ++changed;
+        }
+    }
+    ASSERT_GT(changed, 0);
+    ASSERT_TRUE(XlsWriter::save(theirs, path, &error)) << error.toStdString();
+    const QByteArray theirFile = fileHash(path);
+
+    EXPECT_FALSE(save([&](QString* e) {
+        addArticle(QStringLiteral("2"), QStringLiteral("Dois"));
+        return writer.GravarArtigos(e);
+    }));
+    EXPECT_TRUE(lastError.contains(QStringLiteral("alterado por outro programa"))) << lastError.toStdString();
+    EXPECT_EQ(fileHash(path), theirFile);
 }
 
 TEST_F(Store, RefusesASaveThatDoesNotFitTheSheet)

@@ -37,6 +37,8 @@ struct XlsSheet
 
     // The cell at row and col, nullptr when the sheet holds none there.
     const Cell* cell(int row, int col) const;
+    // Puts cell in row, in its column's place, replacing the one there; the row is added when missing.
+    void setCell(int row, const Cell& cell);
 };
 
 // A whole .xls workbook in memory: the compound file it came in, the workbook-wide records and the sheets.

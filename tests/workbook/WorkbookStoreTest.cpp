@@ -555,6 +555,10 @@ TEST(Date1904Save, WrittenDatesKeepTheirCalendarDay)
         ASSERT_TRUE(datas.AddNew(&error) && datas.setField(data, CellValue::date(leapDay), &error)
             && datas.setField(dataHora, CellValue::date(later), &error) && datas.Update(&error))
             << error.toStdString();
+        // Day 0, the empty import date, is before the first day a 1904 workbook holds.
+        ASSERT_TRUE(datas.AddNew(&error) && datas.setField(data, CellValue::date(0), &error)
+            && datas.setField(dataHora, CellValue::date(day), &error) && datas.Update(&error))
+            << error.toStdString();
         ASSERT_TRUE(datas.commit(&error)) << error.toStdString();
     }
     EXPECT_EQ(readWithXlrd(copy, QStringLiteral("Datas")).toStdString(),
@@ -563,14 +567,16 @@ TEST(Date1904Save, WrittenDatesKeepTheirCalendarDay)
         "D2000-02-29|D2024-03-15 14:30:00\n"
         "D2024-03-15|D2024-12-31 23:59:59\n"
         "D2100-03-01|D2100-03-01 06:15:30\n"
-        "D2000-02-29|D2100-03-01 06:15:30\n");
+        "D2000-02-29|D2100-03-01 06:15:30\n"
+        "''|D2024-03-15\n");
     EXPECT_EQ(readWithGnumeric(copy, QStringLiteral("Datas")).toStdString(),
         "Data|DataHora\n"
         "15/03/2024|15/03/2024 14:30:00\n"
         "29/02/2000|15/03/2024 14:30:00\n"
         "15/03/2024|31/12/2024 23:59:59\n"
         "01/03/2100|01/03/2100 06:15:30\n"
-        "29/02/2000|01/03/2100 06:15:30\n");
+        "29/02/2000|01/03/2100 06:15:30\n"
+        "|15/03/2024 00:00:00\n");
 
     DataControl back;
     back.setDatabaseName(copy);
@@ -584,8 +590,9 @@ TEST(Date1904Save, WrittenDatesKeepTheirCalendarDay)
     EXPECT_EQ(seconds(data), std::llround(day * 86400));
     EXPECT_EQ(seconds(dataHora), std::llround(afternoon * 86400));
     back.MoveLast();
-    EXPECT_EQ(seconds(data), std::llround(leapDay * 86400));
-    EXPECT_EQ(seconds(dataHora), std::llround(later * 86400));
+    CellValue empty;
+    EXPECT_TRUE(back.field(data, &empty, &error) && empty.isNull());
+    EXPECT_EQ(seconds(dataHora), std::llround(day * 86400));
 }
 
 // A save killed at any moment leaves the old workbook or the new one, whole.

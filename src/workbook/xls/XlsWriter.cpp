@@ -371,6 +371,12 @@ private:
             double number = v.numberValue();
             if (v.isDate() && m_book.date1904)
                 number -= Biff::kDate1904Offset;
+            // A 1904 workbook holds no day before 1 January 1904; other programs reject the cell. The one such
+            // date written here is the empty import date, day 0, which a blank cell keeps.
+            if (v.isDate() && number < 0 && m_book.date1904) {
+                cellHead(BiffId::Blank, row, cell, 0);
+                return true;
+            }
             cellHead(BiffId::Number, row, cell, 8);
             BiffCodec::appendDouble(m_cells, number);
             return true;

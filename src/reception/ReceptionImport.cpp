@@ -14,21 +14,8 @@
 
 namespace {
 
-// The reception workbook's one sheet, as the goods-reception program writes it.
-namespace Reception {
-enum Column
-{
-    CodArtigo,
-    FamiliaContabilistica,
-    DataRecepcao,
-    DescArtigo,
-    PrecoCompraUnitario,
-    UnidadeDeCompra,
-    UnidadeDeStock,
-    ConversaoCompraStock,
-};
-}
-
+// The reception workbook's one sheet, as the goods-reception program writes it: its columns stand in the order
+// of the first eight of the articles sheet.
 const Sheets::Layout& receptionSheet()
 {
     static const Sheets::Layout sheet { QStringLiteral("FicheirodeRecepcoes"),
@@ -88,7 +75,7 @@ CommandResult ReceptionImport::LerFicheiroRecepcoes()
 
 void ReceptionImport::receptionPass(const std::vector<int>& c)
 {
-    using namespace Reception;
+    using namespace Sheets::Artigos;
     const CellValue position = CellValue::number(0);
     for (; !m_data2.Eof(); m_data2.MoveNext()) {
         const auto v = [&](Column column) { return m_data2.field(c[column]); };

@@ -198,7 +198,10 @@ std::optional<double> siteTextToNumber(const QString& text)
     return v;
 }
 
-std::optional<double> toNumber(const CellValue& value)
+namespace {
+
+// A number or date cell as it is; a text cell through fromText; anything else is no value.
+std::optional<double> cellValue(const CellValue& value, std::optional<double> (*fromText)(const QString&))
 {
     switch (value.type()) {
     case CellValue::Type::Null:
@@ -209,9 +212,16 @@ std::optional<double> toNumber(const CellValue& value)
     case CellValue::Type::Date:
         return value.numberValue();
     case CellValue::Type::Text:
-        return siteTextToNumber(value.toText());
+        return fromText(value.toText());
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<double> toNumber(const CellValue& value)
+{
+    return cellValue(value, siteTextToNumber);
 }
 
 QString dateToSiteText(double dayNumber)
@@ -262,18 +272,7 @@ std::optional<double> siteTextToDate(const QString& text)
 
 std::optional<double> toDate(const CellValue& value)
 {
-    switch (value.type()) {
-    case CellValue::Type::Null:
-    case CellValue::Type::Boolean:
-    case CellValue::Type::Error:
-        return std::nullopt;
-    case CellValue::Type::Number:
-    case CellValue::Type::Date:
-        return value.numberValue();
-    case CellValue::Type::Text:
-        return siteTextToDate(value.toText());
-    }
-    return std::nullopt;
+    return cellValue(value, siteTextToDate);
 }
 
 double dayNumberFromDateTime(const QDateTime& dateTime)

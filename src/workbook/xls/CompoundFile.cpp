@@ -361,33 +361,37 @@ bool CompoundFile::readBytes(
     return finishRead(result, name, why, std::move(loaded), file, error, failure);
 }
 
-bool CompoundFile::toBytes(QByteArray* bytes, QString* error) const
+bool CompoundFile::compose(const std::function<void(const QByteArray&)>& use, QString* why) const
 {
     Owned<GsfOutput> sink(gsf_output_memory_new());
-    QString why;
-    if (!sink || !build(sink.get(), *this, m_storageClassIds, &why)) {
-        if (error)
-            *error = QStringLiteral("Não foi possível compor o ficheiro .xls em memória: %1.").arg(cause(why));
+    if (!sink || !build(sink.get(), *this, m_storageClassIds, why))
         return false;
-    }
+    // The bytes stay libgsf's while they are used: no copy of the whole workbook.
     const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
-    *bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(gsf_output_size(sink.get())));
+    use(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(gsf_output_size(sink.get()))));
     return true;
+}
+
+bool CompoundFile::toBytes(QByteArray* bytes, QString* error) const
+{
+    QString why;
+    if (compose(
+            [bytes](const QByteArray& composed) { *bytes = QByteArray(composed.constData(), composed.size()); }, &why))
+        return true;
+    if (error)
+        *error = QStringLiteral("Não foi possível compor o ficheiro .xls em memória: %1.").arg(cause(why));
+    return false;
 }
 
 bool CompoundFile::write(const QString& path, QString* error) const
 {
-    Owned<GsfOutput> sink(gsf_output_memory_new());
     QString why;
-    if (!sink || !build(sink.get(), *this, m_storageClassIds, &why)) {
-        if (error)
-            *error = AtomicFile::failureMessage(path, why);
-        return false;
-    }
-    // The bytes stay libgsf's until the file is written: no copy of the whole workbook.
-    const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
-    return AtomicFile::replace(path,
-        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(gsf_output_size(sink.get()))), error);
+    bool written = false;
+    if (compose([&](const QByteArray& composed) { written = AtomicFile::replace(path, composed, error); }, &why))
+        return written;
+    if (error)
+        *error = AtomicFile::failureMessage(path, why);
+    return false;
 }
 
 const QByteArray* CompoundFile::stream(const QString& path) const

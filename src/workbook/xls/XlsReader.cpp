@@ -71,6 +71,8 @@ public:
     QString recordString(const QByteArray& d, qsizetype at, bool wideCount)
     {
         if (m_book->version == XlsWorkbook::Version::Biff5) {
+            if (at >= d.size())
+                throw BiffDamaged { QStringLiteral("texto incompleto") };
             const qsizetype count = wideCount ? read16(d, at) : quint8(d.at(at));
             return byteString(d, at + (wideCount ? 2 : 1), count);
         }

@@ -106,6 +106,13 @@ void MainWindow::tick()
     }
 }
 
+QAction* MainWindow::addSiteCommand(
+    QMenu* menu, const QString& name, const QString& caption, CommandResult (Site::*command)())
+{
+    return addCommand(
+        menu, name, caption, [this, command] { runCommand([this, command] { return (m_site.get()->*command)(); }); });
+}
+
 void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Ficheiros"));
@@ -113,19 +120,17 @@ void MainWindow::buildMenus()
     // The editors arrive with their own windows.
     addCommand(file, QStringLiteral("CriarFicheiro"), QStringLiteral("Criar relatório de inventários"),
         [this] { runCommand([this] { return CriarFicheiro(); }); });
-    addCommand(file, QStringLiteral("LimparFicheiro"), QStringLiteral("Limpar ficheiro de inventarios"),
-        [this] { runCommand([this] { return m_site->LimparFicheiro(); }); });
+    addSiteCommand(file, QStringLiteral("LimparFicheiro"), QStringLiteral("Limpar ficheiro de inventarios"),
+        &Site::LimparFicheiro);
     addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), {});
     addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), {});
     QMenu* advanced = file->addMenu(QStringLiteral("Avançadas"));
     advanced->setObjectName(QStringLiteral("Avancadas"));
-    addCommand(advanced, QStringLiteral("ImportarFicheiro"), QStringLiteral("Importar dados do ficheiro de recepcoes"),
-        [this] { runCommand([this] { return m_site->ImportarFicheiro(); }); });
-    addCommand(advanced, QStringLiteral("ApagarArtigosNaoInventariados"),
-        QStringLiteral("Apagar todos os artigos não movimentados"),
-        [this] { runCommand([this] { return m_site->ApagarArtigosNaoInventariados(); }); });
-    addCommand(advanced, QStringLiteral("ImpRaw"), QStringLiteral("Importar dados do ficheiro RAW"),
-        [this] { runCommand([this] { return m_site->ImpRaw(); }); });
+    addSiteCommand(advanced, QStringLiteral("ImportarFicheiro"),
+        QStringLiteral("Importar dados do ficheiro de recepcoes"), &Site::ImportarFicheiro);
+    addSiteCommand(advanced, QStringLiteral("ApagarArtigosNaoInventariados"),
+        QStringLiteral("Apagar todos os artigos não movimentados"), &Site::ApagarArtigosNaoInventariados);
+    addSiteCommand(advanced, QStringLiteral("ImpRaw"), QStringLiteral("Importar dados do ficheiro RAW"), &Site::ImpRaw);
     addCommand(file, QStringLiteral("Sair"), QStringLiteral("Sair"), [this] { Sair(); });
 
     QMenu* conf = menuBar()->addMenu(QStringLiteral("Configurações"));
@@ -135,10 +140,10 @@ void MainWindow::buildMenus()
 
     QMenu* terminal = menuBar()->addMenu(QStringLiteral("Terminal"));
     terminal->setObjectName(QStringLiteral("Terminal"));
-    addCommand(terminal, QStringLiteral("EnviarDados"), QStringLiteral("Enviar dados para o terminal"),
-        [this] { runCommand([this] { return m_site->EnviarDados(); }); });
-    addCommand(terminal, QStringLiteral("ReceberDados"), QStringLiteral("Receber dados do terminal"),
-        [this] { runCommand([this] { return m_site->ReceberDados(); }); });
+    addSiteCommand(
+        terminal, QStringLiteral("EnviarDados"), QStringLiteral("Enviar dados para o terminal"), &Site::EnviarDados);
+    addSiteCommand(
+        terminal, QStringLiteral("ReceberDados"), QStringLiteral("Receber dados do terminal"), &Site::ReceberDados);
     if (auto* simulator = dynamic_cast<SimulatedTerminal*>(m_site->terminal())) {
         terminal->addSeparator();
         addCommand(terminal, QStringLiteral("Simulador"), QStringLiteral("Terminal simulado..."),

@@ -41,6 +41,8 @@ protected:
 private:
     // A command without run stays in its menu, disabled.
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run);
+    // A menu entry that runs one of the site's commands.
+    QAction* addSiteCommand(QMenu* menu, const QString& name, const QString& caption, CommandResult (Site::*command)());
     void buildMenus();
     void buildStatusBar();
     // Runs one command at a time and shows how it failed, if it did.

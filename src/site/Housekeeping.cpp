@@ -4,6 +4,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SitePaths.h"
 #include "platform/UserInteraction.h"
+#include "site/Site.h"
 #include "tables/DataCommand.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWriter.h"
@@ -27,13 +28,12 @@ QString withSign(int n)
 
 } // namespace
 
-Housekeeping::Housekeeping(
-    InventoryTables& tables, DataControl& data1, const SettingsStore& settings, UserInteraction& ui, const Clock& clock)
-    : m_tables(tables)
-    , m_data1(data1)
-    , m_settings(settings)
-    , m_ui(ui)
-    , m_clock(clock)
+Housekeeping::Housekeeping(Site& site)
+    : m_tables(site.tables())
+    , m_data1(site.data1())
+    , m_settings(site.settings())
+    , m_ui(site.ui())
+    , m_clock(site.clock())
 {
 }
 

@@ -8,6 +8,7 @@ class Clock;
 class DataControl;
 class InventoryTables;
 class SettingsStore;
+class Site;
 class UserInteraction;
 
 // The two clean-ups between stock-takings. Each runs as one command: on any failure the user reads why,
@@ -15,8 +16,7 @@ class UserInteraction;
 class Housekeeping
 {
 public:
-    Housekeeping(InventoryTables& tables, DataControl& data1, const SettingsStore& settings, UserInteraction& ui,
-        const Clock& clock);
+    explicit Housekeeping(Site& site);
 
     // "c:\dados\inv.xls" at 13:05 on 1 March 2027 -> "c:\dados\inv 1_ 3_ 2027_ 13 5_Bak.xls"; the empty
     // text when the path is too short to hold an extension.

@@ -114,12 +114,12 @@ CommandResult Site::ImportarFicheiro()
 
 CommandResult Site::LimparFicheiro()
 {
-    return Housekeeping(m_tables, m_data1, m_settings, m_ui, m_clock).LimparFicheiro();
+    return Housekeeping(*this).LimparFicheiro();
 }
 
 CommandResult Site::ApagarArtigosNaoInventariados()
 {
-    return Housekeeping(m_tables, m_data1, m_settings, m_ui, m_clock).ApagarArtigosNaoInventariados();
+    return Housekeeping(*this).ApagarArtigosNaoInventariados();
 }
 
 CommandResult Site::CriarFicheiroDeInventarios(const QString& numerodeCaracteres, const QString& path)

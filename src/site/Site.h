@@ -33,6 +33,7 @@ public:
     // Closes the port if it was opened.
     void shutDown();
 
+    UserInteraction& ui() const { return m_ui; }
     SettingsStore& settings() { return m_settings; }
     const Clock& clock() const { return m_clock; }
     InventoryTables& tables() { return m_tables; }

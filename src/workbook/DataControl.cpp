@@ -69,11 +69,14 @@ bool DataControl::Refresh(QString* error)
     }
     m_sheet = sheet;
     m_headingRow = 0;
-    while (m_headingRow < sheet->rowCount
-        && std::none_of(sheet->rows[size_t(m_headingRow)].begin(), sheet->rows[size_t(m_headingRow)].end(),
-            [](const XlsSheet::Cell& c) { return !c.value.isNull(); }))
+    const auto blank = [sheet](int row) {
+        return size_t(row) >= sheet->rows.size()
+            || std::none_of(sheet->rows[size_t(row)].begin(), sheet->rows[size_t(row)].end(),
+                [](const XlsSheet::Cell& c) { return !c.value.isNull(); });
+    };
+    while (m_headingRow < sheet->rowCount && blank(m_headingRow))
         ++m_headingRow;
-    if (m_headingRow < sheet->rowCount) {
+    if (m_headingRow < sheet->rowCount && !blank(m_headingRow)) {
         for (const XlsSheet::Cell& c : sheet->rows[size_t(m_headingRow)]) {
             const QString name = c.value.toText().trimmed().toLower();
             if (!name.isEmpty() && !m_columns.contains(name))

@@ -174,7 +174,10 @@ public:
                 readCell(sheet, i);
         }
         sheet.rowCount = std::min(std::max(dimensionRows, int(sheet.rows.size())), Biff::kMaxRowsBiff8);
-        sheet.rows.resize(size_t(sheet.rowCount));
+        // Rows past the last cell stay unallocated: a small file whose sheets each claim 65,536 rows would
+        // otherwise take gigabytes.
+        if (sheet.rows.size() > size_t(sheet.rowCount))
+            sheet.rows.resize(size_t(sheet.rowCount));
         for (auto& row : sheet.rows) {
             // The last record for a cell wins, as in the spreadsheet programs.
             std::stable_sort(row.begin(), row.end(), [](const auto& a, const auto& b) { return a.col < b.col; });

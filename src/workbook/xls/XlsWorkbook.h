@@ -31,7 +31,7 @@ struct XlsSheet
     quint32 streamOffset = 0; // of its BOF in the stream the records came from
     XlsStrings strings; // the table its LABELSST records index
     bool isWorksheet = false; // charts and macro sheets are only carried along
-    std::vector<std::vector<Cell>> rows; // each row's cells by column
+    std::vector<std::vector<Cell>> rows; // each row's cells by column, up to the last row with cells
     int rowCount = 0; // rows 0..rowCount-1 belong to the sheet, blank ones included
     bool modified = false;
 

@@ -268,9 +268,10 @@ bool DataControl::lockedByAnotherProgram(QString* error) const
         QStringLiteral("~$") + name.mid(2) };
     for (const QString& lock : locks) {
         if (name.size() > 2 && QFileInfo::exists(dir.filePath(lock))) {
+            // A program that crashed leaves its lock behind: say which file it is.
             *error = QStringLiteral("O livro %1 está aberto noutro programa (LibreOffice ou Excel). Feche-o e volte a "
-                                    "tentar; nada foi gravado.")
-                         .arg(m_path);
+                                    "tentar; nada foi gravado. Se nenhum programa o tem aberto, apague o ficheiro %2.")
+                         .arg(m_path, QDir::toNativeSeparators(dir.filePath(lock)));
             return true;
         }
     }

@@ -242,7 +242,9 @@ TEST_F(Store, AFailedCommandLeavesFileAndTablesAsTheyWere)
         addArticle(QStringLiteral("3"), QStringLiteral("Três"));
         return writer.GravarArtigos(e);
     }));
-    EXPECT_TRUE(lastError.contains(QStringLiteral("aberto noutro programa"))) << lastError.toStdString();
+    EXPECT_TRUE(lastError.contains(QStringLiteral("aberto noutro programa"))
+        && lastError.contains(QStringLiteral("apague o ficheiro ") + lock.fileName()))
+        << lastError.toStdString();
     EXPECT_EQ(tables.NArtigos(), 2);
     EXPECT_EQ(fileHash(path), before);
 }

@@ -40,9 +40,11 @@ void removeLeftovers(const QFileInfo& target, const QDateTime& started)
 {
     const QString prefix = tempPrefix(target);
     const QDir folder = target.absoluteDir();
-    const QStringList names = folder.entryList(
-        { prefix + QString(kRandomPart, u'?') }, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    // Compared as text, not as a name filter: a workbook's name may hold "[" or "*".
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString& name : names) {
+        if (name.size() != prefix.size() + kRandomPart || !name.startsWith(prefix))
+            continue;
         const QFileInfo leftover(folder.filePath(name));
         if (leftover.lastModified() < started)
             QFile::remove(leftover.absoluteFilePath());
@@ -162,9 +164,14 @@ bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why
     const QByteArray targetName = QFile::encodeName(target);
     struct stat old = {};
     const bool existed = ::stat(targetName.constData(), &old) == 0;
-    // Replacing by rename would go round a read-only mark, which the user set for a reason.
+    // Replacing by rename would go round a read-only mark, which the user set for a reason; a file nobody may
+    // write stays so even for root, whom access() lets through.
     if (existed && ::access(targetName.constData(), W_OK) != 0) {
         *why = qt_error_string(errno);
+        return false;
+    }
+    if (existed && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        *why = QStringLiteral("o ficheiro só pode ser lido");
         return false;
     }
     // Same folder as the target, so the rename cannot cross a filesystem.

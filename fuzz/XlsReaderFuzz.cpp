@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!ok && error.isEmpty())
         __builtin_trap();
     for (const XlsSheet& sheet : book.sheets) {
-        if (sheet.rowCount > 65536 || sheet.rows.size() > size_t(sheet.rowCount))
+        if (ok && (sheet.rowCount > 65536 || sheet.rows.size() > size_t(sheet.rowCount)))
             __builtin_trap();
     }
     return 0;

@@ -12,24 +12,13 @@ TEST(BiffCodec, RkHoldsIntegersAndTheTopOfADoubleEitherInHundredths)
     EXPECT_EQ(BiffCodec::rkValue(0x40590000 | 0x01), 1.0); // 100 in hundredths
 }
 
-TEST(BiffCodec, FieldsAreLittleEndianAndReadsStopAtTheEnd)
+// A damaged file must end in the "damaged" message, never in a read past the data.
+TEST(BiffCodec, ReadsPastTheEndAreDamage)
 {
-    QByteArray d;
-    BiffCodec::append16(d, 0x0809);
-    BiffCodec::append32(d, 0x11223344);
-    BiffCodec::appendDouble(d, 1.5);
-    EXPECT_EQ(d.toHex(),
-        QByteArray("0908"
-                   "44332211"
-                   "000000000000f83f"));
-    EXPECT_EQ(BiffCodec::read32(d, 2), 0x11223344u);
-    EXPECT_EQ(BiffCodec::readDouble(d, 6), 1.5);
-    BiffCodec::put16(d, 0, 0xBEEF);
-    EXPECT_EQ(BiffCodec::read16(d, 0), 0xBEEF);
-
+    const QByteArray d("\x09\x08\x44\x33", 4);
     EXPECT_THROW(BiffCodec::read16(d, d.size() - 1), BiffDamaged);
     EXPECT_THROW(BiffCodec::read32(d, -1), BiffDamaged);
-    EXPECT_THROW(BiffCodec::readDouble(d, 7), BiffDamaged);
+    EXPECT_THROW(BiffCodec::readDouble(d, 0), BiffDamaged);
 }
 
 TEST(BiffCodec, ReadsRecordsUntilOneIsCutShort)

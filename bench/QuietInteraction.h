@@ -9,6 +9,7 @@ public:
     bool askYesNo(const QString&, const QString&) override { return true; }
     std::optional<QString> askText(const QString&, const QString&, const QString&) override { return {}; }
     QString chooseFile() override { return {}; }
+    QString chooseSaveFile(const QString&, const QString&) override { return {}; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }
     void setStatus(Status, const QString&) override { }

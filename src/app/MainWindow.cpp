@@ -1,11 +1,11 @@
 #include "app/MainWindow.h"
 
-#include "app/ReportTextWindow.h"
 #include "app/SettingsWindow.h"
 #include "app/SimulatorWindow.h"
 #include "site/Site.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
+#include "viewer/ReportViewer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -211,17 +211,16 @@ void MainWindow::showSimulator(SimulatedTerminal& terminal)
 
 CommandResult MainWindow::CriarFicheiro()
 {
+    // The viewer closes first and opens again on the new file.
+    if (m_reportWindow)
+        m_reportWindow->close();
     const CommandResult written = m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres());
     if (written.failed())
         return written;
-    // Until the report viewer is here, the file is shown as it was written.
-    if (!m_reportWindow) {
-        m_reportWindow = new ReportTextWindow(this);
-        m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    QString error;
-    if (!m_reportWindow->showFile(m_site->reportPath(), &error))
-        return CommandResult::failed(error);
+    m_reportWindow = new ReportViewer(
+        *m_site, [this] { return m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres()); }, this);
+    m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
+    m_reportWindow->open();
     m_reportWindow->show();
     m_reportWindow->raise();
     return CommandResult::done();

@@ -12,7 +12,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
-class ReportTextWindow;
+class ReportViewer;
 class SettingsWindow;
 class SimulatedTerminal;
 class SimulatorWindow;
@@ -64,7 +64,7 @@ private:
     QLabel* m_panel2;
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<SimulatorWindow> m_simulatorWindow;
-    QPointer<ReportTextWindow> m_reportWindow;
+    QPointer<ReportViewer> m_reportWindow;
     bool m_shutDown = false;
     bool m_running = false;
     bool m_collectionDue = false;

@@ -45,6 +45,11 @@ QString QtUserInteraction::chooseFile()
         m_window, QStringLiteral("Tarvik"), QString(), QStringLiteral("Livros Excel (*.xls);;Todos os ficheiros (*)"));
 }
 
+QString QtUserInteraction::chooseSaveFile(const QString& suggestedPath, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("Tarvik"), suggestedPath, filter);
+}
+
 // One pointer for the whole program: every window of ours is busy while a command runs.
 void QtUserInteraction::setBusy(Window, bool busy)
 {

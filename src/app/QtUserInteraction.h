@@ -17,6 +17,7 @@ public:
     bool askYesNo(const QString& text, const QString& title) override;
     std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     QString chooseFile() override;
+    QString chooseSaveFile(const QString& suggestedPath, const QString& filter) override;
     void setBusy(Window window, bool busy) override;
     void setProgress(Window window, int percent) override;
     void setStatus(Status surface, const QString& text) override;

@@ -15,6 +15,7 @@ public:
     std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     QString chooseFile() override { return m_file; }
     void setChosenFile(const QString& file) { m_file = file; }
+    QString chooseSaveFile(const QString&, const QString&) override { return {}; }
     void setBusy(Window, bool) override { }
     void setProgress(Window, int) override { }
     void setStatus(Status, const QString&) override { }

@@ -12,7 +12,7 @@
 #include "cli/TerminalSessionCommand.h"
 #include "platform/SettingsStore.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <memory>
@@ -20,7 +20,9 @@
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Headless always: the PDF's pages are painted without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tarvik"));
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -32,6 +32,9 @@ public:
         = 0;
     // The file-open dialog; the empty text when the user cancels.
     virtual QString chooseFile() = 0;
+    // The file-save dialog offering suggestedPath, for files of the kind filter names ("PDF (*.pdf)"); the empty
+    // text when the user cancels.
+    virtual QString chooseSaveFile(const QString& suggestedPath, const QString& filter) = 0;
     virtual void setBusy(Window window, bool busy) = 0;
     virtual void setProgress(Window window, int percent) = 0;
     virtual void setStatus(Status surface, const QString& text) = 0;

@@ -233,6 +233,20 @@ QString dateToSiteText(double dayNumber)
     return text;
 }
 
+QString longDateText(double dayNumber)
+{
+    static const char16_t* const weekdays[]
+        = { u"segunda-feira", u"terça-feira", u"quarta-feira", u"quinta-feira", u"sexta-feira", u"sábado", u"domingo" };
+    static const char16_t* const months[] = { u"janeiro", u"fevereiro", u"março", u"abril", u"maio", u"junho", u"julho",
+        u"agosto", u"setembro", u"outubro", u"novembro", u"dezembro" };
+    const QDate date = dateTimeFromDayNumber(dayNumber).date();
+    return QStringLiteral("%1, %2 de %3 de %4")
+        .arg(QString::fromUtf16(weekdays[date.dayOfWeek() - 1]))
+        .arg(date.day())
+        .arg(QString::fromUtf16(months[date.month() - 1]))
+        .arg(date.year());
+}
+
 std::optional<double> siteTextToDate(const QString& text)
 {
     static const QRegularExpression dayFirst(

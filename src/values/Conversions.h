@@ -30,6 +30,8 @@ std::optional<double> toNumber(const CellValue& value);
 
 // "dd/MM/yyyy", followed by " hh:mm:ss" when the time is not midnight.
 QString dateToSiteText(double dayNumber);
+// The Portuguese long date, whatever the machine's language: "domingo, 6 de dezembro de 2026".
+QString longDateText(double dayNumber);
 // Day-month-year (with "/", "-" or "."), or year-month-day, optionally with a time; nullopt otherwise.
 std::optional<double> siteTextToDate(const QString& text);
 // Date and number cells give their day number, a text is read as a site date, Null is no date.

@@ -24,6 +24,12 @@ QString ScriptedInteraction::chooseFile()
     return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
 }
 
+QString ScriptedInteraction::chooseSaveFile(const QString& suggestedPath, const QString&)
+{
+    suggestedFiles.append(suggestedPath);
+    return chooseFile();
+}
+
 void ScriptedInteraction::setBusy(Window, bool busy)
 {
     busyDepth += busy ? 1 : -1;

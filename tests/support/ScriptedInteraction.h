@@ -12,6 +12,7 @@ public:
     bool askYesNo(const QString& text, const QString& title) override;
     std::optional<QString> askText(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     QString chooseFile() override;
+    QString chooseSaveFile(const QString& suggestedPath, const QString& filter) override;
     void setBusy(Window window, bool busy) override;
     void setProgress(Window window, int percent) override;
     void setStatus(Status surface, const QString& text) override;
@@ -21,7 +22,8 @@ public:
     QStringList questions;
     QStringList questionTitles;
     QList<bool> answers; // taken in turn; No when none is left
-    QStringList chosenFiles; // taken in turn; cancelled when none is left
+    QStringList chosenFiles; // taken in turn, by both file dialogs; cancelled when none is left
+    QStringList suggestedFiles; // what each save dialog offered
     QStringList prompts; // "title: prompt [default]" of each input box
     QList<std::optional<QString>> typedAnswers; // taken in turn; cancelled when none is left
     QList<int> progress;

@@ -143,6 +143,14 @@ TEST(SiteDates, WriteDayMonthYearWithTheTimeWhenThereIsOne)
     EXPECT_EQ(dateToSiteText(-1.25), QStringLiteral("29/12/1899 06:00:00"));
 }
 
+TEST(SiteDates, LongDatesArePortugueseWhateverTheMachinesLanguage)
+{
+    EXPECT_EQ(longDateText(46362.6), QStringLiteral("domingo, 6 de dezembro de 2026"));
+    EXPECT_EQ(longDateText(46363), QStringLiteral("segunda-feira, 7 de dezembro de 2026"));
+    EXPECT_EQ(longDateText(46025), QStringLiteral("sábado, 3 de janeiro de 2026"));
+    EXPECT_EQ(longDateText(46085), QStringLiteral("quarta-feira, 4 de março de 2026"));
+}
+
 TEST(SiteDates, DayNumbersRoundTripThroughDateTimes)
 {
     for (double d : { 0.0, 1.5, 46362.25, 73110.0, -700.75 })

@@ -1,0 +1,195 @@
+#include "viewer/ReportViewer.h"
+
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserInteraction.h"
+#include "printing/PrintedReport.h"
+#include "printing/ReportPdf.h"
+#include "report/ReportFile.h"
+#include "report/ReportPages.h"
+#include "site/Site.h"
+#include "values/Conversions.h"
+#include "viewer/DateWindow.h"
+#include "viewer/ReportPreview.h"
+#include "viewer/ReportPrinter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QStatusBar>
+
+ReportViewer::ReportViewer(Site& site, std::function<CommandResult()> writeReport, QWidget* parent)
+    : QMainWindow(parent)
+    , m_site(site)
+    , m_writeReport(std::move(writeReport))
+    , m_text1(new QPlainTextEdit(this))
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Tarvik"));
+    setWindowFlag(Qt::Window);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setAccessibleName(QStringLiteral("Relatório"));
+    m_text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setCentralWidget(m_text1);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Ficheiro"));
+    file->setObjectName(QStringLiteral("Ficheiro"));
+    const auto add = [this, file](const char* name, const QString& caption, auto action, QKeySequence shortcut = {}) {
+        QAction* entry = file->addAction(caption, this, action);
+        entry->setObjectName(QString::fromLatin1(name));
+        entry->setShortcut(shortcut);
+    };
+    add("Save", QStringLiteral("Gravar"), &ReportViewer::Save, QKeySequence::Save);
+    add("AlterarData", QStringLiteral("Alterar Data"), &ReportViewer::AlterarData);
+    add("Print", QStringLiteral("Imprimir"), &ReportViewer::Print, QKeySequence::Print);
+    add("ConFonf", QStringLiteral("Configurar Fonte"), &ReportViewer::ConFonf);
+    add("Exit", QStringLiteral("Sair"), [this] { close(); });
+    file->addSeparator();
+    add("PreVisualizar", QStringLiteral("Pré-visualizar"), &ReportViewer::preview);
+    add("ExportarPDF", QStringLiteral("Exportar PDF..."), &ReportViewer::exportPdf);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    resize(920, 640);
+}
+
+ReportViewer::~ReportViewer() = default;
+
+void ReportViewer::open()
+{
+    m_dataRelatorio = Conversions::dayNumberFromDateTime(m_site.clock().now());
+    QString text;
+    QString error;
+    if (ReportFile::read(m_site.reportPath(), &text, &error)) {
+        m_text1->setPlainText(text);
+    } else {
+        m_text1->clear();
+        m_site.ui().showMessage(error);
+    }
+    // The text area takes the leading whole number of the size: 10,5 shows at 10.
+    QFont font = PrintedReport::settingsFont(m_site.settings());
+    const double whole = Conversions::numericValue(m_site.settings().value(SettingsKeys::FontSize));
+    if (whole >= 1 && whole < 1000)
+        font.setPointSize(int(whole));
+    m_text1->setFont(font);
+}
+
+void ReportViewer::Save()
+{
+    QString error;
+    if (!ReportFile::write(m_site.reportPath(), m_text1->toPlainText(), &error)) {
+        m_site.ui().showMessage(error);
+        return;
+    }
+    m_text1->document()->setModified(false);
+    statusBar()->showMessage(QStringLiteral("Relatório gravado em %1.").arg(m_site.reportPath()));
+}
+
+void ReportViewer::AlterarData()
+{
+    if (!m_dateWindow) {
+        m_dateWindow = new DateWindow(m_dataRelatorio, this);
+        m_dateWindow->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_dateWindow, &DateWindow::confirmed, this, [this](double day) { m_dataRelatorio = day; });
+    }
+    m_dateWindow->show();
+    m_dateWindow->raise();
+}
+
+void ReportViewer::Print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (ReportPrinter::choose(printer, this))
+        printOn(printer);
+}
+
+bool ReportViewer::printOn(QPrinter& printer)
+{
+    QStringList errors;
+    const std::unique_ptr<ReportPages> pages = freshPages(&errors);
+    if (pages && ReportPrinter::print(*pages, m_site.settings(), printer))
+        return true;
+    // A report that could not be written again is not printed from the old file.
+    for (const QString& error : errors)
+        m_site.ui().showMessage(error);
+    m_site.ui().showMessage(QStringLiteral("Erro de impressão!"));
+    return false;
+}
+
+std::unique_ptr<ReportPages> ReportViewer::freshPages(QStringList* errors)
+{
+    const CommandResult written = m_writeReport();
+    if (written.failed()) {
+        errors->append(written.messages());
+        return nullptr;
+    }
+    QString text;
+    QString error;
+    if (!ReportFile::read(m_site.reportPath(), &text, &error)) {
+        errors->append(error);
+        return nullptr;
+    }
+    return std::make_unique<ReportPages>(text, m_site.settings(), m_dataRelatorio);
+}
+
+void ReportViewer::ConFonf()
+{
+    SettingsStore& settings = m_site.settings();
+    QFont chosen = PrintedReport::settingsFont(settings);
+    // "Courier New" is not a family of its own here: preset the one it stands for, so the dialog shows it.
+    const QString stored = chosen.family();
+    const QString shown = QFontInfo(chosen).family();
+    chosen.setFamily(shown);
+    bool ok = false;
+    chosen = QFontDialog::getFont(&ok, chosen, this, QStringLiteral("Configurar Fonte"));
+    if (!ok)
+        return;
+    const QString family = chosen.family() == shown ? stored : chosen.family();
+    QString error;
+    if (!settings.save({ { SettingsKeys::FontSize, SettingsKeys::singleForm(chosen.pointSizeF()) },
+                           { SettingsKeys::FontName, family } },
+            &error)) {
+        m_site.ui().showMessage(error);
+        return;
+    }
+    QFont font = chosen;
+    font.setFamily(family);
+    m_text1->setFont(font);
+}
+
+void ReportViewer::preview()
+{
+    QStringList errors;
+    std::unique_ptr<ReportPages> pages = freshPages(&errors);
+    if (!pages) {
+        for (const QString& error : errors)
+            m_site.ui().showMessage(error);
+        return;
+    }
+    if (m_preview)
+        m_preview->close();
+    m_preview = new ReportPreview(std::move(pages), m_site.settings(), m_site.ui(), this);
+    m_preview->setAttribute(Qt::WA_DeleteOnClose);
+    m_preview->show();
+}
+
+void ReportViewer::exportPdf()
+{
+    const QFileInfo report(m_site.reportPath());
+    const QString suggested = report.dir().filePath(report.completeBaseName() + QStringLiteral(".pdf"));
+    const QString path = m_site.ui().chooseSaveFile(suggested, QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    QStringList errors;
+    const std::unique_ptr<ReportPages> pages = freshPages(&errors);
+    QString error;
+    if (pages
+        && !ReportPdf::write(PrintedReport(*pages, m_site.settings(), PrintedReport::defaultLayout()), path, &error))
+        errors.append(error);
+    for (const QString& message : errors)
+        m_site.ui().showMessage(message);
+    if (errors.isEmpty())
+        statusBar()->showMessage(QStringLiteral("Relatório exportado para %1.").arg(path));
+}

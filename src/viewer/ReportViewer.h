@@ -1,0 +1,51 @@
+#pragma once
+#include "platform/CommandResult.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class DateWindow;
+class QPlainTextEdit;
+class QPrinter;
+class ReportPages;
+class ReportPreview;
+class Site;
+
+// Form4: the report file in an editable fixed-pitch text area, saved back on request, and the report printed,
+// previewed or exported to PDF with page headers dated DataRelatorio.
+class ReportViewer : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // writeReport writes the report file again, as the main window's command does; printing runs it first.
+    ReportViewer(Site& site, std::function<CommandResult()> writeReport, QWidget* parent = nullptr);
+    ~ReportViewer() override;
+
+    // Dates the headers now and shows the report file; a file that cannot be read leaves the text empty and says why.
+    void open();
+    // The date the page headers show, as a day number.
+    double dataRelatorio() const { return m_dataRelatorio; }
+
+    // Prints on printer as "Imprimir" does once the printer is chosen; false after "Erro de impressão!".
+    bool printOn(QPrinter& printer);
+    // The pages "Imprimir" would print, from the report written again; nullptr after saying why.
+    std::unique_ptr<ReportPages> freshPages(QStringList* errors);
+
+private:
+    void Save();
+    void AlterarData();
+    void Print();
+    void ConFonf();
+    void preview();
+    void exportPdf();
+
+    Site& m_site;
+    std::function<CommandResult()> m_writeReport;
+    QPlainTextEdit* m_text1;
+    QPointer<DateWindow> m_dateWindow;
+    QPointer<ReportPreview> m_preview;
+    double m_dataRelatorio = 0;
+};

@@ -15,14 +15,21 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 int main(int argc, char* argv[])
 {
-    // Headless always: the PDF's pages are painted without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Only a PDF needs fonts; its pages are painted without a display.
+    const bool paints = std::any_of(argv + 1, argv + argc, [](const char* argument) { return qstrcmp(argument, "--pdf") == 0; });
+    std::unique_ptr<QCoreApplication> app;
+    if (paints) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("Tarvik"));
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -233,11 +233,21 @@ void MainWindowTest::reportIsWrittenAndShown()
 {
     startDemo();
     trigger(QStringLiteral("CriarFicheiro"));
-    auto* report = m_window->findChild<QPlainTextEdit*>(QStringLiteral("ReportTextWindow"));
-    QVERIFY(report);
-    QVERIFY(report->isReadOnly());
-    QVERIFY(report->toPlainText().contains(QStringLiteral("Centro Custo 10")));
+    QPointer<QWidget> viewer = m_window->findChild<QWidget*>(QStringLiteral("Form4"));
+    QVERIFY(viewer && viewer->isVisible());
+    auto* text1 = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+    QVERIFY(!text1->isReadOnly());
+    QVERIFY(text1->toPlainText().contains(QStringLiteral("Centro Custo 10")));
     QVERIFY(fileBytes(SitePaths::resolve(QStringLiteral("c:\\Report.txt"))).contains("\r\n"));
+    // Run again, the command closes the open viewer and opens a new one on the new file.
+    text1->setPlainText(QStringLiteral("editado"));
+    trigger(QStringLiteral("CriarFicheiro"));
+    QTest::qWait(1);
+    QVERIFY(!viewer);
+    const auto viewers = m_window->findChildren<QWidget*>(QStringLiteral("Form4"));
+    QCOMPARE(viewers.size(), 1);
+    QVERIFY(viewers.first()->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText().contains(
+        QStringLiteral("Centro Custo 10")));
 }
 
 void MainWindowTest::aMissingWorkbookGivesTwoMessagesAndNoTimer()

@@ -22,7 +22,8 @@
 int main(int argc, char* argv[])
 {
     // Only a PDF needs fonts; its pages are painted without a display.
-    const bool paints = std::any_of(argv + 1, argv + argc, [](const char* argument) { return qstrcmp(argument, "--pdf") == 0; });
+    const bool paints
+        = std::any_of(argv + 1, argv + argc, [](const char* argument) { return qstrcmp(argument, "--pdf") == 0; });
     std::unique_ptr<QCoreApplication> app;
     if (paints) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -139,23 +139,28 @@ void ReportViewer::ConFonf()
     SettingsStore& settings = m_site.settings();
     QFont chosen = PrintedReport::settingsFont(settings);
     // "Courier New" is not a family of its own here: preset the one it stands for, so the dialog shows it.
-    const QString stored = chosen.family();
-    const QString shown = QFontInfo(chosen).family();
-    chosen.setFamily(shown);
-    bool ok = false;
-    chosen = QFontDialog::getFont(&ok, chosen, this, QStringLiteral("Configurar Fonte"));
-    if (!ok)
+    const QFont stored = chosen;
+    const QString shownFamily = QFontInfo(chosen).family();
+    chosen.setFamily(shownFamily);
+    QFontDialog dialog(chosen, this);
+    dialog.setWindowTitle(QStringLiteral("Configurar Fonte"));
+    // The dialog offers whole sizes only: 10,5 shows as 11, and is kept unless another size is picked.
+    const double shownSize = dialog.currentFont().pointSizeF();
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    const QString family = chosen.family() == shown ? stored : chosen.family();
+    chosen = dialog.selectedFont();
+    const QString family = chosen.family() == shownFamily ? stored.family() : chosen.family();
+    const double size = chosen.pointSizeF() == shownSize ? stored.pointSizeF() : chosen.pointSizeF();
     QString error;
-    if (!settings.save({ { SettingsKeys::FontSize, SettingsKeys::singleForm(chosen.pointSizeF()) },
-                           { SettingsKeys::FontName, family } },
+    if (!settings.save(
+            { { SettingsKeys::FontSize, SettingsKeys::singleForm(size) }, { SettingsKeys::FontName, family } },
             &error)) {
         m_site.ui().showMessage(error);
         return;
     }
     QFont font = chosen;
     font.setFamily(family);
+    font.setPointSizeF(size);
     m_text1->setFont(font);
 }
 

@@ -7,6 +7,7 @@
 #include "site/Site.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
+#include "support/WhenModal.h"
 #include "tables/InventoryLoader.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
@@ -64,22 +65,6 @@ public:
     // Runs while the input box is up, as a person would act meanwhile.
     std::function<void()> whileAsking;
 };
-
-// Answers the next modal dialog once it is up; gives up after a while so a test can fail instead of hanging.
-template <typename Answer> void whenModal(Answer answer)
-{
-    auto* poll = new QTimer;
-    auto deadline = std::make_shared<int>(300);
-    QObject::connect(poll, &QTimer::timeout, [poll, deadline, answer] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            poll->deleteLater();
-            answer(modal);
-        } else if (--*deadline == 0) {
-            poll->deleteLater();
-        }
-    });
-    poll->start(10);
-}
 
 } // namespace
 
@@ -246,8 +231,10 @@ void MainWindowTest::reportIsWrittenAndShown()
     QVERIFY(!viewer);
     const auto viewers = m_window->findChildren<QWidget*>(QStringLiteral("Form4"));
     QCOMPARE(viewers.size(), 1);
-    QVERIFY(viewers.first()->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText().contains(
-        QStringLiteral("Centro Custo 10")));
+    QVERIFY(viewers.first()
+                ->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
+                ->toPlainText()
+                .contains(QStringLiteral("Centro Custo 10")));
 }
 
 void MainWindowTest::aMissingWorkbookGivesTwoMessagesAndNoTimer()

@@ -45,7 +45,8 @@ struct Word
 // Every word pdftotext finds, page by page, with where it stands across the page.
 QList<QList<Word>> words(const QString& pdf)
 {
-    static const QRegularExpression tag(uR"re(<page |<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)"[^>]*>([^<]*)<)re"_s);
+    static const QRegularExpression tag(
+        uR"re(<page |<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)"[^>]*>([^<]*)<)re"_s);
     QList<QList<Word>> pages;
     for (const QRegularExpressionMatch& m : tag.globalMatch(run(u"pdftotext"_s, { u"-bbox"_s, pdf, u"-"_s }))) {
         if (m.captured(1).isEmpty())
@@ -95,7 +96,8 @@ TEST_F(Pdf, TwoHundredLinesAtTheDefaultsMakeThreeHeadedPagesOf81_81And38)
     const int counts[] = { 81, 81, 38 };
     int line = 0;
     for (int p = 0; p < 3; ++p) {
-        EXPECT_TRUE(texts[p].startsWith(u"Pagina %1 ESTABELECIMENTO domingo, 6 de dezembro de 2026 linha %2 "_s.arg(p + 1).arg(line + 1)))
+        EXPECT_TRUE(texts[p].startsWith(
+            u"Pagina %1 ESTABELECIMENTO domingo, 6 de dezembro de 2026 linha %2 "_s.arg(p + 1).arg(line + 1)))
             << texts[p].left(120).toStdString();
         EXPECT_EQ(texts[p].count(u"linha"_s), counts[p]);
         line += counts[p];

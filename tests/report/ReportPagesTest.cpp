@@ -41,7 +41,8 @@ TEST_F(Pages, HoldLinhasPorPaginaPlusOneLinesAfterTheMarginUnderAHeader)
     EXPECT_EQ(report.lines(1).first(), u"          linha 82"_s);
     EXPECT_EQ(report.lines(2).last(), u"          linha 200"_s);
     const QString blanks(20, u' ');
-    EXPECT_EQ(report.header(2), u"Pagina 3"_s + blanks + u"ESTABELECIMENTO"_s + blanks + u"domingo, 6 de dezembro de 2026"_s);
+    EXPECT_EQ(
+        report.header(2), u"Pagina 3"_s + blanks + u"ESTABELECIMENTO"_s + blanks + u"domingo, 6 de dezembro de 2026"_s);
     EXPECT_EQ(report.linesPerPage(), 81);
     EXPECT_EQ(report.widestLine(), u"          linha 100"_s); // the first of the longest
 }
@@ -68,12 +69,13 @@ TEST_F(Pages, FollowTheSettingsAsTheyAreTyped)
     EXPECT_TRUE(report.header(0).contains(u"Cantina Sé"_s));
 
     // A page holds one line at least, and a margin is never negative nor without bound.
-    ASSERT_TRUE(settings.save({ { SettingsKeys::Margem, u"-4"_s }, { SettingsKeys::LinhasPorPagina, u"-1"_s } }, &error));
+    ASSERT_TRUE(
+        settings.save({ { SettingsKeys::Margem, u"-4"_s }, { SettingsKeys::LinhasPorPagina, u"-1"_s } }, &error));
     report = pages(numberedLines(3));
     EXPECT_EQ(report.pageCount(), 3);
     EXPECT_EQ(report.lines(2), QStringList { u"linha 3"_s });
-    ASSERT_TRUE(settings.save({ { SettingsKeys::Margem, u"1E+300"_s }, { SettingsKeys::LinhasPorPagina, u"1E+300"_s } },
-        &error));
+    ASSERT_TRUE(settings.save(
+        { { SettingsKeys::Margem, u"1E+300"_s }, { SettingsKeys::LinhasPorPagina, u"1E+300"_s } }, &error));
     report = pages(numberedLines(3));
     EXPECT_EQ(report.pageCount(), 1);
     EXPECT_EQ(report.widestLine().size(), 1000 + 7);

@@ -200,3 +200,29 @@ TEST(CliPaths, DrivePathsGoUnderTheDataRoot)
     EXPECT_EQ(lists.code, 0) << lists.err.toStdString();
     EXPECT_TRUE(QFile::exists(profile.path(QStringLiteral("c/listas/ListUnidades"))));
 }
+
+// Headless, the PDF has the pages the viewer prints, dated by the clock.
+TEST(CliReport, WritesThePrintedPagesAsAPdf)
+{
+    TestProfile profile("2026-12-24T09:00:00");
+    ASSERT_EQ(cli({ QStringLiteral("demo-workbook"), QStringLiteral("c:\\InventariosQel.xls") }).code, 0);
+    const CliRun report = cli({ QStringLiteral("report"), QStringLiteral("--pdf"), QStringLiteral("c:\\rel.pdf") });
+    EXPECT_EQ(report.code, 0) << report.err.toStdString();
+    const QString pdf = profile.path(QStringLiteral("c/rel.pdf"));
+    EXPECT_EQ(report.out,
+        QStringLiteral("Relatório: %1\nPDF: %2 (2 páginas, letra reduzida para 7,4 pontos)\n")
+            .arg(profile.path(QStringLiteral("c/Report.txt")), pdf));
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), { QStringLiteral("-raw"), pdf, QStringLiteral("-") });
+    ASSERT_TRUE(pdftotext.waitForFinished(60000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Pagina 1 ESTABELECIMENTO quinta-feira, 24 de dezembro de 2026\n")))
+        << text.left(200).toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Lacticínios")));
+
+    for (const QStringList& bad : { QStringList { QStringLiteral("--pdf") },
+             QStringList {
+                 QStringLiteral("--pdf"), QStringLiteral("a.pdf"), QStringLiteral("--pdf"), QStringLiteral("b.pdf") },
+             QStringList { QStringLiteral("--png"), QStringLiteral("a.png") } })
+        EXPECT_EQ(cli(QStringList { QStringLiteral("report") } + bad).code, 2);
+}

@@ -17,69 +17,25 @@
 #include <memory>
 #include <random>
 
+#include "FullReport.h"
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
 
 namespace {
 
-constexpr int kFull = 99999;
 constexpr int kReceptionRows = 50000;
-
-const QString kWords[] = { QStringLiteral("Açúcar"), QStringLiteral("Arroz agulha"), QStringLiteral("Azeite virgem"),
-    QStringLiteral("Bacalhau"), QStringLiteral("Café moído"), QStringLiteral("Farinha"),
-    QStringLiteral("Leite meio-gordo"), QStringLiteral("Óleo"), QStringLiteral("Pão"),
-    QStringLiteral("Queijo flamengo") };
 
 CellValue text(const QString& value)
 {
     return CellValue::text(value);
 }
 
-// A workbook whose Contabilistica$ holds the 1,000 families, each with its account.
-bool writeAccounts(const QString& path, QString* error)
-{
-    if (!InventoryWorkbook::create(path, error))
-        return false;
-    DataControl data1;
-    data1.setDatabaseName(path);
-    data1.setRecordSource(QStringLiteral("Contabilistica$"));
-    if (!data1.Refresh(error))
-        return false;
-    for (int f = 0; f < 1000; ++f) {
-        if (!data1.AddNew(error) || !data1.setField(QStringLiteral("CONTA"), text(QString::number(600 + f)), error)
-            || !data1.setField(QStringLiteral("CONTACONTABILISTICA"), text(QStringLiteral("61%1").arg(f)), error)
-            || !data1.Update(error))
-            return false;
-    }
-    return data1.commit(error);
-}
-
-// 99,999 articles and one reading of each, in a random order, over 1,000 families and 10 cost centres.
+// The report of 99,999 readings in a random order.
 void BM_Report(benchmark::State& state)
 {
     QuietInteraction ui;
     const Clock clock;
-    auto tables = std::make_unique<InventoryTables>(ui, clock);
-    std::mt19937 rng(5);
-    for (int f = 0; f < 1000; ++f) {
-        const QString conta = QString::number(600 + f);
-        tables->AdicionaContasContabilisticas(conta, text(conta), text(QStringLiteral("61%1").arg(f)),
-            text(QStringLiteral("Família contabilística %1").arg(conta)));
-    }
-    std::vector<int> codes(kFull);
-    for (int i = 0; i < kFull; ++i)
-        codes[size_t(i)] = i + 1;
-    std::shuffle(codes.begin(), codes.end(), rng);
-    for (int code : codes) {
-        const QString family = QString::number(600 + code % 1000);
-        tables->AdicionaArtigo(text(QString::number(code)), text(family), CellValue::date(45000),
-            text(kWords[rng() % 10] + QStringLiteral(" %1 kg").arg(rng() % 1000)),
-            CellValue::number((rng() % 10000) / 100.0), text(QStringLiteral("CX")), text(QStringLiteral("UN")),
-            CellValue::number(rng() % 24 + 1), text(family), CellValue(), CellValue::number(code), 0, 3);
-        tables->AdicionaLeitura(text(QString::number(code)), text(family), text(QString::number(rng() % 10 + 1)),
-            text(rng() % 2 ? QStringLiteral("UN") : QStringLiteral("CX")), CellValue::number((rng() % 1000) / 4.0),
-            CellValue::number(0));
-    }
+    const std::unique_ptr<InventoryTables> tables = fullReadings(ui, clock);
     QTemporaryDir dir;
     QString error;
     if (!writeAccounts(dir.filePath(QStringLiteral("inventario.xls")), &error)) {
@@ -125,7 +81,7 @@ bool writeReception(const QString& path, QString* error)
         const int code = i % 100 == 0 ? 65535 + i / 100 : int(rng() % 65535) + 1;
         const QString family = i % 10 == 0 ? QStringLiteral("9999") : QString::number(600 + code % 1000);
         const CellValue row[] = { text(QString::number(code)), text(family), CellValue::date(46000 + rng() % 300),
-            text(kWords[rng() % 10] + QStringLiteral(" %1 kg").arg(rng() % 1000)),
+            text(kArticleWords[rng() % 10] + QStringLiteral(" %1 kg").arg(rng() % 1000)),
             text(QStringLiteral("%1,%2").arg(rng() % 100).arg(rng() % 100)), text(QStringLiteral("CX")),
             text(QStringLiteral("UN")), CellValue::number(rng() % 24) };
         if (!data.AddNew(error))

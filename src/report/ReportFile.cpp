@@ -15,8 +15,17 @@ bool read(const QString& path, QString* text, QString* error)
         return false;
     }
     QString decoded = Windows1252::decode(file.readAll());
-    decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    decoded.replace(u'\r', u'\n');
+    // One pass: QString::replace moves the tail at every line of a large report.
+    QChar* chars = decoded.data();
+    const qsizetype size = decoded.size();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (chars[i] != u'\r')
+            chars[kept++] = chars[i];
+        else if (i + 1 == size || chars[i + 1] != u'\n')
+            chars[kept++] = u'\n';
+    }
+    decoded.truncate(kept);
     *text = decoded;
     return true;
 }

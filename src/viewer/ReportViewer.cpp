@@ -21,12 +21,15 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QTimer>
 
 ReportViewer::ReportViewer(Site& site, std::function<CommandResult()> writeReport, QWidget* parent)
     : QMainWindow(parent)
     , m_site(site)
     , m_writeReport(std::move(writeReport))
     , m_text1(new QPlainTextEdit(this))
+    , m_loading(new QTimer(this))
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Tarvik"));
@@ -35,6 +38,7 @@ ReportViewer::ReportViewer(Site& site, std::function<CommandResult()> writeRepor
     m_text1->setAccessibleName(QStringLiteral("Relatório"));
     m_text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     setCentralWidget(m_text1);
+    connect(m_loading, &QTimer::timeout, this, &ReportViewer::appendPendingText);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Ficheiro"));
     file->setObjectName(QStringLiteral("Ficheiro"));
@@ -62,12 +66,9 @@ void ReportViewer::open()
     m_dataRelatorio = Conversions::dayNumberFromDateTime(m_site.clock().now());
     QString text;
     QString error;
-    if (ReportFile::read(m_site.reportPath(), &text, &error)) {
-        m_text1->setPlainText(text);
-    } else {
-        m_text1->clear();
+    if (!ReportFile::read(m_site.reportPath(), &text, &error))
         m_site.ui().showMessage(error);
-    }
+    showText(text);
     // The text area takes the leading whole number of the size: 10,5 shows at 10.
     QFont font = PrintedReport::settingsFont(m_site.settings());
     const double whole = Conversions::numericValue(m_site.settings().value(SettingsKeys::FontSize));
@@ -76,8 +77,63 @@ void ReportViewer::open()
     m_text1->setFont(font);
 }
 
+namespace {
+
+constexpr int kLinesAtOnce = 2000;
+constexpr int kLinesPerStep = 10000;
+
+// Where the text after from ends once it holds lines lines, or its end.
+qsizetype afterLines(const QString& text, qsizetype from, int lines)
+{
+    while (lines-- > 0) {
+        const qsizetype end = text.indexOf(u'\n', from);
+        if (end < 0)
+            return text.size();
+        from = end + 1;
+    }
+    return from;
+}
+
+} // namespace
+
+void ReportViewer::showText(const QString& text)
+{
+    m_loading->stop();
+    const qsizetype shown = afterLines(text, 0, kLinesAtOnce);
+    m_text1->setPlainText(text.left(shown));
+    m_pendingText = text;
+    m_pendingFrom = shown;
+    if (m_pendingFrom < m_pendingText.size()) {
+        m_text1->setUndoRedoEnabled(false);
+        m_loading->start(0);
+    } else {
+        m_pendingText.clear();
+    }
+}
+
+void ReportViewer::appendPendingText()
+{
+    const qsizetype end = afterLines(m_pendingText, m_pendingFrom, kLinesPerStep);
+    QTextCursor cursor(m_text1->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(m_pendingText.mid(m_pendingFrom, end - m_pendingFrom));
+    m_pendingFrom = end;
+    if (m_pendingFrom < m_pendingText.size())
+        return;
+    m_loading->stop();
+    m_pendingText.clear();
+    m_text1->setUndoRedoEnabled(true);
+}
+
+void ReportViewer::finishLoading()
+{
+    while (m_loading->isActive())
+        appendPendingText();
+}
+
 void ReportViewer::Save()
 {
+    finishLoading();
     QString error;
     if (!ReportFile::write(m_site.reportPath(), m_text1->toPlainText(), &error)) {
         m_site.ui().showMessage(error);

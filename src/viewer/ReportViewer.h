@@ -10,6 +10,7 @@
 class DateWindow;
 class QPlainTextEdit;
 class QPrinter;
+class QTimer;
 class ReportPages;
 class ReportPreview;
 class Site;
@@ -35,6 +36,12 @@ public:
     std::unique_ptr<ReportPages> freshPages(QStringList* errors);
 
 private:
+    // Shows text at once up to a screenful or so and adds the rest from the event loop, so a report of a hundred
+    // thousand lines opens without a wait.
+    void showText(const QString& text);
+    void appendPendingText();
+    // Adds what is still pending now: before a save, the text must be whole.
+    void finishLoading();
     void Save();
     void AlterarData();
     void Print();
@@ -45,6 +52,9 @@ private:
     Site& m_site;
     std::function<CommandResult()> m_writeReport;
     QPlainTextEdit* m_text1;
+    QTimer* m_loading;
+    QString m_pendingText;
+    qsizetype m_pendingFrom = 0;
     QPointer<DateWindow> m_dateWindow;
     QPointer<ReportPreview> m_preview;
     double m_dataRelatorio = 0;

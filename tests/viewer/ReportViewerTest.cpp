@@ -70,6 +70,7 @@ private slots:
     void fontSizeTenAndAHalfRoundTrips();
     void dateWindowOpensOnTheHeadersDay();
     void gravarWritesTheTextBackOrSaysWhyNot();
+    void aLargeReportOpensAtOnceAndIsSavedWhole();
     void printingWritesTheReportAgainAndPagesIt();
     void printingStopsWhenTheReportCannotBeWritten();
     void anEmptyReportPrintsItsHeaderPageWithoutError();
@@ -278,6 +279,26 @@ void ReportViewerTest::gravarWritesTheTextBackOrSaysWhyNot()
     QCOMPARE(m_ui.messages.size(), 1);
     QVERIFY2(m_ui.messages[0].contains(reportPath()), qPrintable(m_ui.messages[0]));
     QCOMPARE(fileBytes(reportPath()), QByteArray(" Lactic\xEDnios corrigido\r\n segunda linha\r\n"));
+}
+
+void ReportViewerTest::aLargeReportOpensAtOnceAndIsSavedWhole()
+{
+    QString error;
+    QVERIFY(ReportFile::write(reportPath(), numberedLines(25000), &error));
+    openViewer();
+    auto* text1 = m_viewer->findChild<QPlainTextEdit*>(u"Text1"_s);
+    QVERIFY(text1->blockCount() < 25000);
+    QVERIFY(text1->toPlainText().startsWith(u" linha 1\n linha 2\n"_s));
+    // Saved before it is all in, the file still gets every line.
+    text1->moveCursor(QTextCursor::Start);
+    text1->insertPlainText(u"x"_s);
+    entry(u"Gravar"_s)->trigger();
+    QCOMPARE(fileBytes(reportPath()).count('\n'), 25000);
+    QVERIFY(fileBytes(reportPath()).startsWith("x linha 1\r\n"));
+    QVERIFY(fileBytes(reportPath()).endsWith(" linha 25000\r\n"));
+
+    m_viewer->open();
+    QTRY_COMPARE(text1->toPlainText(), QString::fromLatin1(fileBytes(reportPath())).remove(u'\r'));
 }
 
 // What is printed comes from the tables as they are now: the report is written again, edits are not printed.

@@ -41,10 +41,12 @@ PrintedReport::PrintedReport(const ReportPages& pages, const SettingsStore& sett
     m_ascent = metrics.ascent() * toPoints;
     m_lineSpacing = metrics.lineSpacing() * toPoints;
 
+    const bool fixedPitch = QFontInfo(m_font).fixedPitch();
+    m_column = fixedPitch ? metrics.horizontalAdvance(u' ') * toPoints : 0;
     double widest = 0;
     for (int page = 0; page < pages.pageCount(); ++page)
         widest = std::max(widest, metrics.horizontalAdvance(pages.header(page)));
-    if (QFontInfo(m_font).fixedPitch()) {
+    if (fixedPitch) {
         widest = std::max(widest, metrics.horizontalAdvance(pages.widestLine()));
     } else {
         for (int page = 0; page < pages.pageCount(); ++page) {
@@ -83,13 +85,34 @@ void PrintedReport::paintPage(QPainter& painter, int page) const
     painter.setFont(m_font);
     painter.setPen(Qt::black);
     double baseline = m_ascent;
-    painter.drawText(QPointF(0, baseline * pixelsPerPoint), m_pages.header(page));
+    drawLine(painter, pixelsPerPoint, baseline * pixelsPerPoint, m_pages.header(page));
     baseline += 2 * m_lineSpacing;
     for (const QString& line : m_pages.lines(page)) {
-        painter.drawText(QPointF(0, baseline * pixelsPerPoint), line);
+        drawLine(painter, pixelsPerPoint, baseline * pixelsPerPoint, line);
         baseline += m_lineSpacing;
     }
     painter.restore();
+}
+
+// On a fixed pitch the runs of blanks are not drawn: each run of text goes to its own column. A report is
+// mostly padding, and a PDF spends as much on a blank as on a letter.
+void PrintedReport::drawLine(QPainter& painter, double pixelsPerPoint, double baseline, const QString& line) const
+{
+    if (m_column == 0) {
+        painter.drawText(QPointF(0, baseline), line);
+        return;
+    }
+    qsizetype column = 0;
+    while (column < line.size()) {
+        while (column < line.size() && line.at(column) == u' ')
+            ++column;
+        qsizetype end = line.indexOf(QStringLiteral("  "), column);
+        if (end < 0)
+            end = line.size();
+        if (end > column)
+            painter.drawText(QPointF(column * m_column * pixelsPerPoint, baseline), line.mid(column, end - column));
+        column = end;
+    }
 }
 
 bool PrintedReport::print(QPagedPaintDevice& device, int first, int last) const

@@ -34,11 +34,15 @@ public:
     bool print(QPagedPaintDevice& device, int first, int last) const;
 
 private:
+    void drawLine(QPainter& painter, double pixelsPerPoint, double baseline, const QString& line) const;
+
     const ReportPages& m_pages;
     QPageLayout m_layout;
     QFont m_font;
     // In points at the chosen size.
     double m_ascent;
     double m_lineSpacing;
+    // The width of a column on a fixed pitch, else 0.
+    double m_column;
     double m_scale;
 };

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -57,7 +58,16 @@ ReportPreview::ReportPreview(
         action->setShortcut(shortcut);
         return action;
     };
-    add("FirstPage", QStringLiteral("Primeira"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { showPage(0); });
+    // The first and last pages by keyboard only: the bar keeps to what fits beside an A4 page.
+    const auto addKey = [this](const char* name, const QString& caption, QKeySequence shortcut, auto run) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, run);
+        addAction(action);
+    };
+    addKey(
+        "FirstPage", QStringLiteral("Primeira página"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { showPage(0); });
     add("PreviousPage", QStringLiteral("Anterior"), QKeySequence::MoveToPreviousPage, [this] { showPage(m_page - 1); });
     m_pageSpinBox->setObjectName(QStringLiteral("pageSpinBox"));
     m_pageSpinBox->setAccessibleName(QStringLiteral("Página"));
@@ -67,7 +77,7 @@ ReportPreview::ReportPreview(
     toolBar->addWidget(m_pageSpinBox);
     connect(m_pageSpinBox, &QSpinBox::valueChanged, this, [this](int value) { showPage(value - 1); });
     add("NextPage", QStringLiteral("Seguinte"), QKeySequence::MoveToNextPage, [this] { showPage(m_page + 1); });
-    add("LastPage", QStringLiteral("Última"), QKeySequence(Qt::CTRL | Qt::Key_End),
+    addKey("LastPage", QStringLiteral("Última página"), QKeySequence(Qt::CTRL | Qt::Key_End),
         [this] { showPage(m_pages->pageCount() - 1); });
     toolBar->addSeparator();
     add("ZoomOut", QStringLiteral("Reduzir"), QKeySequence::ZoomOut, [this] { setZoom(m_zoom / kZoomStep); });
@@ -100,7 +110,8 @@ ReportPreview::ReportPreview(
     layout->addWidget(toolBar);
     layout->addWidget(m_scrollArea, 1);
     layout->addWidget(fontLabel);
-    resize(900, 1000);
+    const QRect screen = this->screen()->availableGeometry();
+    resize(std::min(960, screen.width()), std::min(1000, screen.height() * 9 / 10));
     render();
 }
 

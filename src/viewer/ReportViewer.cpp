@@ -66,7 +66,9 @@ void ReportViewer::open()
     m_dataRelatorio = Conversions::dayNumberFromDateTime(m_site.clock().now());
     QString text;
     QString error;
-    if (!ReportFile::read(m_site.reportPath(), &text, &error))
+    if (ReportFile::read(m_site.reportPath(), &text, &error))
+        statusBar()->showMessage(m_site.reportPath());
+    else
         m_site.ui().showMessage(error);
     showText(text);
     // The text area takes the leading whole number of the size: 10,5 shows at 10.

@@ -2,6 +2,8 @@
 
 #include "app/SettingsWindow.h"
 #include "app/SimulatorWindow.h"
+#include "editors/ArticleEditor.h"
+#include "editors/ReadingsEditor.h"
 #include "site/Site.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
@@ -117,13 +119,22 @@ void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Ficheiros"));
     file->setObjectName(QStringLiteral("File"));
-    // The editors arrive with their own windows.
     addCommand(file, QStringLiteral("CriarFicheiro"), QStringLiteral("Criar relatório de inventários"),
         [this] { runCommand([this] { return CriarFicheiro(); }); });
     addSiteCommand(file, QStringLiteral("LimparFicheiro"), QStringLiteral("Limpar ficheiro de inventarios"),
         &Site::LimparFicheiro);
-    addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), {});
-    addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), {});
+    addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), [this] {
+        auto* editor = new ReadingsEditor(*m_site, this);
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+        editor->open();
+        editor->show();
+    });
+    addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), [this] {
+        auto* editor = new ArticleEditor(*m_site, this);
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+        editor->show();
+        editor->open();
+    });
     QMenu* advanced = file->addMenu(QStringLiteral("Avançadas"));
     advanced->setObjectName(QStringLiteral("Avancadas"));
     addSiteCommand(advanced, QStringLiteral("ImportarFicheiro"),

@@ -19,6 +19,9 @@ struct Artigo
     qint32 Origem = 0;
     // Set when the reception import created the article; never stored in the workbook.
     bool ArtigoNovo = false;
+    // Names the record while the program runs, whatever slot it moves to, so an editor's row finds it again; 0 for
+    // a slot never filled. Never stored.
+    quint64 recordId = 0;
 };
 
 // The codes of Artigo::Origem.

@@ -238,8 +238,10 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
     if (isNew) {
         i = m_NArtigos + 1;
         // A slot left behind by a deletion must look never used.
-        if (i <= CapacidadeArtigos)
+        if (i <= CapacidadeArtigos) {
             m_TabArtigos[size_t(i)] = Artigo();
+            m_TabArtigos[size_t(i)].recordId = newRecordId();
+        }
     }
     const Artigo& stored = i <= CapacidadeArtigos ? m_TabArtigos[size_t(i)] : neverUsed;
 
@@ -453,6 +455,7 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     const int slot = ++m_NLeituras;
     Leitura& l = m_TabLeituras[size_t(slot)];
     l = Leitura();
+    l.recordId = newRecordId();
     l.CodArtigo = key.CodArtigo;
     l.CentroCusto = key.CentroCusto;
     l.FamiliaContabilista = key.FamiliaContabilista;
@@ -483,9 +486,15 @@ int InventoryTables::ProcuraArtigo(const CellValue& code)
 void InventoryTables::CalculaQtEmUnidadeCompra(int slot)
 {
     Leitura& l = m_TabLeituras.at(size_t(slot));
-    const Artigo& a = m_TabArtigos[size_t(ProcuraArtigo(l.CodArtigo))];
+    if (const std::optional<double> quantity = qtEmUnidadeCompra(l, m_TabArtigos[size_t(ProcuraArtigo(l.CodArtigo))]))
+        l.QtEmUnidadeCompra = *quantity;
+}
+
+std::optional<double> InventoryTables::qtEmUnidadeCompra(const Leitura& l, const Artigo& a)
+{
     if (a.UnidadeDeCompra == a.UnidadeDeStock || l.Unidade != a.UnidadeDeStock)
-        l.QtEmUnidadeCompra = l.QtEmUnidadeInventario;
-    else if (a.ConversaoCompraStock != 0)
-        l.QtEmUnidadeCompra = l.QtEmUnidadeInventario / a.ConversaoCompraStock;
+        return l.QtEmUnidadeInventario;
+    if (a.ConversaoCompraStock != 0)
+        return l.QtEmUnidadeInventario / a.ConversaoCompraStock;
+    return std::nullopt;
 }

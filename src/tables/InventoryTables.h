@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
 #include <vector>
 
 class Clock;
@@ -49,6 +50,8 @@ public:
     Leitura& editLeitura(int slot);
     void setNArtigos(int count);
     void setNLeituras(int count);
+    // A new record identity, for a record an editor adds.
+    quint64 newRecordId() { return ++m_lastRecordId; }
     // Puts the articles now in slots order[0], order[1], ... into slots 1, 2, ...; order holds 1..NArtigos once each.
     void reorderArtigos(const std::vector<int>& order);
 
@@ -70,6 +73,9 @@ public:
     int ProcuraArtigo(const CellValue& code);
     int ProcuraArtigo(const QString& code) { return ProcuraArtigo(CellValue::text(code)); }
     void CalculaQtEmUnidadeCompra(int slot);
+    // The quantity of reading l in the purchase unit of its article a; nullopt when a's conversion is 0 and the
+    // reading's unit needs it.
+    static std::optional<double> qtEmUnidadeCompra(const Leitura& l, const Artigo& a);
 
     InventoryTables(const InventoryTables&) = default;
 
@@ -120,6 +126,7 @@ private:
     int m_NContas = 0;
     int m_NLeituras = 0;
     qint32 m_MaxPosicao = 0;
+    quint64 m_lastRecordId = 0;
 
     // IndicePorCodigo: exact code -> first slot, kept only while some code has blanks around it; beside it
     // trimmed code -> first slot.

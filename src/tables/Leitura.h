@@ -12,4 +12,6 @@ struct Leitura
     double QtEmUnidadeInventario = 0.0;
     double QtEmUnidadeCompra = 0.0;
     double LeituraDuvidosa = 0.0;
+    // Names the record while the program runs, whatever slot it moves to; 0 for a slot never filled. Never stored.
+    quint64 recordId = 0;
 };

@@ -12,6 +12,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString kCombo1Text = QStringLiteral("Combo1");
@@ -41,11 +43,15 @@ GridEditor::GridEditor(
     // A header sized to its contents would measure every row of a full table.
     m_gr->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_gr->verticalHeader()->setDefaultSectionSize(m_gr->fontMetrics().height() + 6);
-    for (int column = 0; column < widths.size(); ++column) {
-        if (widths[column] == 0)
+    for (int column = 0; column < headers.size(); ++column) {
+        const int width = widths.value(column, -1);
+        if (width == 0)
             m_gr->setColumnHidden(column, true);
-        else if (widths[column] > 0)
-            m_gr->setColumnWidth(column, widths[column] / 15);
+        else if (width > 0)
+            m_gr->setColumnWidth(column, width / 15);
+        else // wide enough for its heading
+            m_gr->setColumnWidth(column,
+                std::max(m_gr->columnWidth(column), m_gr->fontMetrics().horizontalAdvance(headers[column]) + 16));
     }
 
     m_combo1->setObjectName(QStringLiteral("Combo1"));

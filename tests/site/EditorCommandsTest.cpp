@@ -1,0 +1,175 @@
+#include "site/EditorCommands.h"
+
+#include "platform/SitePaths.h"
+#include "site/Site.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestProfile.h"
+#include "tables/ArticleSorts.h"
+#include "tables/InventoryTables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class EditorCommandsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(workbook).absolutePath()));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/data/inventory-lo.xls"), workbook));
+        QFile::setPermissions(workbook, QFile::ReadOwner | QFile::WriteOwner);
+        ASSERT_FALSE(site->load().failed());
+    }
+
+    // The rows an editor opened now would hold, unchanged.
+    std::vector<RowEdit> articleRows()
+    {
+        std::vector<RowEdit> rows;
+        for (int slot = 1; slot <= tables().NArtigos(); ++slot)
+            rows.push_back({ tables().artigo(slot).recordId, tables().artigo(slot).CodArtigo, {}, false });
+        return rows;
+    }
+    std::vector<RowEdit> readingRows()
+    {
+        std::vector<RowEdit> rows;
+        for (int slot = 1; slot <= tables().NLeituras(); ++slot)
+            rows.push_back({ tables().leitura(slot).recordId, tables().leitura(slot).CodArtigo, {}, false });
+        return rows;
+    }
+    InventoryTables& tables() { return site->tables(); }
+    const Artigo* article(Site& in, const QString& code)
+    {
+        const int slot = in.tables().ProcuraArtigo(code);
+        return slot ? &in.tables().artigo(slot) : nullptr;
+    }
+    // The workbook as the next start-up reads it.
+    std::unique_ptr<Site> reloaded()
+    {
+        auto fresh = std::make_unique<Site>(ui);
+        EXPECT_FALSE(fresh->load().failed());
+        return fresh;
+    }
+
+    TestProfile profile;
+    ScriptedInteraction ui;
+    const QString workbook = SitePaths::resolve(u"c:\\InventariosQel.xls"_s);
+    std::unique_ptr<Site> site = std::make_unique<Site>(ui);
+};
+
+} // namespace
+
+// Another command sorted the table and added an article while the editor was open.
+TEST_F(EditorCommandsTest, ArticleEditsGoToTheirRecordsAndKeepWhatOthersAdded)
+{
+    std::vector<RowEdit> rows = articleRows();
+    const int cafe = tables().ProcuraArtigo(u"1003"_s);
+    const Artigo before = tables().artigo(cafe);
+    for (RowEdit& row : rows) {
+        if (row.recordId == before.recordId)
+            row.changed
+                = { { ArticleColumn::DescArtigo, u"Café moído"_s }, { ArticleColumn::PrecoCompraUnitario, u"2,5"_s } };
+    }
+    // The user deleted 1007: its row is gone and its record listed.
+    const quint64 feijao = tables().artigo(tables().ProcuraArtigo(u"1007"_s)).recordId;
+    std::erase_if(rows, [feijao](const RowEdit& row) { return row.recordId == feijao; });
+    const int count = tables().NArtigos();
+
+    tables().AdicionaArtigo(CellValue::text(u"2001"_s), CellValue::text(u"61"_s), CellValue::date(46000),
+        CellValue::text(u"Arroz carolino"_s), CellValue::number(1.1), CellValue::text(u"KG"_s),
+        CellValue::text(u"KG"_s), CellValue::number(1), CellValue::text(u"Mercearia e pão"_s), CellValue(), CellValue(),
+        0, Origin::Placeholder);
+    ArticleSorts(tables(), ui).OrdenarArtigosPorCodigo();
+
+    QStringList lost;
+    ASSERT_FALSE(EditorCommands(*site).confirmArticles(rows, { feijao }, &lost).failed());
+    EXPECT_TRUE(lost.isEmpty());
+    const std::unique_ptr<Site> saved = reloaded();
+    for (Site* s : { site.get(), saved.get() }) {
+        EXPECT_EQ(s->tables().NArtigos(), count);
+        const Artigo* edited = article(*s, u"1003"_s);
+        ASSERT_TRUE(edited);
+        EXPECT_EQ(edited->DescArtigo, u"Café moído"_s);
+        EXPECT_EQ(edited->PrecoCompraUnitario, 2.5);
+        EXPECT_EQ(edited->UnidadeDeStock, before.UnidadeDeStock);
+        EXPECT_EQ(edited->Posicao, before.Posicao);
+        EXPECT_EQ(article(*s, u"1007"_s), nullptr);
+        EXPECT_NE(article(*s, u"2001"_s), nullptr);
+    }
+    // Rows keep the editor's order; what was added meanwhile comes after them.
+    EXPECT_EQ(tables().artigo(1).CodArtigo, u"1001"_s);
+    EXPECT_EQ(tables().artigo(count).CodArtigo, u"2001"_s);
+}
+
+TEST_F(EditorCommandsTest, AnEditOfAnArticleDeletedMeanwhileIsNamedNotSaved)
+{
+    std::vector<RowEdit> rows = articleRows();
+    rows[1].changed = { { ArticleColumn::DescArtigo, u"outra"_s } };
+    const QString gone = rows[1].code;
+    const int last = tables().NArtigos();
+    std::swap(tables().editArtigo(2), tables().editArtigo(last));
+    tables().setNArtigos(last - 1);
+    QStringList lost;
+    ASSERT_FALSE(EditorCommands(*site).confirmArticles(rows, {}, &lost).failed());
+    EXPECT_EQ(lost, QStringList { gone });
+    EXPECT_EQ(tables().NArtigos(), last - 1);
+}
+
+TEST_F(EditorCommandsTest, ReadingsDeletedInsertedAndUnmarkedAreExactlyWhatIsSaved)
+{
+    std::vector<RowEdit> rows = readingRows();
+    ASSERT_EQ(tables().leitura(1).LeituraDuvidosa, 1.0);
+    rows[0].unmarked = true;
+    rows[1].changed = { { ReadingColumn::QtEmUnidadeInventario, u"13,5"_s } };
+    const quint64 deleted = rows.back().recordId;
+    const Leitura deletedReading = tables().leitura(tables().NLeituras());
+    rows.pop_back();
+    using namespace ReadingColumn;
+    rows.push_back({ 0, u"1006"_s,
+        { { CodArtigo, u"1006"_s }, { CentroCusto, QString() }, { FamiliaContabilista, u"64"_s },
+            { QtEmUnidadeInventario, u"1"_s }, { Unidade, u"FR"_s } },
+        false });
+    const int count = tables().NLeituras();
+    // A collection meanwhile: one reading merged into an existing one, one new.
+    tables().AdicionaLeitura(CellValue::text(u"1002"_s), CellValue::text(u"62"_s), CellValue::text(u"Bar"_s),
+        CellValue::text(u"UN"_s), CellValue::number(1), CellValue::number(0));
+    tables().AdicionaLeitura(CellValue::text(u"1003"_s), CellValue::text(u"62"_s), CellValue::text(u"Bar"_s),
+        CellValue::text(u"KG"_s), CellValue::number(4), CellValue::number(0));
+
+    QStringList lost;
+    ASSERT_FALSE(EditorCommands(*site).confirmReadings(rows, { deleted }, &lost).failed());
+    const std::unique_ptr<Site> saved = reloaded();
+    const InventoryTables& t = saved->tables();
+    ASSERT_EQ(t.NLeituras(), count + 1);
+    EXPECT_EQ(t.leitura(1).LeituraDuvidosa, 0.0);
+    EXPECT_EQ(t.leitura(2).QtEmUnidadeInventario, 13.5); // the user's quantity wins over the merged one
+    EXPECT_EQ(t.leitura(count).CodArtigo, u"1006"_s);
+    EXPECT_EQ(t.leitura(count).Unidade, u"FR"_s);
+    EXPECT_EQ(t.leitura(count + 1).CodArtigo, u"1003"_s);
+    for (int slot = 1; slot <= t.NLeituras(); ++slot) {
+        const Leitura& l = t.leitura(slot);
+        EXPECT_FALSE(l.CodArtigo == deletedReading.CodArtigo && l.Unidade == deletedReading.Unidade
+            && l.CentroCusto == deletedReading.CentroCusto);
+    }
+}
+
+TEST_F(EditorCommandsTest, AFailedSaveChangesNothing)
+{
+    std::vector<RowEdit> rows = articleRows();
+    rows[0].changed = { { ArticleColumn::DescArtigo, u"nova"_s } };
+    const QString description = tables().artigo(1).DescArtigo;
+    const int count = tables().NArtigos();
+    QFile::setPermissions(workbook, QFile::ReadOwner);
+    QStringList lost;
+    const CommandResult result = EditorCommands(*site).confirmArticles(rows, { rows[2].recordId }, &lost);
+    ASSERT_TRUE(result.failed());
+    EXPECT_TRUE(result.messages().join(u' ').contains(workbook)) << result.messages().join(u' ').toStdString();
+    EXPECT_EQ(tables().artigo(1).DescArtigo, description);
+    EXPECT_EQ(tables().NArtigos(), count);
+}

@@ -82,8 +82,9 @@ GridEditor::GridEditor(
     command2->setObjectName(QStringLiteral("Command2"));
     connect(command1, &QPushButton::clicked, this, [this] {
         cancel();
-        m_changed = false;
+        m_dropping = true;
         close();
+        m_dropping = false;
     });
     connect(command2, &QPushButton::clicked, this, [this] {
         leaveCurrentCell();
@@ -164,8 +165,9 @@ void GridEditor::askValue(const QModelIndex& index)
 
 void GridEditor::closeEvent(QCloseEvent* event)
 {
-    leaveCurrentCell();
-    if (m_changed
+    if (!m_dropping)
+        leaveCurrentCell();
+    if (m_changed && !m_dropping
         && !m_site.ui().askYesNo(QStringLiteral("As alterações não confirmadas vão perder-se. Fechar o editor?"),
             QStringLiteral("Tarvik"))) {
         event->ignore();

@@ -65,4 +65,5 @@ private:
     QPersistentModelIndex m_entered;
     QString m_enteredText;
     bool m_changed = false;
+    bool m_dropping = false; // "Cancelar": closing drops the changes without asking
 };

@@ -1,0 +1,415 @@
+#include "editors/ArticleEditor.h"
+#include "editors/ReadingsEditor.h"
+#include "platform/SitePaths.h"
+#include "site/Site.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestProfile.h"
+#include "tables/InventoryTables.h"
+#include "workbook/DataControl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+class EditorsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void articlesOpenByDescriptionColouredByOrigin();
+    void aFamilyChosenInTheDropDownBringsItsCode();
+    void typedEditsLastAndPricesReadTheSiteFormat();
+    void aCellThatIsNotANumberRefusesTheConfirmation();
+    void deletingTheLastRowAndConfirmingDropsThatArticle();
+    void findingACodeAndSendingItToTheCorrections();
+    void closingWithChangesAsksFirst();
+    void aRawImportWhileEditingIsKept();
+    void readingsShowPriceValueAndMarkColours();
+    void clearedMarksAreConfirmedOrKept();
+    void insertingAReadingByCode();
+    void deletingAReadingRemovesExactlyIt();
+
+private:
+    template <typename Editor> Editor& open();
+    int rowOf(const QString& code) const;
+    QString text(int row, int column) const { return m_editor->model().text(row, column); }
+    void click(int row, int column);
+    void doubleClick(int row, int column, const QString& answer);
+    void trigger(const char* action) { m_editor->findChild<QAction*>(QString::fromLatin1(action))->trigger(); }
+    void press(const char* button) { m_editor->findChild<QPushButton*>(QString::fromLatin1(button))->click(); }
+    std::unique_ptr<Site> reloaded();
+
+    std::unique_ptr<TestProfile> m_profile;
+    ScriptedInteraction m_ui;
+    std::unique_ptr<Site> m_site;
+    std::unique_ptr<GridEditor> m_editor;
+    QString m_workbook;
+};
+
+void EditorsTest::init()
+{
+    m_profile = std::make_unique<TestProfile>();
+    m_ui = ScriptedInteraction();
+    m_workbook = SitePaths::resolve(u"c:\\InventariosQel.xls"_s);
+    QVERIFY(QDir().mkpath(QFileInfo(m_workbook).absolutePath()));
+    QVERIFY(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/data/inventory-lo.xls"), m_workbook));
+    QFile::setPermissions(m_workbook, QFile::ReadOwner | QFile::WriteOwner);
+    m_site = std::make_unique<Site>(m_ui);
+    QVERIFY(!m_site->load().failed());
+}
+
+void EditorsTest::cleanup()
+{
+    if (m_editor)
+        m_editor->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_editor.reset();
+    m_site.reset();
+    m_profile.reset();
+}
+
+template <typename Editor> Editor& EditorsTest::open()
+{
+    auto editor = std::make_unique<Editor>(*m_site);
+    Editor& shown = *editor;
+    m_editor = std::move(editor);
+    shown.show();
+    shown.open();
+    return shown;
+}
+
+int EditorsTest::rowOf(const QString& code) const
+{
+    for (int row = 0; row < m_editor->model().rowCount(); ++row) {
+        if (text(row, 0) == code)
+            return row;
+    }
+    return -1;
+}
+
+void EditorsTest::click(int row, int column)
+{
+    QTableView& grid = m_editor->grid();
+    const QModelIndex index = m_editor->model().index(row, column);
+    grid.scrollTo(index);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(index).center());
+}
+
+void EditorsTest::doubleClick(int row, int column, const QString& answer)
+{
+    click(row, column);
+    m_ui.typedAnswers = { answer };
+    Q_EMIT m_editor->grid().doubleClicked(m_editor->model().index(row, column));
+}
+
+std::unique_ptr<Site> EditorsTest::reloaded()
+{
+    auto site = std::make_unique<Site>(m_ui);
+    site->load();
+    return site;
+}
+
+void EditorsTest::articlesOpenByDescriptionColouredByOrigin()
+{
+    InventoryTables& tables = m_site->tables();
+    const auto origin = [&tables](const QString& code, qint32 origem, bool novo = false) {
+        Artigo& a = tables.editArtigo(tables.ProcuraArtigo(code));
+        a.Origem = origem;
+        a.ArtigoNovo = novo;
+    };
+    origin(u"1001"_s, Origin::Reception, true);
+    origin(u"1002"_s, Origin::Reception);
+    origin(u"1003"_s, Origin::Correction);
+    origin(u"1006"_s, Origin::Placeholder);
+    ArticleEditor& editor = open<ArticleEditor>();
+    QVERIFY(editor.findChild<QRadioButton*>(u"Option1"_s)->isChecked());
+    QVERIFY(editor.grid().isColumnHidden(2));
+    QCOMPARE(editor.grid().columnWidth(1), 300);
+    QStringList descriptions;
+    for (int row = 0; row < editor.model().rowCount(); ++row)
+        descriptions << text(row, 1);
+    QStringList sorted = descriptions;
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(descriptions, sorted);
+
+    const auto background = [this](const QString& code, int column) {
+        return m_editor->model().index(rowOf(code), column).data(Qt::BackgroundRole).value<QBrush>().color();
+    };
+    QCOMPARE(background(u"1001"_s, 1), QColor(255, 0, 0));
+    QCOMPARE(background(u"1002"_s, 8), QColor(255, 255, 192));
+    QCOMPARE(background(u"1003"_s, 4), QColor(128, 255, 128));
+    QCOMPARE(background(u"1006"_s, 1), QColor(192, 192, 255));
+    QVERIFY(!m_editor->model().index(rowOf(u"1001"_s), 0).data(Qt::BackgroundRole).isValid());
+    QVERIFY(!m_editor->model().index(rowOf(u"1007"_s), 1).data(Qt::BackgroundRole).isValid());
+}
+
+void EditorsTest::aFamilyChosenInTheDropDownBringsItsCode()
+{
+    open<ArticleEditor>();
+    const int row = rowOf(u"1001"_s);
+    click(row, 4);
+    auto* combo1 = m_editor->findChild<QComboBox*>(u"Combo1"_s);
+    QVERIFY(combo1->isVisible());
+    QCOMPARE(combo1->currentText(), u"Mercearia e pão"_s);
+    const int bebidas = combo1->findText(u"Bebidas e cafetaria"_s);
+    QVERIFY(bebidas >= 0);
+    QCOMPARE(combo1->count(), m_editor->model().distinctTexts(4).size());
+    combo1->setCurrentIndex(bebidas);
+    click(row, 1);
+    QVERIFY(!combo1->isVisible());
+    QCOMPARE(text(row, 4), u"Bebidas e cafetaria"_s);
+    QCOMPARE(text(row, 3), u"62"_s);
+    // Entering and leaving the cell without a choice changes nothing, even without a family for the text.
+    click(rowOf(u"1005"_s), 4);
+    click(rowOf(u"1005"_s), 1);
+    QCOMPARE(text(rowOf(u"1005"_s), 3), u"61"_s);
+}
+
+void EditorsTest::typedEditsLastAndPricesReadTheSiteFormat()
+{
+    open<ArticleEditor>();
+    const int row = rowOf(u"1002"_s);
+    doubleClick(row, 8, u"2,5"_s);
+    doubleClick(row, 1, u"Água das pedras"_s);
+    click(row, 5);
+    QCOMPARE(text(row, 1), u"Água das pedras"_s);
+    doubleClick(row, 0, QString()); // an empty answer changes nothing
+    QCOMPARE(text(row, 0), u"1002"_s);
+    press("Command2");
+    QVERIFY(!m_editor->isVisible());
+    const std::unique_ptr<Site> saved = reloaded();
+    const Artigo& a = saved->tables().artigo(saved->tables().ProcuraArtigo(u"1002"_s));
+    QCOMPARE(a.PrecoCompraUnitario, 2.5);
+    QCOMPARE(a.DescArtigo, u"Água das pedras"_s);
+    QCOMPARE(a.DataRecepcao, m_site->tables().artigo(m_site->tables().ProcuraArtigo(u"1002"_s)).DataRecepcao);
+}
+
+void EditorsTest::aCellThatIsNotANumberRefusesTheConfirmation()
+{
+    open<ArticleEditor>();
+    const int row = rowOf(u"1003"_s);
+    doubleClick(row, 7, u"doze"_s);
+    press("Command2");
+    QVERIFY(m_editor->isVisible());
+    QCOMPARE(m_ui.messages,
+        QStringList {
+            u"Linha %1, coluna \"Conversão Compra-Stock\": \"doze\" não é um número. Nada foi alterado."_s.arg(
+                row + 1) });
+    QCOMPARE(m_site->tables().artigo(m_site->tables().ProcuraArtigo(u"1003"_s)).ConversaoCompraStock, 1.0);
+}
+
+void EditorsTest::deletingTheLastRowAndConfirmingDropsThatArticle()
+{
+    ArticleEditor& editor = open<ArticleEditor>();
+    const int last = editor.model().rowCount() - 1;
+    const QString code = text(last, 0);
+    click(last, 1);
+    trigger("Apagarlinha");
+    QCOMPARE(editor.model().rowCount(), last);
+    // A sort after the deletion brings nothing back.
+    editor.findChild<QRadioButton*>(u"Option3"_s)->click();
+    QCOMPARE(editor.model().rowCount(), last);
+    QCOMPARE(rowOf(code), -1);
+    press("Command2");
+    QCOMPARE(m_site->tables().NArtigos(), last);
+    const std::unique_ptr<Site> saved = reloaded();
+    QCOMPARE(saved->tables().NArtigos(), last);
+    QCOMPARE(saved->tables().ProcuraArtigo(code), 0);
+}
+
+void EditorsTest::findingACodeAndSendingItToTheCorrections()
+{
+    ArticleEditor& editor = open<ArticleEditor>();
+    click(0, 1);
+    m_ui.typedAnswers = { u"9999"_s };
+    trigger("LocalizarCodArtigo");
+    QCOMPARE(editor.grid().currentIndex().row(), 0);
+    m_ui.typedAnswers = { u"1006"_s };
+    trigger("LocalizarCodArtigo");
+    QCOMPARE(editor.grid().currentIndex().row(), rowOf(u"1006"_s));
+    QCOMPARE(m_ui.prompts.last(), u"Tarvik: Codigo do Artigo []"_s);
+
+    trigger("ColocarExcepcao");
+    QVERIFY(m_ui.messages.isEmpty());
+    DataControl corrections;
+    corrections.setDatabaseName(m_workbook);
+    corrections.setRecordSource(u"Correccoes$"_s);
+    QString error;
+    QVERIFY(corrections.Refresh(&error));
+    bool found = false;
+    const int code = corrections.column(u"CodArtigo"_s);
+    for (corrections.MoveFirst(&error); !corrections.Eof(); corrections.MoveNext())
+        found = found || corrections.field(code).toText() == u"1006";
+    QVERIFY(found);
+}
+
+void EditorsTest::closingWithChangesAsksFirst()
+{
+    open<ArticleEditor>();
+    doubleClick(0, 1, u"outra coisa"_s);
+    click(0, 5);
+    m_ui.answers = { false };
+    QVERIFY(!m_editor->close());
+    QVERIFY(m_editor->isVisible());
+    m_ui.answers = { true };
+    QVERIFY(m_editor->close());
+    QCOMPARE(m_ui.questions.size(), 2);
+    QVERIFY(m_site->tables().artigo(1).DescArtigo != u"outra coisa");
+    // "Cancelar" drops them without asking.
+    open<ArticleEditor>();
+    doubleClick(0, 1, u"outra coisa"_s);
+    press("Command1");
+    QVERIFY(!m_editor->isVisible());
+    QCOMPARE(m_ui.questions.size(), 2);
+}
+
+// The raw import adds an article and sorts the table under the open editor; both survive the confirmation.
+void EditorsTest::aRawImportWhileEditingIsKept()
+{
+    ArticleEditor& editor = open<ArticleEditor>();
+    const int count = editor.model().rowCount();
+    doubleClick(rowOf(u"1003"_s), 1, u"Café moído"_s);
+    click(rowOf(u"1003"_s), 5);
+    const QString raw = m_profile->path(u"leituras.raw"_s);
+    QFile file(raw);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("5609999000014  999961    000004UN             20    000\r\n");
+    file.close();
+    QVERIFY(!m_site->importRawFile(raw).failed());
+    QCOMPARE(m_site->tables().NArtigos(), count + 1);
+    press("Command2");
+    QVERIFY(m_ui.messages.isEmpty());
+    const std::unique_ptr<Site> saved = reloaded();
+    QCOMPARE(saved->tables().NArtigos(), count + 1);
+    QCOMPARE(saved->tables().artigo(saved->tables().ProcuraArtigo(u"1003"_s)).DescArtigo, u"Café moído"_s);
+}
+
+void EditorsTest::readingsShowPriceValueAndMarkColours()
+{
+    InventoryTables& tables = m_site->tables();
+    tables.editLeitura(2).LeituraDuvidosa = 3;
+    tables.AdicionaLeitura(CellValue::text(u"7777"_s), CellValue::text(u"61"_s), CellValue::text(u"Bar"_s),
+        CellValue::text(u"UN"_s), CellValue::number(2), CellValue::number(0));
+    open<ReadingsEditor>();
+    QCOMPARE(m_editor->model().columnCount(), 8);
+    // 1001: 8,5 a box of 10; 10 counted in units (2,5 and 7,5 merged at loading).
+    const int acucar = rowOf(u"1001"_s);
+    QCOMPARE(text(acucar, 1), u"Açúcar branco 1 kg"_s);
+    QCOMPARE(text(acucar, 6), u"0,85"_s);
+    QCOMPARE(text(acucar, 7), u"8,5"_s);
+    const int unknown = rowOf(u"7777"_s);
+    QCOMPARE(text(unknown, 1), QString());
+    QCOMPARE(text(unknown, 6), u"0"_s);
+    QCOMPARE(text(unknown, 7), u"0"_s);
+    const auto background
+        = [this](int row) { return m_editor->model().index(row, 3).data(Qt::BackgroundRole).value<QBrush>().color(); };
+    QCOMPARE(background(acucar), QColor(255, 192, 192));
+    QCOMPARE(background(rowOf(u"1002"_s)), QColor(128, 255, 128));
+    // The units of the row's article in the drop-down.
+    click(acucar, 5);
+    auto* combo1 = m_editor->findChild<QComboBox*>(u"Combo1"_s);
+    QStringList units;
+    for (int i = 0; i < combo1->count(); ++i)
+        units << combo1->itemText(i);
+    QCOMPARE(units, QStringList({ u"CX:10"_s, u"UN"_s }));
+}
+
+void EditorsTest::clearedMarksAreConfirmedOrKept()
+{
+    ReadingsEditor& editor = open<ReadingsEditor>();
+    click(rowOf(u"1001"_s), 2);
+    trigger("DesmarcarLeitura");
+    QVERIFY(!editor.model().index(rowOf(u"1001"_s), 3).data(Qt::BackgroundRole).isValid());
+    press("Command2");
+    QCOMPARE(reloaded()->tables().leitura(1).LeituraDuvidosa, 0.0);
+
+    InventoryTables& tables = m_site->tables();
+    int agua = 1;
+    while (tables.leitura(agua).CodArtigo != u"1002")
+        ++agua;
+    tables.editLeitura(agua).LeituraDuvidosa = 2;
+    open<ReadingsEditor>();
+    click(rowOf(u"1002"_s), 2);
+    trigger("DesmarcarLeitura");
+    press("Command1");
+    QCOMPARE(tables.leitura(agua).LeituraDuvidosa, 1.0);
+}
+
+void EditorsTest::insertingAReadingByCode()
+{
+    m_site->tables().AdicionaArtigo(CellValue::text(u"123"_s), CellValue::text(u"0101"_s), CellValue::date(46000),
+        CellValue::text(u"Batata doce"_s), CellValue::number(3), CellValue::text(u"SC"_s), CellValue::text(u"KG"_s),
+        CellValue::number(10), CellValue::text(u"Frescos"_s), CellValue(), CellValue(), 0, Origin::Loaded);
+    ReadingsEditor& editor = open<ReadingsEditor>();
+    const int count = editor.model().rowCount();
+    m_ui.typedAnswers = { std::nullopt };
+    trigger("Inserirlinha");
+    m_ui.typedAnswers = { QString() };
+    trigger("Inserirlinha");
+    QCOMPARE(editor.model().rowCount(), count);
+    m_ui.typedAnswers = { u"123"_s };
+    trigger("Inserirlinha");
+    QCOMPARE(m_ui.prompts.last(), u"Tarvik: Codigo do Artigo a inserir  []"_s);
+    const int row = rowOf(u"123"_s);
+    QCOMPARE(editor.model().row(row).cells.mid(0, 6),
+        QStringList({ u"123"_s, u"Batata doce"_s, QString(), u"0101"_s, u"1"_s, u"KG"_s }));
+    QVERIFY(text(row - 1, 1) <= u"Batata doce"_s && text(row + 1, 1) >= u"Batata doce"_s);
+    press("Command2");
+    const std::unique_ptr<Site> saved = reloaded();
+    QCOMPARE(saved->tables().NLeituras(), count + 1);
+    bool found = false;
+    for (int slot = 1; slot <= saved->tables().NLeituras(); ++slot) {
+        const Leitura& l = saved->tables().leitura(slot);
+        found = found || (l.CodArtigo == u"123" && l.Unidade == u"KG" && l.FamiliaContabilista == u"0101");
+    }
+    QVERIFY(found);
+}
+
+void EditorsTest::deletingAReadingRemovesExactlyIt()
+{
+    const InventoryTables& tables = m_site->tables();
+    QStringList before;
+    for (int slot = 1; slot <= tables.NLeituras(); ++slot)
+        before << tables.leitura(slot).CodArtigo + u'/' + tables.leitura(slot).Unidade;
+    ReadingsEditor& editor = open<ReadingsEditor>();
+    int row = 0;
+    while (text(row, 5) != u"CX")
+        ++row;
+    click(row, 2);
+    trigger("ApagarLinha");
+    press("Command2");
+    QVERIFY(!editor.isVisible());
+    QStringList after;
+    const std::unique_ptr<Site> saved = reloaded();
+    for (int slot = 1; slot <= saved->tables().NLeituras(); ++slot)
+        after << saved->tables().leitura(slot).CodArtigo + u'/' + saved->tables().leitura(slot).Unidade;
+    before.removeOne(u"1001/CX"_s);
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    QCOMPARE(after, before);
+}
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    EditorsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "EditorsTest.moc"

@@ -123,18 +123,10 @@ void MainWindow::buildMenus()
         [this] { runCommand([this] { return CriarFicheiro(); }); });
     addSiteCommand(file, QStringLiteral("LimparFicheiro"), QStringLiteral("Limpar ficheiro de inventarios"),
         &Site::LimparFicheiro);
-    addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"), [this] {
-        auto* editor = new ReadingsEditor(*m_site, this);
-        editor->setAttribute(Qt::WA_DeleteOnClose);
-        editor->open();
-        editor->show();
-    });
-    addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"), [this] {
-        auto* editor = new ArticleEditor(*m_site, this);
-        editor->setAttribute(Qt::WA_DeleteOnClose);
-        editor->show();
-        editor->open();
-    });
+    addCommand(file, QStringLiteral("EditarInventario"), QStringLiteral("Editar inventário"),
+        [this] { showEditor(m_readingsEditor); });
+    addCommand(file, QStringLiteral("EditarArtigos"), QStringLiteral("Editar Artigos"),
+        [this] { showEditor(m_articleEditor); });
     QMenu* advanced = file->addMenu(QStringLiteral("Avançadas"));
     advanced->setObjectName(QStringLiteral("Avancadas"));
     addSiteCommand(advanced, QStringLiteral("ImportarFicheiro"),
@@ -179,6 +171,13 @@ void MainWindow::startUp()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_shutDown) {
+        // An editor with unconfirmed changes asks first; kept open, it keeps the program open.
+        for (QWidget* editor : { static_cast<QWidget*>(m_articleEditor), static_cast<QWidget*>(m_readingsEditor) }) {
+            if (editor && !editor->close()) {
+                event->ignore();
+                return;
+            }
+        }
         m_shutDown = true;
         m_timer1->stop();
         m_site->shutDown();
@@ -208,6 +207,18 @@ void MainWindow::ConfiguracoesGerais()
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+template <typename Editor> void MainWindow::showEditor(QPointer<Editor>& editor)
+{
+    if (!editor) {
+        editor = new Editor(*m_site, this);
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+        editor->show();
+        editor->open();
+    }
+    editor->raise();
+    editor->activateWindow();
 }
 
 void MainWindow::showSimulator(SimulatedTerminal& terminal)

@@ -8,10 +8,12 @@
 #include <functional>
 #include <memory>
 
+class ArticleEditor;
 class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
+class ReadingsEditor;
 class ReportViewer;
 class SettingsWindow;
 class SimulatedTerminal;
@@ -54,6 +56,8 @@ private:
     void ConfiguracoesGerais();
     CommandResult CriarFicheiro();
     void showSimulator(SimulatedTerminal& terminal);
+    // One window per editor: chosen again, the open one comes to the front.
+    template <typename Editor> void showEditor(QPointer<Editor>& editor);
     void Sair();
 
     std::unique_ptr<QtUserInteraction> m_ui;
@@ -65,6 +69,8 @@ private:
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<SimulatorWindow> m_simulatorWindow;
     QPointer<ReportViewer> m_reportWindow;
+    QPointer<ArticleEditor> m_articleEditor;
+    QPointer<ReadingsEditor> m_readingsEditor;
     bool m_shutDown = false;
     bool m_running = false;
     bool m_collectionDue = false;

@@ -79,11 +79,18 @@ GridModel::Row ReadingsEditor::rowOf(const Leitura& l)
 
 void ReadingsEditor::PreencheGrelhaLeituras(std::vector<GridModel::Row> rows)
 {
-    // Compared by character codes, as the texts are stored.
-    std::stable_sort(rows.begin(), rows.end(), [](const GridModel::Row& a, const GridModel::Row& b) {
-        return a.cells.at(DescArtigo) < b.cells.at(DescArtigo);
-    });
-    model().setRows(std::move(rows));
+    // Compared by character codes, as the texts are stored. The keys sit side by side with their row's place,
+    // so the sort does not chase each row's cells; the rows move once, at the end.
+    std::vector<std::pair<QStringView, size_t>> order;
+    order.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        order.emplace_back(rows[i].cells.at(DescArtigo), i);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<GridModel::Row> sorted;
+    sorted.reserve(rows.size());
+    for (const auto& [key, i] : order)
+        sorted.push_back(std::move(rows[i]));
+    model().setRows(std::move(sorted));
 }
 
 std::optional<QStringList> ReadingsEditor::dropDownEntries(int row, int column)

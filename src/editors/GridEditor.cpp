@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -102,7 +104,12 @@ GridEditor::GridEditor(
     layout->addWidget(m_gr, 1);
     layout->addLayout(m_controls);
     layout->addLayout(buttons);
-    resize(1000, 650);
+    // Wide enough for every column, as far as the screen allows.
+    int width = m_gr->verticalHeader()->sizeHint().width() + m_gr->verticalScrollBar()->sizeHint().width() + 40;
+    for (int column = 0; column < headers.size(); ++column)
+        width += m_gr->isColumnHidden(column) ? 0 : m_gr->columnWidth(column);
+    const QRect screen = this->screen()->availableGeometry();
+    resize(std::min(width, screen.width()), std::min(700, screen.height() * 9 / 10));
 }
 
 int GridEditor::currentRow() const

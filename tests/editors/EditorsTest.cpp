@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include <memory>
+#include <random>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +41,7 @@ private slots:
     void closingWithChangesAsksFirst();
     void aRawImportWhileEditingIsKept();
     void readingsShowPriceValueAndMarkColours();
+    void readingsSortAsNeighbourExchangesWould();
     void clearedMarksAreConfirmedOrKept();
     void insertingAReadingByCode();
     void deletingAReadingRemovesExactlyIt();
@@ -326,6 +328,46 @@ void EditorsTest::readingsShowPriceValueAndMarkColours()
     for (int i = 0; i < combo1->count(); ++i)
         units << combo1->itemText(i);
     QCOMPARE(units, QStringList({ u"CX:10"_s, u"UN"_s }));
+}
+
+// The order repeated neighbour exchanges by description reach, on random readings; unknown articles count as "".
+void EditorsTest::readingsSortAsNeighbourExchangesWould()
+{
+    InventoryTables& tables = m_site->tables();
+    std::mt19937 random(7);
+    const QString words[] = { u"Pão"_s, u"pão"_s, u"Arroz"_s, u"Água"_s, u"Leite"_s };
+    for (int i = 0; i < 300; ++i) {
+        const QString code = QString::number(5000 + random() % 60);
+        if (!tables.ProcuraArtigo(code) && random() % 4 != 0)
+            tables.AdicionaArtigo(CellValue::text(code), CellValue::text(u"61"_s), CellValue::date(46000),
+                CellValue::text(words[random() % 5] + QString(int(random() % 2), u' ')), CellValue::number(1),
+                CellValue::text(u"UN"_s), CellValue::text(u"UN"_s), CellValue::number(1), CellValue(), CellValue(),
+                CellValue(), 0, Origin::Loaded);
+        tables.AdicionaLeitura(CellValue::text(code), CellValue::text(u"61"_s), CellValue::text(QString::number(i)),
+            CellValue::text(u"UN"_s), CellValue::number(1), CellValue::number(0));
+    }
+    QStringList expected;
+    QStringList keys;
+    for (int slot = 1; slot <= tables.NLeituras(); ++slot) {
+        const int article = tables.ProcuraArtigo(tables.leitura(slot).CodArtigo);
+        keys << (article ? tables.artigo(article).DescArtigo : QString());
+        expected << tables.leitura(slot).CodArtigo + u'/' + tables.leitura(slot).CentroCusto;
+    }
+    for (bool exchanged = true; exchanged;) {
+        exchanged = false;
+        for (qsizetype i = 0; i + 1 < keys.size(); ++i) {
+            if (keys[i] > keys[i + 1]) {
+                keys.swapItemsAt(i, i + 1);
+                expected.swapItemsAt(i, i + 1);
+                exchanged = true;
+            }
+        }
+    }
+    open<ReadingsEditor>();
+    QStringList shown;
+    for (int row = 0; row < m_editor->model().rowCount(); ++row)
+        shown << text(row, 0) + u'/' + text(row, 2);
+    QCOMPARE(shown, expected);
 }
 
 void EditorsTest::clearedMarksAreConfirmedOrKept()

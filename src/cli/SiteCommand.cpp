@@ -3,9 +3,15 @@
 #include "cli/ConsoleInteraction.h"
 #include "site/Site.h"
 
+SiteCommand::SiteCommand() = default;
+SiteCommand::~SiteCommand() = default;
+
 CommandResult SiteCommand::execute(const QStringList& arguments, CommandContext& context)
 {
-    Site site(context.ui, context.workbook);
-    const CommandResult loaded = site.load();
-    return loaded.failed() ? loaded : executeOnSite(site, arguments, context);
+    // Kept to the end of the process, which frees the tables at once rather than record by record.
+    m_site = std::make_unique<Site>(context.ui, context.workbook);
+    const CommandResult loaded = m_site->load();
+    const CommandResult result = loaded.failed() ? loaded : executeOnSite(*m_site, arguments, context);
+    m_site->shutDown();
+    return result;
 }

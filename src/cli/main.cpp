@@ -16,6 +16,8 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -65,8 +67,15 @@ int main(int argc, char* argv[])
     ConsoleInteraction ui(err);
     CommandContext context { workbook, ui, out, err };
     for (const auto& command : commands) {
-        if (command->name() == name)
-            return command->run(arguments, context);
+        if (command->name() == name) {
+            const int status = command->run(arguments, context);
+            // Every file is written and closed by now; what is left in memory the end of the process frees at
+            // once, so the tables are not taken apart record by record.
+            out.flush();
+            err.flush();
+            std::fflush(nullptr);
+            std::_Exit(status);
+        }
     }
     const bool help = name.isEmpty() || name == u"--help";
     QTextStream& shown = help ? out : err;

@@ -158,12 +158,13 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
     return true;
 }
 
-CellValue DataControl::field(int column) const
+const CellValue& DataControl::field(int column) const
 {
+    static const CellValue null;
     if (column < 0 || Eof() || m_editMode == EditMode::AddNew)
-        return CellValue();
+        return null;
     const XlsSheet::Cell* cell = cellAt(m_row, column);
-    return cell ? cell->value : CellValue();
+    return cell ? cell->value : null;
 }
 
 bool DataControl::Edit(QString* error)

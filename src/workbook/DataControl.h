@@ -33,7 +33,8 @@ public:
     bool field(const QString& column, CellValue* value, QString* error) const;
     // The column under that heading, or -1; field(int) then reads it without looking the heading up again.
     int column(const QString& heading) const { return m_columns.value(heading.toLower(), -1); }
-    CellValue field(int column) const;
+    // A Null value when there is no such cell; the reference lasts until the sheet changes.
+    const CellValue& field(int column) const;
     bool Edit(QString* error);
     bool AddNew(QString* error);
     bool setField(const QString& column, const CellValue& value, QString* error);

@@ -160,6 +160,7 @@ public:
         int depth = 0;
         int dimensionRows = 0;
         for (size_t i = 0; i < sheet.records.size(); ++i) {
+            prefetchSharedString(sheet.records, i + kPrefetchAhead);
             const BiffRecord& r = sheet.records[i];
             if (r.id == BiffId::Bof)
                 ++depth;
@@ -188,6 +189,26 @@ public:
     }
 
 private:
+    // A text cell shares its string with the shared-string table; taking a share touches the string, scattered
+    // over the heap. Asking for it some records ahead hides most of that wait on a large sheet.
+    static constexpr size_t kPrefetchAhead = 16;
+    void prefetchSharedString(const std::vector<BiffRecord>& records, size_t i) const
+    {
+#if defined(__GNUC__)
+        if (i >= records.size() || records[i].id != BiffId::LabelSst || !m_strings)
+            return;
+        const QByteArray& d = records[i].data;
+        if (d.size() < Biff::kCellHeaderSize + 4)
+            return;
+        const quint32 index = read32(d, Biff::kCellHeaderSize);
+        if (index < m_strings->size())
+            __builtin_prefetch((*m_strings)[index].text.constData());
+#else
+        Q_UNUSED(records);
+        Q_UNUSED(i);
+#endif
+    }
+
     struct Protected
     {
     };

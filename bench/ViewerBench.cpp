@@ -61,7 +61,7 @@ void BM_ViewerOpens(benchmark::State& state)
     QuietInteraction ui;
     Site site(ui);
     for (auto _ : state) {
-        ReportViewer viewer(site, [] { return CommandResult::done(); });
+        ReportViewer viewer(site, site.reportPath(), [] { return CommandResult::done(); });
         viewer.open();
         viewer.show();
         viewer.repaint();

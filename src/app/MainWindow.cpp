@@ -1,9 +1,13 @@
 #include "app/MainWindow.h"
 
+#include "app/CountGlance.h"
 #include "app/SettingsWindow.h"
 #include "app/SimulatorWindow.h"
 #include "editors/ArticleEditor.h"
 #include "editors/ReadingsEditor.h"
+#include "report/ReportFile.h"
+#include "report/Variance.h"
+#include "site/CountComparison.h"
 #include "site/Site.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
@@ -12,6 +16,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -31,6 +38,8 @@ MainWindow::MainWindow(std::unique_ptr<QtUserInteraction> ui, QWidget* parent)
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label1->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_label1);
+    m_glance = new CountGlance(*m_site, central);
+    layout->addWidget(m_glance, 1);
     setCentralWidget(central);
     buildStatusBar();
     m_ui->setSurfaces(this, m_label1, m_panel1, m_panel2);
@@ -42,10 +51,18 @@ MainWindow::MainWindow(std::unique_ptr<QtUserInteraction> ui, QWidget* parent)
     if (TerminalSession* session = m_site->session())
         session->setTimerControl([this](bool running) { running ? m_timer1->start() : m_timer1->stop(); });
     buildMenus();
-    resize(640, 360);
+    refreshGlance();
+    resize(640, 420);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The editors go with the window's children, after the window itself: they must not call back into it.
+    for (QObject* editor : { static_cast<QObject*>(m_articleEditor), static_cast<QObject*>(m_readingsEditor) }) {
+        if (editor)
+            disconnect(editor, nullptr, this, nullptr);
+    }
+}
 
 void MainWindow::buildStatusBar()
 {
@@ -83,6 +100,19 @@ void MainWindow::runCommand(const std::function<CommandResult()>& command)
     showFailure(command());
     menuBar()->setEnabled(true);
     m_running = false;
+    refreshGlance();
+}
+
+void MainWindow::refreshGlance()
+{
+    m_glance->refresh(m_lastCollection);
+}
+
+CommandResult MainWindow::collected(const CommandResult& result)
+{
+    if (result.ending() == CommandResult::Ending::Done)
+        m_lastCollection = m_site->clock().now();
+    return result;
 }
 
 void MainWindow::showFailure(const CommandResult& result)
@@ -98,13 +128,16 @@ void MainWindow::tick()
     TerminalSession* session = m_site->session();
     if (!session)
         return;
+    const bool docked = session->TerminalNoSuporte();
     if (session->poll())
         m_collectionDue = true;
     else if (!session->TerminalNoSuporte())
         m_collectionDue = false;
     if (m_collectionDue && !m_running && !QApplication::activeModalWidget()) {
         m_collectionDue = false;
-        runCommand([this] { return m_site->collect(); });
+        runCommand([this] { return collected(m_site->collect()); });
+    } else if (session->TerminalNoSuporte() != docked) {
+        refreshGlance();
     }
 }
 
@@ -145,13 +178,18 @@ void MainWindow::buildMenus()
     terminal->setObjectName(QStringLiteral("Terminal"));
     addSiteCommand(
         terminal, QStringLiteral("EnviarDados"), QStringLiteral("Enviar dados para o terminal"), &Site::EnviarDados);
-    addSiteCommand(
-        terminal, QStringLiteral("ReceberDados"), QStringLiteral("Receber dados do terminal"), &Site::ReceberDados);
+    addCommand(terminal, QStringLiteral("ReceberDados"), QStringLiteral("Receber dados do terminal"),
+        [this] { runCommand([this] { return collected(m_site->ReceberDados()); }); });
     if (auto* simulator = dynamic_cast<SimulatedTerminal*>(m_site->terminal())) {
         terminal->addSeparator();
         addCommand(terminal, QStringLiteral("Simulador"), QStringLiteral("Terminal simulado..."),
             [this, simulator] { showSimulator(*simulator); });
     }
+
+    QMenu* analysis = menuBar()->addMenu(QStringLiteral("Análise"));
+    analysis->setObjectName(QStringLiteral("Analise"));
+    addCommand(analysis, QStringLiteral("CompararContagem"), QStringLiteral("Comparar com a contagem anterior"),
+        [this] { runCommand([this] { return compareWithPreviousCount(); }); });
 }
 
 void MainWindow::open()
@@ -164,6 +202,7 @@ void MainWindow::startUp()
 {
     const CommandResult started = m_site->startUp(QCoreApplication::applicationDirPath());
     showFailure(started);
+    refreshGlance();
     if (!started.failed())
         m_timer1->start();
 }
@@ -182,7 +221,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_timer1->stop();
         m_site->shutDown();
         for (QWidget* window : { static_cast<QWidget*>(m_settingsWindow), static_cast<QWidget*>(m_reportWindow),
-                 static_cast<QWidget*>(m_simulatorWindow) }) {
+                 static_cast<QWidget*>(m_varianceWindow), static_cast<QWidget*>(m_simulatorWindow) }) {
             if (window)
                 window->close();
         }
@@ -214,6 +253,7 @@ template <typename Editor> void MainWindow::showEditor(QPointer<Editor>& editor)
     if (!editor) {
         editor = new Editor(*m_site, this);
         editor->setAttribute(Qt::WA_DeleteOnClose);
+        connect(editor, &QObject::destroyed, this, &MainWindow::refreshGlance);
         editor->show();
         editor->open();
     }
@@ -240,7 +280,8 @@ CommandResult MainWindow::CriarFicheiro()
     if (written.failed())
         return written;
     m_reportWindow = new ReportViewer(
-        *m_site, [this] { return m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres()); }, this);
+        *m_site, m_site->reportPath(),
+        [this] { return m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres()); }, this);
     m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_reportWindow->open();
     m_reportWindow->show();
@@ -248,9 +289,51 @@ CommandResult MainWindow::CriarFicheiro()
     return CommandResult::done();
 }
 
+// The backups the clear wrote, newest first, to pick from; then the listing in a viewer of its own.
+CommandResult MainWindow::compareWithPreviousCount()
+{
+    CountComparison comparison(*m_site);
+    const QList<CountComparison::PreviousCount> counts = comparison.previousCounts();
+    QString previous;
+    if (!counts.isEmpty()) {
+        QStringList choices;
+        for (const CountComparison::PreviousCount& count : counts)
+            choices << CountComparison::title(count);
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(
+            this, QStringLiteral("Tarvik"), QStringLiteral("Comparar com a contagem:"), choices, 0, false, &ok);
+        if (!ok)
+            return CommandResult::cancelled();
+        previous = counts.at(choices.indexOf(chosen)).path;
+    }
+    const QString path = QFileInfo(m_site->reportPath()).dir().filePath(QStringLiteral("Variacao.txt"));
+    const auto write = [this, previous, path] {
+        std::unique_ptr<Variance> variance;
+        CountComparison::PreviousCount used;
+        CommandResult result = CountComparison(*m_site).compare(previous, &variance, &used);
+        QString error;
+        if (!result.failed() && !ReportFile::write(path, variance->text(CountComparison::title(used)), &error))
+            result = CommandResult::failed(error);
+        return result;
+    };
+    const CommandResult written = write();
+    if (written.failed())
+        return written;
+    if (m_varianceWindow)
+        m_varianceWindow->close();
+    m_varianceWindow = new ReportViewer(*m_site, path, write, this);
+    m_varianceWindow->setAttribute(Qt::WA_DeleteOnClose);
+    m_varianceWindow->setObjectName(QStringLiteral("VarianceViewer"));
+    m_varianceWindow->open();
+    m_varianceWindow->show();
+    m_varianceWindow->raise();
+    return CommandResult::done();
+}
+
 void MainWindow::Sair()
 {
-    for (QWidget* window : { static_cast<QWidget*>(m_settingsWindow), static_cast<QWidget*>(m_reportWindow) }) {
+    for (QWidget* window : { static_cast<QWidget*>(m_settingsWindow), static_cast<QWidget*>(m_reportWindow),
+             static_cast<QWidget*>(m_varianceWindow) }) {
         if (window)
             window->close();
     }

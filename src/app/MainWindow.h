@@ -2,6 +2,7 @@
 #include "app/QtUserInteraction.h"
 #include "platform/CommandResult.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -9,6 +10,7 @@
 #include <memory>
 
 class ArticleEditor;
+class CountGlance;
 class QAction;
 class QLabel;
 class QMenu;
@@ -50,6 +52,10 @@ private:
     // Runs one command at a time and shows how it failed, if it did.
     void runCommand(const std::function<CommandResult()>& command);
     void showFailure(const CommandResult& result);
+    void refreshGlance();
+    // Notes when the terminal's entries came in, for the glance.
+    CommandResult collected(const CommandResult& result);
+    CommandResult compareWithPreviousCount();
     void tick();
     // The settings window, loaded (not shown) when it is not open: the report reads its fields.
     SettingsWindow* settingsWindow();
@@ -69,6 +75,9 @@ private:
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<SimulatorWindow> m_simulatorWindow;
     QPointer<ReportViewer> m_reportWindow;
+    QPointer<ReportViewer> m_varianceWindow;
+    CountGlance* m_glance;
+    QDateTime m_lastCollection;
     QPointer<ArticleEditor> m_articleEditor;
     QPointer<ReadingsEditor> m_readingsEditor;
     bool m_shutDown = false;

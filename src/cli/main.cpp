@@ -10,6 +10,7 @@
 #include "cli/SettingsCommand.h"
 #include "cli/TerminalCommand.h"
 #include "cli/TerminalSessionCommand.h"
+#include "cli/VarianceCommand.h"
 #include "platform/SettingsStore.h"
 
 #include <QGuiApplication>
@@ -47,6 +48,7 @@ int main(int argc, char* argv[])
     commands.push_back(std::make_unique<SettingsCommand>());
     commands.push_back(std::make_unique<ListsCommand>());
     commands.push_back(std::make_unique<TerminalCommand>());
+    commands.push_back(std::make_unique<VarianceCommand>());
     for (const char* name : { "receive", "send", "import-raw" })
         commands.push_back(std::make_unique<TerminalSessionCommand>(QString::fromLatin1(name)));
 

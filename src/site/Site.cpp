@@ -131,6 +131,11 @@ CommandResult Site::CriarFicheiroDeInventarios(const QString& numerodeCaracteres
     return CommandResult::done();
 }
 
+QString Site::workbookPath() const
+{
+    return SitePaths::resolve(m_workbook);
+}
+
 QString Site::reportPath() const
 {
     return SitePaths::resolve(m_settings.value(SettingsKeys::FicheiroDeReport));

@@ -61,6 +61,8 @@ public:
     CommandResult CriarFicheiroDeInventarios(const QString& numerodeCaracteres, const QString& path = {});
     // The report file the FicheiroDeReport setting names, placed as the site's paths are.
     QString reportPath() const;
+    // The inventory workbook, placed as the site's paths are.
+    QString workbookPath() const;
 
 private:
     CommandResult withSession(CommandResult (TerminalSession::*command)());

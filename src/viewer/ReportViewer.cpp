@@ -24,10 +24,11 @@
 #include <QTextCursor>
 #include <QTimer>
 
-ReportViewer::ReportViewer(Site& site, std::function<CommandResult()> writeReport, QWidget* parent)
+ReportViewer::ReportViewer(Site& site, const QString& path, std::function<CommandResult()> write, QWidget* parent)
     : QMainWindow(parent)
     , m_site(site)
-    , m_writeReport(std::move(writeReport))
+    , m_path(path)
+    , m_writeReport(std::move(write))
     , m_text1(new QPlainTextEdit(this))
     , m_loading(new QTimer(this))
 {
@@ -66,8 +67,8 @@ void ReportViewer::open()
     m_dataRelatorio = Conversions::dayNumberFromDateTime(m_site.clock().now());
     QString text;
     QString error;
-    if (ReportFile::read(m_site.reportPath(), &text, &error))
-        statusBar()->showMessage(m_site.reportPath());
+    if (ReportFile::read(m_path, &text, &error))
+        statusBar()->showMessage(m_path);
     else
         m_site.ui().showMessage(error);
     showText(text);
@@ -137,12 +138,12 @@ void ReportViewer::Save()
 {
     finishLoading();
     QString error;
-    if (!ReportFile::write(m_site.reportPath(), m_text1->toPlainText(), &error)) {
+    if (!ReportFile::write(m_path, m_text1->toPlainText(), &error)) {
         m_site.ui().showMessage(error);
         return;
     }
     m_text1->document()->setModified(false);
-    statusBar()->showMessage(QStringLiteral("Relatório gravado em %1.").arg(m_site.reportPath()));
+    statusBar()->showMessage(QStringLiteral("Gravado em %1.").arg(m_path));
 }
 
 void ReportViewer::AlterarData()
@@ -185,7 +186,7 @@ std::unique_ptr<ReportPages> ReportViewer::freshPages(QStringList* errors)
     }
     QString text;
     QString error;
-    if (!ReportFile::read(m_site.reportPath(), &text, &error)) {
+    if (!ReportFile::read(m_path, &text, &error)) {
         errors->append(error);
         return nullptr;
     }
@@ -240,7 +241,7 @@ void ReportViewer::preview()
 
 void ReportViewer::exportPdf()
 {
-    const QFileInfo report(m_site.reportPath());
+    const QFileInfo report(m_path);
     const QString suggested = report.dir().filePath(report.completeBaseName() + QStringLiteral(".pdf"));
     const QString path = m_site.ui().chooseSaveFile(suggested, QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
@@ -254,5 +255,5 @@ void ReportViewer::exportPdf()
     for (const QString& message : errors)
         m_site.ui().showMessage(message);
     if (errors.isEmpty())
-        statusBar()->showMessage(QStringLiteral("Relatório exportado para %1.").arg(path));
+        statusBar()->showMessage(QStringLiteral("Exportado para %1.").arg(path));
 }

@@ -21,11 +21,12 @@ class ReportViewer : public QMainWindow
 {
     Q_OBJECT
 public:
-    // writeReport writes the report file again, as the main window's command does; printing runs it first.
-    ReportViewer(Site& site, std::function<CommandResult()> writeReport, QWidget* parent = nullptr);
+    // Shows the listing in the file at path; write writes it again (the report, or the variance), as printing,
+    // the preview and the PDF do first.
+    ReportViewer(Site& site, const QString& path, std::function<CommandResult()> write, QWidget* parent = nullptr);
     ~ReportViewer() override;
 
-    // Dates the headers now and shows the report file; a file that cannot be read leaves the text empty and says why.
+    // Dates the headers now and shows the file; a file that cannot be read leaves the text empty and says why.
     void open();
     // The date the page headers show, as a day number.
     double dataRelatorio() const { return m_dataRelatorio; }
@@ -50,6 +51,7 @@ private:
     void exportPdf();
 
     Site& m_site;
+    QString m_path;
     std::function<CommandResult()> m_writeReport;
     QPlainTextEdit* m_text1;
     QTimer* m_loading;

@@ -113,7 +113,7 @@ void ReportViewerTest::cleanup()
 
 void ReportViewerTest::openViewer()
 {
-    m_viewer = std::make_unique<ReportViewer>(*m_site, [this] {
+    m_viewer = std::make_unique<ReportViewer>(*m_site, reportPath(), [this] {
         ++m_writes;
         if (!m_writeFailure.isEmpty())
             return CommandResult::failed(m_writeFailure);

@@ -32,6 +32,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -94,6 +95,8 @@ private slots:
     void staleArticlesGoAfterNinetyDays();
     void staleDeletionStopsOnNoOrABadAnswer();
     void sairClosesTheOtherWindowsAndThePort();
+    void glanceFollowsACollectionAndAClear();
+    void varianceOpensFromItsMenuAfterAClear();
     void reportIsWrittenAndShown();
     void simulatorWindowDocksAndLoadsEntries();
     void simulatorWindowFollowsTheTerminal();
@@ -291,6 +294,63 @@ void MainWindowTest::pollShowsTheCradleAndCollectsAtOnce()
     QVERIFY(m_window->site().tables().NLeituras() > before);
     QCOMPARE(m_dialogs->script.messages, QStringList());
     QVERIFY(QFile::exists(TerminalSession::rawFilePath()));
+}
+
+// The glance's total row: readings, doubtful ones, value.
+static QStringList glanceTotal(QWidget* window)
+{
+    auto* table = window->findChild<QTableWidget*>(QStringLiteral("glanceTable"));
+    QStringList cells;
+    for (int c = 0; table && c < table->columnCount(); ++c)
+        cells << table->item(table->rowCount() - 1, c)->text();
+    return cells;
+}
+
+void MainWindowTest::glanceFollowsACollectionAndAClear()
+{
+    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
+    holdEntriesAndCollectAtOnce(terminal);
+    startDemo();
+    const QString readings = QString::number(m_window->site().tables().NLeituras());
+    QCOMPARE(glanceTotal(m_window.get()).mid(0, 2), QStringList({ QStringLiteral("Total"), readings }));
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("terminalLabel"))
+                ->text()
+                .contains(QStringLiteral("nenhuma recolha")));
+    QString error;
+    QVERIFY(terminal.setDocked(true, &error));
+    QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
+    QCOMPARE(glanceTotal(m_window.get())[1], QString::number(m_window->site().tables().NLeituras()));
+    QVERIFY(glanceTotal(m_window.get())[1] != readings);
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("terminalLabel"))
+                ->text()
+                .contains(QStringLiteral("última recolha em 06/12/2026 10:30")));
+    trigger(QStringLiteral("LimparFicheiro"));
+    QCOMPARE(glanceTotal(m_window.get()),
+        QStringList({ QStringLiteral("Total"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0,00") }));
+}
+
+// "Análise" comes after "Terminal"; the backup the clear wrote is offered and compared in a viewer.
+void MainWindowTest::varianceOpensFromItsMenuAfterAClear()
+{
+    startDemo();
+    const QList<QAction*> menus = m_window->menuBar()->actions();
+    QCOMPARE(menus.last()->text(), QStringLiteral("Análise"));
+    QCOMPARE(menus.at(menus.size() - 2)->text(), QStringLiteral("Terminal"));
+    trigger(QStringLiteral("LimparFicheiro"));
+    QStringList offered;
+    whenModal([&offered](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        offered = dialog->comboBoxItems();
+        dialog->accept();
+    });
+    trigger(QStringLiteral("CompararContagem"));
+    QCOMPARE(offered.size(), 1);
+    QVERIFY(offered[0].startsWith(QStringLiteral("Variação desde a contagem de domingo, 6 de dezembro de 2026")));
+    auto* viewer = m_window->findChild<QWidget*>(QStringLiteral("VarianceViewer"));
+    QVERIFY(viewer && viewer->isVisible());
+    const QString text = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
+    QVERIFY2(text.contains(QStringLiteral("Total geral")), qPrintable(text));
+    QCOMPARE(m_dialogs->script.messages, QStringList());
 }
 
 // The cradle is read on every tick while a command waits for an answer; what falls due is collected after it.

@@ -226,3 +226,33 @@ TEST(CliReport, WritesThePrintedPagesAsAPdf)
              QStringList { QStringLiteral("--png"), QStringLiteral("a.png") } })
         EXPECT_EQ(cli(QStringList { QStringLiteral("report") } + bad).code, 2);
 }
+
+// The previous count is found beside the workbook; the listing, the tab-separated lines and the PDF.
+TEST(CliVariance, ComparesWithTheNewestBackup)
+{
+    TestProfile profile;
+    const QString folder = profile.path(QStringLiteral("contagens"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const char* name : { "inventario.xls", "inventario 6_ 12_ 2026_ 10 30_Bak.xls" })
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/variance/") + QString::fromUtf8(name),
+            folder + u'/' + QString::fromUtf8(name)));
+    const QStringList workbook { QStringLiteral("--workbook"), folder + QStringLiteral("/inventario.xls") };
+    const CliRun tsv = cli(workbook + QStringList { QStringLiteral("variance"), QStringLiteral("--tsv") });
+    EXPECT_EQ(tsv.code, 0) << tsv.err.toStdString();
+    EXPECT_EQ(tsv.out.count(u'\n'), 7);
+    EXPECT_TRUE(tsv.out.contains(QStringLiteral("\n20\t67\t4001\tDetergente loiça 5 L\t4\t0\t-4\t30\t0\t-30\n")));
+    const QString pdf = profile.path(QStringLiteral("variacao.pdf"));
+    const CliRun pages = cli(workbook + QStringList { QStringLiteral("variance"), QStringLiteral("--pdf"), pdf });
+    EXPECT_EQ(pages.code, 0) << pages.err.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
+    const CliRun missing = cli(workbook
+        + QStringList {
+            QStringLiteral("variance"), QStringLiteral("--previous"), profile.path(QStringLiteral("x.xls")) });
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("Não foi possível ler a contagem anterior")))
+        << missing.err.toStdString();
+    EXPECT_EQ(
+        cli(workbook + QStringList { QStringLiteral("variance"), QStringLiteral("--tsv"), QStringLiteral("--tsv") })
+            .code,
+        2);
+}

@@ -1,7 +1,9 @@
 // The report at full capacity, and a large reception import with its save.
 #include "platform/Clock.h"
 #include "reception/ReceptionImport.h"
+#include "report/CountSummary.h"
 #include "report/InventoryReport.h"
+#include "report/Variance.h"
 #include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWorkbook.h"
@@ -135,8 +137,36 @@ void BM_ReceptionImport(benchmark::State& state)
     }
 }
 
+// Two counts of 99,999 readings over the 99,999 articles: every quantity moved.
+void BM_Variance(benchmark::State& state)
+{
+    QuietInteraction ui;
+    const Clock clock;
+    const std::unique_ptr<InventoryTables> current = fullReadings(ui, clock);
+    InventoryTables previous = current->snapshot();
+    for (int slot = 1; slot <= previous.NLeituras(); ++slot)
+        previous.editLeitura(slot).QtEmUnidadeInventario += slot % 7;
+    for (auto _ : state) {
+        const Variance variance(previous, *current);
+        benchmark::DoNotOptimize(variance.text(QStringLiteral("Variação")));
+        state.counters["lines"] = double(variance.lines().size());
+    }
+}
+
+// What the main window's glance reads after each command.
+void BM_Glance(benchmark::State& state)
+{
+    QuietInteraction ui;
+    const Clock clock;
+    const std::unique_ptr<InventoryTables> current = fullReadings(ui, clock);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CountSummary(*current).total().value);
+}
+
 } // namespace
 
+BENCHMARK(BM_Variance)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Glance)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Report)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ReceptionImport)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_MAIN();

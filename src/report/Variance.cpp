@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -81,14 +82,31 @@ Variance::Variance(const InventoryTables& previous, InventoryTables& current)
         add(current.leitura(slot), false);
 
     // The report's order: by the numbers of cost centre and family; texts keep equal numbers apart in groups.
-    std::stable_sort(m_lines.begin(), m_lines.end(), [](const Line& a, const Line& b) {
-        const auto key = [](const Line& l) {
-            return std::make_tuple(Conversions::numericValue(l.CentroCusto), l.CentroCusto,
-                Conversions::numericValue(l.FamiliaContabilista), l.FamiliaContabilista,
-                -std::fabs(l.valorActual - l.valorAnterior));
-        };
-        return key(a) < key(b);
-    });
+    // The keys are worked out once, not at every comparison.
+    struct Key
+    {
+        double centre;
+        QStringView centreText;
+        double family;
+        QStringView familyText;
+        double moved;
+        size_t line;
+        auto tie() const { return std::tie(centre, centreText, family, familyText, moved); }
+    };
+    std::vector<Key> keys;
+    keys.reserve(m_lines.size());
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        const Line& l = m_lines[i];
+        keys.push_back(
+            { Conversions::numericValue(l.CentroCusto), l.CentroCusto, Conversions::numericValue(l.FamiliaContabilista),
+                l.FamiliaContabilista, -std::fabs(l.valorActual - l.valorAnterior), i });
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.tie() < b.tie(); });
+    std::vector<Line> sorted;
+    sorted.reserve(m_lines.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(m_lines[key.line]));
+    m_lines = std::move(sorted);
 }
 
 QString Variance::text(const QString& title) const
@@ -97,7 +115,7 @@ QString Variance::text(const QString& title) const
     QString columns = QString(kIndent, u' ') + FormatStrSpaces2(QStringLiteral("Artigo"), kCode)
         + FormatStrSpaces2(QStringLiteral("Descrição"), kDescription);
     for (const char16_t* heading :
-        { u"Qt anterior", u"Qt actual", u"Diferença", u"Valor anter.", u"Valor actual", u"Diferença" })
+        { u"Qt anterior", u"Qt actual", u"Dif. Qt", u"Valor ant.", u"Valor act.", u"Dif. valor" })
         columns += QString::fromUtf16(heading).rightJustified(kNumber);
     Totals site;
     for (size_t i = 0; i < m_lines.size();) {

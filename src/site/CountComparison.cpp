@@ -53,7 +53,13 @@ CommandResult CountComparison::compare(
                     .arg(m_site.workbookPath()));
         *used = counts.first();
     } else {
-        *used = { SitePaths::resolve(previous), QFileInfo(SitePaths::resolve(previous)).lastModified() };
+        // A backup named as the clear names them is dated by its name; any other file by when it was written.
+        const QString path = SitePaths::resolve(previous);
+        *used = { path, QFileInfo(path).lastModified() };
+        for (const PreviousCount& count : previousCounts()) {
+            if (QFileInfo(count.path) == QFileInfo(path))
+                used->when = count.when;
+        }
     }
     DataControl backup;
     backup.setDatabaseName(used->path);

@@ -6,6 +6,10 @@
 
 int Command::run(const QStringList& arguments, CommandContext& context)
 {
+    if (arguments == QStringList { QStringLiteral("--help") }) {
+        context.out << "Utilização: tarvik-cli [--workbook PATH] " << synopsis() << "\n\n" << summary() << ".\n";
+        return Success;
+    }
     if (!accepts(arguments)) {
         context.err << "Utilização: tarvik-cli [--workbook PATH] " << synopsis() << '\n';
         return BadUsage;

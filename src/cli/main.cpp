@@ -79,9 +79,14 @@ int main(int argc, char* argv[])
             std::_Exit(status);
         }
     }
+    if (name == u"--version") {
+        out << "tarvik-cli " << TARVIK_VERSION << '\n';
+        return Command::Success;
+    }
     const bool help = name.isEmpty() || name == u"--help";
     QTextStream& shown = help ? out : err;
-    shown << "Utilização: tarvik-cli [--workbook PATH] COMANDO [ARGUMENTOS]\n\nComandos:\n";
+    shown << "Utilização: tarvik-cli [--workbook PATH] COMANDO [ARGUMENTOS]\n"
+             "           tarvik-cli COMANDO --help | --help | --version\n\nComandos:\n";
     for (const auto& command : commands)
         shown << "  " << command->synopsis() << "\n      " << command->summary() << '\n';
     shown << "\nEstado de saída: 0 feito, ou nada a fazer; 1 falhou ou foi cancelado (a causa vai para a saída de "

@@ -256,3 +256,23 @@ TEST(CliVariance, ComparesWithTheNewestBackup)
             .code,
         2);
 }
+
+// Each command the overview lists explains itself; the version is the one the window's title shows.
+TEST(CliHelp, EveryCommandExplainsItself)
+{
+    const CliRun help = cli({ QStringLiteral("--help") });
+    QStringList names;
+    for (const QString& line : help.out.split(u'\n')) {
+        if (line.startsWith(QStringLiteral("  ")) && !line.startsWith(QStringLiteral("   ")))
+            names << line.simplified().section(u' ', 0, 0);
+    }
+    EXPECT_GE(names.size(), 13);
+    for (const QString& name : names) {
+        const CliRun own = cli({ name, QStringLiteral("--help") });
+        EXPECT_EQ(own.code, 0) << name.toStdString();
+        EXPECT_TRUE(own.out.contains(QStringLiteral("tarvik-cli [--workbook PATH] ") + name)) << own.out.toStdString();
+    }
+    const CliRun version = cli({ QStringLiteral("--version") });
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, QStringLiteral("tarvik-cli " TARVIK_VERSION "\n"));
+}

@@ -279,9 +279,12 @@ CommandResult MainWindow::CriarFicheiro()
     const CommandResult written = m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres());
     if (written.failed())
         return written;
+    // The viewer's own file, even when the setting names another one later.
+    const QString path = m_site->reportPath();
     m_reportWindow = new ReportViewer(
-        *m_site, m_site->reportPath(),
-        [this] { return m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres()); }, this);
+        *m_site, path,
+        [this, path] { return m_site->CriarFicheiroDeInventarios(settingsWindow()->numerodeCaracteres(), path); },
+        this);
     m_reportWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_reportWindow->open();
     m_reportWindow->show();

@@ -71,7 +71,8 @@ void QtUserInteraction::setStatus(Status surface, const QString& text)
         label->setText(text);
 }
 
+// Timers and painting only: a click in an editor or a viewer must not start a command inside this one.
 void QtUserInteraction::processEvents()
 {
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

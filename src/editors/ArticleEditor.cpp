@@ -225,7 +225,7 @@ bool ArticleEditor::confirm()
             }
         }
         const GridModel::Row& r = model().row(row);
-        edits.push_back({ r.recordId, r.cells.at(CodArtigo), changed, false });
+        edits.push_back({ r.recordId, r.cells.at(CodArtigo), changed, model().originals(row), false });
     }
     QStringList lost;
     const CommandResult result = EditorCommands(site()).confirmArticles(edits, m_removed, &lost);

@@ -83,7 +83,6 @@ GridEditor::GridEditor(
     auto* command2 = new QPushButton(QStringLiteral("Confirmar alterações"), this);
     command2->setObjectName(QStringLiteral("Command2"));
     connect(command1, &QPushButton::clicked, this, [this] {
-        cancel();
         m_dropping = true;
         close();
         m_dropping = false;
@@ -180,6 +179,9 @@ void GridEditor::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // However the changes are dropped, the table keeps the same of them.
+    if (m_changed || m_dropping)
+        cancel();
     m_changed = false;
     event->accept();
 }

@@ -59,6 +59,17 @@ QHash<int, QString> GridModel::changes(int row) const
     return changed;
 }
 
+QHash<int, QString> GridModel::originals(int row) const
+{
+    const Row& r = m_rows.at(size_t(row));
+    QHash<int, QString> filled;
+    for (int column = 0; column < r.original.size(); ++column) {
+        if (r.cells.value(column) != r.original.at(column))
+            filled.insert(column, r.original.at(column));
+    }
+    return filled;
+}
+
 QStringList GridModel::distinctTexts(int column) const
 {
     QStringList texts;

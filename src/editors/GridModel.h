@@ -32,6 +32,8 @@ public:
     void removeRowAt(int row);
     // Cells that differ from what the row was filled with, by column; every cell of an added row.
     QHash<int, QString> changes(int row) const;
+    // What those cells held when the row was filled; empty for an added row.
+    QHash<int, QString> originals(int row) const;
     // The distinct texts of a column in row order, compared without their outer blanks; empty ones left out.
     QStringList distinctTexts(int column) const;
 

@@ -190,7 +190,7 @@ bool ReadingsEditor::confirm()
         for (int column : { DescArtigo, Preco, Valor })
             changed.remove(column);
         const GridModel::Row& r = model().row(row);
-        edits.push_back({ r.recordId, r.cells.at(CodArtigo), changed, r.unmarked });
+        edits.push_back({ r.recordId, r.cells.at(CodArtigo), changed, model().originals(row), r.unmarked });
     }
     QStringList lost;
     const CommandResult result = EditorCommands(site()).confirmReadings(edits, m_removed, &lost);

@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <cmath>
+
 namespace {
 
 // The records of slotOf 1..count by identity.
@@ -145,7 +147,16 @@ CommandResult EditorCommands::confirmReadings(
                           text(row.changed, Unidade, &l.Unidade);
                           if (row.unmarked)
                               l.LeituraDuvidosa = 0;
-                          return number(row.changed, QtEmUnidadeInventario, &l.QtEmUnidadeInventario, why);
+                          // A collection meanwhile adds to the count: the user's correction goes on top of what it
+                          // added.
+                          const double current = l.QtEmUnidadeInventario;
+                          if (!number(row.changed, QtEmUnidadeInventario, &l.QtEmUnidadeInventario, why))
+                              return false;
+                          double filled = current;
+                          if (row.recordId != 0 && number(row.original, QtEmUnidadeInventario, &filled, why)
+                              && row.changed.contains(QtEmUnidadeInventario) && std::fabs(current - filled) > 1e-9)
+                              l.QtEmUnidadeInventario += current - filled;
+                          return true;
                       };
                       if (!merged<Leitura>(
                               rows, removed, tables.NLeituras(),

@@ -41,5 +41,7 @@ struct RowEdit
     // CodArtigo as the row shows it, to name the row in a message.
     QString code;
     QHash<int, QString> changed;
+    // What the changed cells held when the editor was filled (empty for a row the user added).
+    QHash<int, QString> original;
     bool unmarked = false;
 };

@@ -145,7 +145,8 @@ double ReportPreview::fittingZoom(bool wholePage) const
 void ReportPreview::render()
 {
     const double ratio = devicePixelRatioF();
-    const double dpi = kScreenDpi * m_zoom * ratio;
+    // Four times the screen at most: a page drawn at 400% on a high-density screen would take hundreds of MB.
+    const double dpi = std::min(kScreenDpi * m_zoom * ratio, kScreenDpi * 4);
     const QPageLayout& layout = m_printed->pageLayout();
     const QSizeF size = layout.fullRect(QPageLayout::Point).size() * (dpi / 72.0);
     QImage image(qRound(size.width()), qRound(size.height()), QImage::Format_RGB32);

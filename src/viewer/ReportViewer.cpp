@@ -107,10 +107,14 @@ void ReportViewer::showText(const QString& text)
     m_pendingText = text;
     m_pendingFrom = shown;
     if (m_pendingFrom < m_pendingText.size()) {
+        // Typing while the rest comes in would land in the middle of the report.
+        m_text1->setReadOnly(true);
         m_text1->setUndoRedoEnabled(false);
         m_loading->start(0);
     } else {
         m_pendingText.clear();
+        m_text1->setUndoRedoEnabled(true);
+        m_text1->setReadOnly(false);
     }
 }
 
@@ -126,6 +130,8 @@ void ReportViewer::appendPendingText()
     m_loading->stop();
     m_pendingText.clear();
     m_text1->setUndoRedoEnabled(true);
+    m_text1->setReadOnly(false);
+    m_text1->document()->setModified(false);
 }
 
 void ReportViewer::finishLoading()
@@ -190,6 +196,10 @@ std::unique_ptr<ReportPages> ReportViewer::freshPages(QStringList* errors)
         errors->append(error);
         return nullptr;
     }
+    // The file now holds what is printed: an unedited text area shows it too, so "Gravar" cannot put the old
+    // text back.
+    if (!m_text1->document()->isModified())
+        showText(text);
     return std::make_unique<ReportPages>(text, m_site.settings(), m_dataRelatorio);
 }
 

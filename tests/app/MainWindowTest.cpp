@@ -4,6 +4,7 @@
 #include "app/Translations.h"
 #include "platform/SettingsStore.h"
 #include "platform/SitePaths.h"
+#include "report/ReportPages.h"
 #include "site/Site.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
@@ -12,6 +13,7 @@
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
 #include "values/Conversions.h"
+#include "viewer/ReportViewer.h"
 #include "workbook/DataControl.h"
 
 #include <QApplication>
@@ -238,12 +240,23 @@ void MainWindowTest::reportIsWrittenAndShown()
     trigger(QStringLiteral("CriarFicheiro"));
     QTest::qWait(1);
     QVERIFY(!viewer);
-    const auto viewers = m_window->findChildren<QWidget*>(QStringLiteral("Form4"));
+    const auto viewers = m_window->findChildren<ReportViewer*>(QStringLiteral("Form4"));
     QCOMPARE(viewers.size(), 1);
     QVERIFY(viewers.first()
                 ->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
                 ->toPlainText()
                 .contains(QStringLiteral("Centro Custo 10")));
+
+    // Printing writes the viewer's own file again, even after the setting names another one.
+    const QString shown = SitePaths::resolve(QStringLiteral("c:\\Report.txt"));
+    QFile::remove(shown);
+    QString error;
+    QVERIFY(m_window->site().settings().save(
+        { { SettingsKeys::FicheiroDeReport, QStringLiteral("c:\\Outro.txt") } }, &error));
+    QStringList errors;
+    QVERIFY(viewers.first()->freshPages(&errors));
+    QVERIFY(QFile::exists(shown));
+    QVERIFY(!QFile::exists(SitePaths::resolve(QStringLiteral("c:\\Outro.txt"))));
 }
 
 void MainWindowTest::aMissingWorkbookGivesTwoMessagesAndNoTimer()

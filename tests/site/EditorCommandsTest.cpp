@@ -33,14 +33,14 @@ protected:
     {
         std::vector<RowEdit> rows;
         for (int slot = 1; slot <= tables().NArtigos(); ++slot)
-            rows.push_back({ tables().artigo(slot).recordId, tables().artigo(slot).CodArtigo, {}, false });
+            rows.push_back({ tables().artigo(slot).recordId, tables().artigo(slot).CodArtigo, {}, {}, false });
         return rows;
     }
     std::vector<RowEdit> readingRows()
     {
         std::vector<RowEdit> rows;
         for (int slot = 1; slot <= tables().NLeituras(); ++slot)
-            rows.push_back({ tables().leitura(slot).recordId, tables().leitura(slot).CodArtigo, {}, false });
+            rows.push_back({ tables().leitura(slot).recordId, tables().leitura(slot).CodArtigo, {}, {}, false });
         return rows;
     }
     InventoryTables& tables() { return site->tables(); }
@@ -126,7 +126,9 @@ TEST_F(EditorCommandsTest, ReadingsDeletedInsertedAndUnmarkedAreExactlyWhatIsSav
     std::vector<RowEdit> rows = readingRows();
     ASSERT_EQ(tables().leitura(1).LeituraDuvidosa, 1.0);
     rows[0].unmarked = true;
+    ASSERT_EQ(tables().leitura(2).QtEmUnidadeInventario, 12.0);
     rows[1].changed = { { ReadingColumn::QtEmUnidadeInventario, u"13,5"_s } };
+    rows[1].original = { { ReadingColumn::QtEmUnidadeInventario, u"12"_s } };
     const quint64 deleted = rows.back().recordId;
     const Leitura deletedReading = tables().leitura(tables().NLeituras());
     rows.pop_back();
@@ -134,7 +136,7 @@ TEST_F(EditorCommandsTest, ReadingsDeletedInsertedAndUnmarkedAreExactlyWhatIsSav
     rows.push_back({ 0, u"1006"_s,
         { { CodArtigo, u"1006"_s }, { CentroCusto, QString() }, { FamiliaContabilista, u"64"_s },
             { QtEmUnidadeInventario, u"1"_s }, { Unidade, u"FR"_s } },
-        false });
+        {}, false });
     const int count = tables().NLeituras();
     // A collection meanwhile: one reading merged into an existing one, one new.
     tables().AdicionaLeitura(CellValue::text(u"1002"_s), CellValue::text(u"62"_s), CellValue::text(u"Bar"_s),
@@ -148,7 +150,8 @@ TEST_F(EditorCommandsTest, ReadingsDeletedInsertedAndUnmarkedAreExactlyWhatIsSav
     const InventoryTables& t = saved->tables();
     ASSERT_EQ(t.NLeituras(), count + 1);
     EXPECT_EQ(t.leitura(1).LeituraDuvidosa, 0.0);
-    EXPECT_EQ(t.leitura(2).QtEmUnidadeInventario, 13.5); // the user's quantity wins over the merged one
+    // 12 corrected to 13,5 while the collection added 1: the correction goes on top of the collected count.
+    EXPECT_EQ(t.leitura(2).QtEmUnidadeInventario, 14.5);
     EXPECT_EQ(t.leitura(count).CodArtigo, u"1006"_s);
     EXPECT_EQ(t.leitura(count).Unidade, u"FR"_s);
     EXPECT_EQ(t.leitura(count + 1).CodArtigo, u"1003"_s);

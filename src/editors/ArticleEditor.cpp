@@ -81,6 +81,7 @@ ArticleEditor::ArticleEditor(Site& site, QWidget* parent)
     , m_options(new QButtonGroup(this))
     , m_progressBar1(new QProgressBar(this))
 {
+    grid().setAccessibleName(QStringLiteral("Artigos"));
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar1->setAccessibleName(QStringLiteral("Progresso da ordenação"));
     m_progressBar1->hide();

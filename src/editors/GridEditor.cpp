@@ -37,7 +37,6 @@ GridEditor::GridEditor(
     setWindowFlag(Qt::Window);
 
     m_gr->setObjectName(QStringLiteral("GR"));
-    m_gr->setAccessibleName(QStringLiteral("Grelha"));
     m_gr->setModel(m_model);
     m_gr->setSelectionMode(QAbstractItemView::SingleSelection);
     m_gr->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -38,6 +38,7 @@ ReadingsEditor::ReadingsEditor(Site& site, QWidget* parent)
             QStringLiteral("Preço"), QStringLiteral("Valor") },
         { 2000, 3000, 2000, 2000, 2000, 2000 }, parent)
 {
+    grid().setAccessibleName(QStringLiteral("Leituras"));
     const auto add = [this](const char* name, const QString& caption, void (ReadingsEditor::*action)()) {
         QAction* entry = meuMenu().addAction(caption, this, action);
         entry->setObjectName(QString::fromLatin1(name));

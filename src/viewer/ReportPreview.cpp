@@ -95,6 +95,7 @@ ReportPreview::ReportPreview(
     m_scrollArea->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_scrollArea->setBackgroundRole(QPalette::Dark);
     m_pageLabel->setObjectName(QStringLiteral("pageLabel"));
+    m_pageLabel->setAccessibleName(QStringLiteral("Página"));
     m_scrollArea->setWidget(m_pageLabel);
 
     auto* fontLabel = new QLabel(this);
@@ -162,6 +163,8 @@ void ReportPreview::render()
     image.setDevicePixelRatio(ratio);
     m_pageLabel->setPixmap(QPixmap::fromImage(image));
     m_pageLabel->resize(m_pageLabel->sizeHint());
+    m_pageLabel->setAccessibleDescription(
+        QStringLiteral("Página %1 de %2 do relatório").arg(m_page + 1).arg(m_pages->pageCount()));
     m_zoomLabel->setText(QStringLiteral("%1 %").arg(qRound(m_zoom * 100)));
 }
 

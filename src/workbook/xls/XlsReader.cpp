@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <future>
 
 namespace {
 
@@ -330,8 +331,7 @@ public:
     {
         try {
             readGlobals();
-            for (XlsSheet& sheet : m_book->sheets)
-                readSheet(sheet);
+            readSheets();
             return true;
         } catch (const BiffDamaged& d) {
             *why = d.what;
@@ -342,6 +342,35 @@ public:
     }
 
 private:
+    // The largest sheet is read on a second thread while this one reads the others: each sheet fills only its
+    // own records and cells. A code page other than Windows-1252 needs the one decoder, which keeps state, so
+    // such a workbook is read on one thread.
+    void readSheets()
+    {
+        std::vector<XlsSheet>& sheets = m_book->sheets;
+        if (sheets.size() < 2 || m_decoder.isValid()) {
+            for (XlsSheet& sheet : sheets)
+                readSheet(sheet);
+            return;
+        }
+        std::vector<quint32> offsets;
+        for (const XlsSheet& sheet : sheets)
+            offsets.push_back(sheet.streamOffset);
+        std::sort(offsets.begin(), offsets.end());
+        const auto extent = [&](const XlsSheet& sheet) {
+            const auto next = std::upper_bound(offsets.begin(), offsets.end(), sheet.streamOffset);
+            return (next == offsets.end() ? quint32(m_stream.size()) : *next) - sheet.streamOffset;
+        };
+        const auto largest = std::max_element(
+            sheets.begin(), sheets.end(), [&](const XlsSheet& a, const XlsSheet& b) { return extent(a) < extent(b); });
+        std::future<void> aside = std::async(std::launch::async, [this, largest] { readSheet(*largest); });
+        for (auto sheet = sheets.begin(); sheet != sheets.end(); ++sheet) {
+            if (sheet != largest)
+                readSheet(*sheet);
+        }
+        aside.get();
+    }
+
     const QByteArray& m_stream;
     XlsWorkbook* m_book;
     XlsStrings m_strings;

@@ -21,6 +21,7 @@
 #include "FullReport.h"
 #include "FullWorkbook.h"
 #include "QuietInteraction.h"
+#include "WindowBenchmarks.h"
 
 namespace {
 
@@ -175,11 +176,5 @@ BENCHMARK(BM_ArticleEditorConfirms)->Unit(benchmark::kMillisecond)->Iterations(3
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -8,7 +8,6 @@
 #include "viewer/ReportPreview.h"
 #include "viewer/ReportViewer.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -16,6 +15,7 @@
 
 #include "FullReport.h"
 #include "QuietInteraction.h"
+#include "WindowBenchmarks.h"
 
 namespace {
 
@@ -109,11 +109,5 @@ BENCHMARK(BM_WholePdf)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -2,17 +2,15 @@
 
 #include "platform/SettingsStore.h"
 #include "report/CountSummary.h"
+#include "report/ReportText.h"
 #include "site/Site.h"
 #include "terminal/TerminalSession.h"
-#include "values/Conversions.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace {
 
@@ -78,7 +76,7 @@ void CountGlance::refresh(const QDateTime& lastCollection)
     for (int r = 0; r < int(rows.size()); ++r) {
         const CountSummary::Row& row = rows[size_t(r)];
         const QString cells[] = { row.CentroCusto, QString::number(row.readings), QString::number(row.doubtful),
-            QString::number(std::round(row.value * 100) / 100, 'f', 2).replace(u'.', u',') };
+            ReportText::valueText(row.value, 20).trimmed() };
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);

@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -78,6 +79,42 @@ bool merged(const std::vector<RowEdit>& rows, const QSet<quint64>& removed, int 
     return true;
 }
 
+// How the merge reaches one table: its slots, its count, its room and its save.
+template <typename Record> struct Table
+{
+    std::function<const Record&(int)> get;
+    std::function<Record&(int)> edit;
+    int count;
+    std::function<void(int)> setCount;
+    int capacity;
+    QString full; // the refusal when the merged records do not fit; %1 is their number
+    bool (InventoryWriter::*save)(QString*);
+};
+
+// The merge and the save of one table, as one command.
+template <typename Record, typename Apply>
+CommandResult confirmRows(Site& site, const Table<Record>& table, const std::vector<RowEdit>& rows,
+    const QSet<quint64>& removed, QStringList* lost, Apply apply)
+{
+    const auto work = [&](QString* error) {
+        std::vector<Record> records;
+        if (!merged<Record>(rows, removed, table.count, table.get, apply, &records, lost, error))
+            return false;
+        if (records.size() > size_t(table.capacity)) {
+            *error = table.full.arg(records.size());
+            return false;
+        }
+        for (size_t i = 0; i < records.size(); ++i)
+            table.edit(int(i) + 1) = records[i];
+        table.setCount(int(records.size()));
+        InventoryWriter writer(site.data1(), site.tables(), site.ui());
+        return (writer.*table.save)(error);
+    };
+    QString error;
+    return DataCommand(site.tables(), site.data1()).run(work, &error) ? CommandResult::done()
+                                                                      : CommandResult::failed(error);
+}
+
 } // namespace
 
 EditorCommands::EditorCommands(Site& site)
@@ -89,92 +126,55 @@ CommandResult EditorCommands::confirmArticles(
     const std::vector<RowEdit>& rows, const QSet<quint64>& removed, QStringList* lost)
 {
     InventoryTables& tables = m_site.tables();
-    QString error;
-    const bool saved
-        = DataCommand(tables, m_site.data1())
-              .run(
-                  [&](QString* e) {
-                      std::vector<Artigo> articles;
-                      const auto apply = [&tables](const RowEdit& row, Artigo& a, QString* why) {
-                          using namespace ArticleColumn;
-                          if (row.recordId == 0)
-                              a.recordId = tables.newRecordId();
-                          text(row.changed, CodArtigo, &a.CodArtigo);
-                          text(row.changed, DescArtigo, &a.DescArtigo);
-                          text(row.changed, CodFamContabilista, &a.CodFamContabilista);
-                          text(row.changed, DescFamiliaContabilista, &a.DescFamiliaContabilista);
-                          text(row.changed, UnidadeDeCompra, &a.UnidadeDeCompra);
-                          text(row.changed, UnidadeDeStock, &a.UnidadeDeStock);
-                          return number(row.changed, ConversaoCompraStock, &a.ConversaoCompraStock, why)
-                              && number(row.changed, PrecoCompraUnitario, &a.PrecoCompraUnitario, why);
-                      };
-                      if (!merged<Artigo>(
-                              rows, removed, tables.NArtigos(),
-                              [&tables](int s) -> const Artigo& { return tables.artigo(s); }, apply, &articles, lost,
-                              e))
-                          return false;
-                      if (articles.size() > size_t(InventoryTables::CapacidadeArtigos)) {
-                          *e = QStringLiteral("A tabela de artigos não tem lugar para %1 artigos. Nada foi alterado.")
-                                   .arg(articles.size());
-                          return false;
-                      }
-                      for (size_t i = 0; i < articles.size(); ++i)
-                          tables.editArtigo(int(i) + 1) = articles[i];
-                      tables.setNArtigos(int(articles.size()));
-                      return InventoryWriter(m_site.data1(), tables, m_site.ui()).GravarArtigos(e);
-                  },
-                  &error);
-    return saved ? CommandResult::done() : CommandResult::failed(error);
+    const Table<Artigo> articles { [&tables](int s) -> const Artigo& { return tables.artigo(s); },
+        [&tables](int s) -> Artigo& { return tables.editArtigo(s); }, tables.NArtigos(),
+        [&tables](int n) { tables.setNArtigos(n); }, InventoryTables::CapacidadeArtigos,
+        QStringLiteral("A tabela de artigos não tem lugar para %1 artigos. Nada foi alterado."),
+        &InventoryWriter::GravarArtigos };
+    return confirmRows(m_site, articles, rows, removed, lost, [&tables](const RowEdit& row, Artigo& a, QString* why) {
+        using namespace ArticleColumn;
+        if (row.recordId == 0)
+            a.recordId = tables.newRecordId();
+        text(row.changed, CodArtigo, &a.CodArtigo);
+        text(row.changed, DescArtigo, &a.DescArtigo);
+        text(row.changed, CodFamContabilista, &a.CodFamContabilista);
+        text(row.changed, DescFamiliaContabilista, &a.DescFamiliaContabilista);
+        text(row.changed, UnidadeDeCompra, &a.UnidadeDeCompra);
+        text(row.changed, UnidadeDeStock, &a.UnidadeDeStock);
+        return number(row.changed, ConversaoCompraStock, &a.ConversaoCompraStock, why)
+            && number(row.changed, PrecoCompraUnitario, &a.PrecoCompraUnitario, why);
+    });
 }
 
 CommandResult EditorCommands::confirmReadings(
     const std::vector<RowEdit>& rows, const QSet<quint64>& removed, QStringList* lost)
 {
     InventoryTables& tables = m_site.tables();
-    QString error;
-    const bool saved
-        = DataCommand(tables, m_site.data1())
-              .run(
-                  [&](QString* e) {
-                      std::vector<Leitura> readings;
-                      const auto apply = [&tables](const RowEdit& row, Leitura& l, QString* why) {
-                          using namespace ReadingColumn;
-                          if (row.recordId == 0)
-                              l.recordId = tables.newRecordId();
-                          text(row.changed, CodArtigo, &l.CodArtigo);
-                          text(row.changed, CentroCusto, &l.CentroCusto);
-                          text(row.changed, FamiliaContabilista, &l.FamiliaContabilista);
-                          text(row.changed, Unidade, &l.Unidade);
-                          if (row.unmarked)
-                              l.LeituraDuvidosa = 0;
-                          // A collection meanwhile adds to the count: the user's correction goes on top of what it
-                          // added.
-                          const double current = l.QtEmUnidadeInventario;
-                          if (!number(row.changed, QtEmUnidadeInventario, &l.QtEmUnidadeInventario, why))
-                              return false;
-                          double filled = current;
-                          if (row.recordId != 0 && number(row.original, QtEmUnidadeInventario, &filled, why)
-                              && row.changed.contains(QtEmUnidadeInventario) && std::fabs(current - filled) > 1e-9)
-                              l.QtEmUnidadeInventario += current - filled;
-                          return true;
-                      };
-                      if (!merged<Leitura>(
-                              rows, removed, tables.NLeituras(),
-                              [&tables](int s) -> const Leitura& { return tables.leitura(s); }, apply, &readings, lost,
-                              e))
-                          return false;
-                      if (readings.size() > size_t(InventoryTables::CapacidadeLeituras)) {
-                          *e = QStringLiteral("A tabela de leituras não tem lugar para %1 leituras. Nada foi alterado.")
-                                   .arg(readings.size());
-                          return false;
-                      }
-                      for (size_t i = 0; i < readings.size(); ++i)
-                          tables.editLeitura(int(i) + 1) = readings[i];
-                      tables.setNLeituras(int(readings.size()));
-                      return InventoryWriter(m_site.data1(), tables, m_site.ui()).GravarFicheiroDasLeituras(e);
-                  },
-                  &error);
-    return saved ? CommandResult::done() : CommandResult::failed(error);
+    const Table<Leitura> readings { [&tables](int s) -> const Leitura& { return tables.leitura(s); },
+        [&tables](int s) -> Leitura& { return tables.editLeitura(s); }, tables.NLeituras(),
+        [&tables](int n) { tables.setNLeituras(n); }, InventoryTables::CapacidadeLeituras,
+        QStringLiteral("A tabela de leituras não tem lugar para %1 leituras. Nada foi alterado."),
+        &InventoryWriter::GravarFicheiroDasLeituras };
+    return confirmRows(m_site, readings, rows, removed, lost, [&tables](const RowEdit& row, Leitura& l, QString* why) {
+        using namespace ReadingColumn;
+        if (row.recordId == 0)
+            l.recordId = tables.newRecordId();
+        text(row.changed, CodArtigo, &l.CodArtigo);
+        text(row.changed, CentroCusto, &l.CentroCusto);
+        text(row.changed, FamiliaContabilista, &l.FamiliaContabilista);
+        text(row.changed, Unidade, &l.Unidade);
+        if (row.unmarked)
+            l.LeituraDuvidosa = 0;
+        // A collection meanwhile adds to the count: the user's correction goes on top of what it added.
+        const double current = l.QtEmUnidadeInventario;
+        if (!number(row.changed, QtEmUnidadeInventario, &l.QtEmUnidadeInventario, why))
+            return false;
+        double filled = current;
+        if (row.recordId != 0 && row.changed.contains(QtEmUnidadeInventario)
+            && number(row.original, QtEmUnidadeInventario, &filled, why) && std::fabs(current - filled) > 1e-9)
+            l.QtEmUnidadeInventario += current - filled;
+        return true;
+    });
 }
 
 void EditorCommands::keepClearedMarks(const QSet<quint64>& readings)

@@ -82,6 +82,7 @@ ReportPreview::ReportPreview(
     toolBar->addSeparator();
     add("ZoomOut", QStringLiteral("Reduzir"), QKeySequence::ZoomOut, [this] { setZoom(m_zoom / kZoomStep); });
     m_zoomLabel->setObjectName(QStringLiteral("zoomLabel"));
+    m_zoomLabel->setAccessibleName(QStringLiteral("Ampliação"));
     toolBar->addWidget(m_zoomLabel);
     add("ZoomIn", QStringLiteral("Ampliar"), QKeySequence::ZoomIn, [this] { setZoom(m_zoom * kZoomStep); });
     add("FitWidth", QStringLiteral("Largura da página"), {}, [this] { setZoom(fittingZoom(false)); });

@@ -1,7 +1,6 @@
 #include "cli/ExportCommand.h"
 
-#include "workbook/xls/XlsReader.h"
-#include "workbook/xls/XlsWorkbook.h"
+#include "workbook/Workbook.h"
 
 #include <QTextStream>
 
@@ -26,19 +25,19 @@ bool ExportCommand::accepts(const QStringList& arguments) const
 CommandResult ExportCommand::execute(const QStringList& arguments, CommandContext& context)
 {
     const QString path = sitePath(context.workbook);
-    XlsWorkbook book;
+    Workbook book;
     QString error;
-    if (!XlsReader::read(path, &book, &error))
+    if (!Workbook::read(path, &book, &error))
         return CommandResult::failed(error);
-    const XlsSheet* sheet = book.sheet(arguments.first());
-    if (!sheet || !sheet->isWorksheet)
+    const SheetCells* sheet = book.worksheet(arguments.first());
+    if (!sheet)
         return CommandResult::failed(QStringLiteral("A folha %1 não existe no livro %2.").arg(arguments.first(), path));
     size_t first = 0;
     while (first < sheet->rows.size() && sheet->rows[first].empty())
         ++first;
     for (size_t r = first; r < sheet->rows.size(); ++r) {
         QStringList line;
-        for (const XlsSheet::Cell& cell : sheet->rows[r]) {
+        for (const SheetCells::Cell& cell : sheet->rows[r]) {
             if (cell.value.isNull())
                 continue;
             while (line.size() < cell.col)

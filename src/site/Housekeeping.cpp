@@ -41,10 +41,14 @@ QString Housekeeping::backupName(const QString& workbookPath, const QDateTime& a
 {
     if (workbookPath.size() < 4)
         return {};
+    // The copy keeps the workbook's own extension, three letters (.xls) or four (.xlsx, .xlsm).
+    const qsizetype dot = workbookPath.lastIndexOf(u'.');
+    const qsizetype extension = dot >= 0 && workbookPath.size() - dot == 5 ? 4 : 3;
     const QDate d = at.date();
     const QTime t = at.time();
-    return workbookPath.chopped(4) + withSign(d.day()) + u'_' + withSign(d.month()) + u'_' + withSign(d.year()) + u'_'
-        + withSign(t.hour()) + withSign(t.minute()) + QStringLiteral("_Bak.") + workbookPath.right(3);
+    return workbookPath.chopped(extension + 1) + withSign(d.day()) + u'_' + withSign(d.month()) + u'_'
+        + withSign(d.year()) + u'_' + withSign(t.hour()) + withSign(t.minute()) + QStringLiteral("_Bak.")
+        + workbookPath.right(extension);
 }
 
 bool Housekeeping::copyVerified(const QString& from, const QString& to, QString* error) const

@@ -14,7 +14,8 @@ namespace InventoryWorkbook {
 XlsWorkbook withSheets(const std::vector<Sheets::Layout>& definitions);
 // The same with the six sheets of an inventory workbook.
 XlsWorkbook empty();
-// Writes an empty inventory workbook to path; refuses to overwrite a file that exists.
+// Writes an empty inventory workbook to path, an .xlsx when its name says so and an Excel 97-2003 workbook
+// otherwise; refuses to overwrite a file that exists.
 bool create(const QString& path, QString* error);
 
 } // namespace InventoryWorkbook

@@ -1,9 +1,6 @@
 #include "workbook/DataControl.h"
 
 #include "platform/SitePaths.h"
-#include "workbook/xls/BiffRecord.h"
-#include "workbook/xls/XlsReader.h"
-#include "workbook/xls/XlsWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,7 +17,7 @@ void DataControl::discardChanges()
 {
     m_loaded = false;
     m_dirty = false;
-    m_book = XlsWorkbook();
+    m_book = Workbook();
     m_sheet = nullptr;
     m_columns.clear();
     m_row = m_end = m_visited = 0;
@@ -57,13 +54,13 @@ bool DataControl::Refresh(QString* error)
             return false;
         }
         const FileStamp stamp = stampOf(file);
-        if (!XlsReader::read(file, &m_book, error))
+        if (!Workbook::read(file, &m_book, error))
             return false;
         m_stamp = stamp;
         m_loaded = true;
     }
-    XlsSheet* sheet = m_book.sheet(m_recordSource);
-    if (!sheet || !sheet->isWorksheet) {
+    SheetCells* sheet = m_book.worksheet(m_recordSource);
+    if (!sheet) {
         *error = QStringLiteral("A folha %1 não existe no livro %2.").arg(m_recordSource, m_path);
         return false;
     }
@@ -72,12 +69,12 @@ bool DataControl::Refresh(QString* error)
     const auto blank = [sheet](int row) {
         return size_t(row) >= sheet->rows.size()
             || std::none_of(sheet->rows[size_t(row)].begin(), sheet->rows[size_t(row)].end(),
-                [](const XlsSheet::Cell& c) { return !c.value.isNull(); });
+                [](const SheetCells::Cell& c) { return !c.value.isNull(); });
     };
     while (m_headingRow < sheet->rowCount && blank(m_headingRow))
         ++m_headingRow;
     if (m_headingRow < sheet->rowCount && !blank(m_headingRow)) {
-        for (const XlsSheet::Cell& c : sheet->rows[size_t(m_headingRow)]) {
+        for (const SheetCells::Cell& c : sheet->rows[size_t(m_headingRow)]) {
             const QString name = c.value.toText().trimmed().toLower();
             if (!name.isEmpty() && !m_columns.contains(name))
                 m_columns.insert(name, c.col);
@@ -116,7 +113,7 @@ void DataControl::MoveLast()
     m_visited = m_end - 1 - m_headingRow;
 }
 
-const XlsSheet::Cell* DataControl::cellAt(int row, int col) const
+const SheetCells::Cell* DataControl::cellAt(int row, int col) const
 {
     return m_sheet ? m_sheet->cell(row, col) : nullptr;
 }
@@ -153,7 +150,7 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
         }
         return true;
     }
-    const XlsSheet::Cell* cell = cellAt(m_row, col);
+    const SheetCells::Cell* cell = cellAt(m_row, col);
     *value = cell ? cell->value : CellValue();
     return true;
 }
@@ -163,7 +160,7 @@ const CellValue& DataControl::field(int column) const
     static const CellValue null;
     if (column < 0 || Eof() || m_editMode == EditMode::AddNew)
         return null;
-    const XlsSheet::Cell* cell = cellAt(m_row, column);
+    const SheetCells::Cell* cell = cellAt(m_row, column);
     return cell ? cell->value : null;
 }
 
@@ -217,25 +214,25 @@ bool DataControl::setField(int column, const CellValue& value)
 // otherwise the cell keeps its format, and a new cell takes the format of the cell above.
 int DataControl::formatFor(int row, int col, const CellValue& value)
 {
-    const XlsSheet::Cell* own = cellAt(row, col);
-    const XlsSheet::Cell* above = row - 1 > m_headingRow ? cellAt(row - 1, col) : nullptr;
-    const int base = own ? own->xf : above ? above->xf : Biff::kDefaultCellXf;
+    const SheetCells::Cell* own = cellAt(row, col);
+    const SheetCells::Cell* above = row - 1 > m_headingRow ? cellAt(row - 1, col) : nullptr;
+    const int base = own ? own->style : above ? above->style : m_book.defaultStyle();
     if (value.isDate()) {
-        if (m_book.isDateXf(base))
+        if (m_book.isDateStyle(base))
             return base;
-        if (above && m_book.isDateXf(above->xf))
-            return above->xf;
-        return m_book.dateXf();
+        if (above && m_book.isDateStyle(above->style))
+            return above->style;
+        return m_book.dateStyle();
     }
-    if (!value.isNull() && m_book.isDateXf(base))
-        return Biff::kDefaultCellXf;
+    if (!value.isNull() && m_book.isDateStyle(base))
+        return m_book.defaultStyle();
     return base;
 }
 
 void DataControl::setCell(int row, int col, const CellValue& value)
 {
     const int xf = formatFor(row, col, value);
-    m_sheet->setCell(row, XlsSheet::Cell { quint16(col), quint16(xf), true, value });
+    m_sheet->setCell(row, SheetCells::Cell { quint16(col), quint16(xf), true, value });
 }
 
 bool DataControl::Update(QString* error)
@@ -283,28 +280,10 @@ bool DataControl::lockedByAnotherProgram(QString* error) const
 // as the cell formats our sheets point at are still the same.
 bool DataControl::mergeChangesFromDisk(QString* error)
 {
-    XlsWorkbook fresh;
-    if (!XlsReader::read(SitePaths::resolve(m_path), &fresh, error))
+    Workbook fresh;
+    if (!Workbook::read(SitePaths::resolve(m_path), &fresh, error))
         return false;
-    std::vector<quint16> ourFormats = m_book.xfFormats;
-    if (m_book.dateXfAppended)
-        ourFormats.pop_back();
-    bool mergeable
-        = fresh.version == m_book.version && fresh.date1904 == m_book.date1904 && fresh.xfFormats == ourFormats;
-    // The same format number may now show something else: a date format turned into a plain number.
-    for (size_t i = 0; mergeable && i < ourFormats.size(); ++i)
-        mergeable = fresh.formats.value(ourFormats[i]) == m_book.formats.value(ourFormats[i]);
-    for (const XlsSheet& ours : m_book.sheets) {
-        if (!mergeable || !ours.modified)
-            continue;
-        XlsSheet* theirs = fresh.sheet(ours.name);
-        if (theirs)
-            *theirs = ours;
-        mergeable = theirs != nullptr;
-    }
-    if (mergeable && m_book.addedDateXf >= 0)
-        mergeable = fresh.dateXf() == m_book.addedDateXf;
-    if (!mergeable) {
+    if (!m_book.moveChangesInto(fresh)) {
         *error = QStringLiteral("O livro %1 foi alterado por outro programa depois de ser lido, de uma forma que não "
                                 "se pode juntar a esta gravação. Nada foi gravado: volte a executar o comando.")
                      .arg(m_path);
@@ -312,7 +291,7 @@ bool DataControl::mergeChangesFromDisk(QString* error)
     }
     const QString sheetName = m_sheet ? m_sheet->name : QString();
     m_book = std::move(fresh);
-    m_sheet = sheetName.isEmpty() ? nullptr : m_book.sheet(sheetName);
+    m_sheet = sheetName.isEmpty() ? nullptr : m_book.worksheet(sheetName);
     return true;
 }
 
@@ -325,7 +304,7 @@ bool DataControl::commit(QString* error)
     const QString file = SitePaths::resolve(m_path);
     if (!(stampOf(file) == m_stamp) && !mergeChangesFromDisk(error))
         return false;
-    if (!XlsWriter::save(m_book, file, error))
+    if (!m_book.save(file, error))
         return false;
     m_stamp = stampOf(file);
     m_dirty = false;

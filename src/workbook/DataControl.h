@@ -1,6 +1,6 @@
 #pragma once
 #include "values/CellValue.h"
-#include "workbook/xls/XlsWorkbook.h"
+#include "workbook/Workbook.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -50,7 +50,7 @@ public:
     bool hasChanges() const { return m_dirty; }
 
     // The workbook held, for the commands that read it whole (nullptr before the first Refresh).
-    const XlsWorkbook* workbook() const { return m_loaded ? &m_book : nullptr; }
+    const Workbook* workbook() const { return m_loaded ? &m_book : nullptr; }
 
 private:
     struct FileStamp
@@ -63,19 +63,19 @@ private:
     bool lockedByAnotherProgram(QString* error) const;
     bool mergeChangesFromDisk(QString* error);
     QString sheetLabel() const;
-    const XlsSheet::Cell* cellAt(int row, int col) const;
+    const SheetCells::Cell* cellAt(int row, int col) const;
     int formatFor(int row, int col, const CellValue& value);
     void setCell(int row, int col, const CellValue& value);
     bool columnOf(const QString& column, int* col, QString* error) const;
 
     QString m_path;
     QString m_recordSource;
-    XlsWorkbook m_book;
+    Workbook m_book;
     bool m_loaded = false;
     bool m_dirty = false;
     FileStamp m_stamp;
 
-    XlsSheet* m_sheet = nullptr;
+    SheetCells* m_sheet = nullptr;
     int m_headingRow = 0;
     QHash<QString, int> m_columns; // lower-case heading -> column
     int m_row = 0; // current sheet row

@@ -6,6 +6,7 @@
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWorkbook.h"
 #include "tables/InventoryWriter.h"
+#include "values/NumberFormats.h"
 #include "workbook/DataControl.h"
 #include "workbook/xls/BiffRecords.h"
 #include "workbook/xls/XlsReader.h"
@@ -322,7 +323,7 @@ TEST_F(Store, RefusesToMergeWhenAnotherProgramChangedTheFormats)
 {
     addArticle(QStringLiteral("1"), QStringLiteral("Um"));
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e); })) << lastError.toStdString();
-    const std::vector<quint16> ourFormats = data1.workbook()->xfFormats;
+    const std::vector<quint16> ourFormats = data1.workbook()->xls()->xfFormats;
 
     // A note beside the first article, in a column the program does not write.
     runProgram(QStringLiteral(TARVIK_SSCONVERT),
@@ -367,7 +368,7 @@ TEST_F(Store, RefusesToMergeWhenAnotherProgramChangedWhatAFormatShows)
     int changed = 0;
     for (BiffRecord& record : theirs.globals) {
         const int index = record.id == BiffId::Format ? quint8(record.data[0]) | quint8(record.data[1]) << 8 : -1;
-        if (index >= 0 && XlsWorkbook::isDateFormat(theirs.formats.value(index))) {
+        if (index >= 0 && NumberFormats::isDate(theirs.formats.value(index))) {
             record.data = BiffRecords::format(true, quint16(index), QStringLiteral("0.00"));
             ++changed;
         }

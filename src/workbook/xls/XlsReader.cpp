@@ -395,6 +395,9 @@ bool isOldExcel(const QByteArray& bytes)
 const QString kOldFormat = QStringLiteral("O livro %1 está num formato do Excel anterior ao Excel 5.0. Abra-o no Excel "
                                           "e grave-o como Livro do Excel 97-2003 (.xls).");
 
+const QString kProtected = QStringLiteral("O livro %1 está protegido por palavra-passe. Abra-o no Excel, retire a "
+                                          "palavra-passe e grave-o de novo.");
+
 bool readWorkbookStream(XlsWorkbook* book, const QString& name, QString* error)
 {
     const QByteArray* stream = book->container.stream(QStringLiteral("Workbook"));
@@ -402,6 +405,11 @@ bool readWorkbookStream(XlsWorkbook* book, const QString& name, QString* error)
     if (!stream) {
         stream = book->container.stream(QStringLiteral("Book"));
         book->streamName = QStringLiteral("Book");
+    }
+    if (!stream && book->container.stream(QStringLiteral("EncryptedPackage"))) {
+        // How Excel and LibreOffice keep an .xlsx saved with a password.
+        *error = kProtected.arg(name);
+        return false;
     }
     if (!stream) {
         *error = QStringLiteral("O ficheiro %1 não é um livro do Excel: não tem folhas de cálculo.").arg(name);
@@ -426,10 +434,7 @@ bool readWorkbookStream(XlsWorkbook* book, const QString& name, QString* error)
     Reader reader(streamData, book);
     if (reader.run(&why, &isProtected))
         return true;
-    *error = isProtected ? QStringLiteral("O livro %1 está protegido por palavra-passe. Abra-o no Excel, retire a "
-                                          "palavra-passe e grave-o de novo.")
-                               .arg(name)
-                         : damagedMessage(name, why);
+    *error = isProtected ? kProtected.arg(name) : damagedMessage(name, why);
     return false;
 }
 

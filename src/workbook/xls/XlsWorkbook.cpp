@@ -1,16 +1,11 @@
 #include "workbook/xls/XlsWorkbook.h"
 
+#include "values/NumberFormats.h"
 #include "workbook/xls/BiffRecords.h"
 
 #include <algorithm>
 
 namespace {
-
-bool isBuiltInDateFormat(int index)
-{
-    return (index >= 14 && index <= 22) || (index >= 27 && index <= 36) || (index >= 45 && index <= 47)
-        || (index >= 50 && index <= 58);
-}
 
 QString bareName(const QString& name)
 {
@@ -19,50 +14,13 @@ QString bareName(const QString& name)
 
 } // namespace
 
-bool XlsWorkbook::isDateFormat(const QString& format)
-{
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
-        if (c == u'"') {
-            const qsizetype close = format.indexOf(u'"', i + 1);
-            if (close < 0)
-                return false;
-            i = close;
-        } else if (c == u'\\' || c == u'_' || c == u'*') {
-            ++i;
-        } else if (c == u'[') {
-            const qsizetype close = format.indexOf(u']', i + 1);
-            if (close < 0)
-                return false;
-            const QString inside = format.mid(i + 1, close - i - 1).toLower();
-            if (!inside.isEmpty()
-                && (inside.count(u'h') == inside.size() || inside.count(u'm') == inside.size()
-                    || inside.count(u's') == inside.size()))
-                return true;
-            i = close;
-        } else {
-            switch (c.toLower().unicode()) {
-            case u'd':
-            case u'm':
-            case u'y':
-            case u'h':
-            case u's':
-                return true;
-            default:
-                break;
-            }
-        }
-    }
-    return false;
-}
-
 void XlsWorkbook::classifyFormats()
 {
     xfIsDate.assign(xfFormats.size(), false);
     for (size_t i = 0; i < xfFormats.size(); ++i) {
         const int index = xfFormats[i];
         const auto custom = formats.constFind(index);
-        xfIsDate[i] = custom != formats.cend() ? isDateFormat(*custom) : isBuiltInDateFormat(index);
+        xfIsDate[i] = custom != formats.cend() ? NumberFormats::isDate(*custom) : NumberFormats::isBuiltInDate(index);
     }
 }
 
@@ -121,38 +79,6 @@ int XlsWorkbook::dateXf()
     addedDateXf = int(xfFormats.size()) - 1;
     dateXfAppended = true;
     return addedDateXf;
-}
-
-namespace {
-
-// Where col stands, or would stand, among a row's cells, which are kept in column order.
-template <typename Cells> auto placeOf(Cells& cells, int col)
-{
-    return std::lower_bound(
-        cells.begin(), cells.end(), col, [](const XlsSheet::Cell& c, int wanted) { return c.col < wanted; });
-}
-
-} // namespace
-
-const XlsSheet::Cell* XlsSheet::cell(int row, int col) const
-{
-    if (row < 0 || size_t(row) >= rows.size())
-        return nullptr;
-    const auto& cells = rows[size_t(row)];
-    const auto it = placeOf(cells, col);
-    return it != cells.end() && it->col == col ? &*it : nullptr;
-}
-
-void XlsSheet::setCell(int row, const Cell& cell)
-{
-    if (size_t(row) >= rows.size())
-        rows.resize(size_t(row) + 1);
-    auto& cells = rows[size_t(row)];
-    const auto it = placeOf(cells, cell.col);
-    if (it != cells.end() && it->col == cell.col)
-        *it = cell;
-    else
-        cells.insert(it, cell);
 }
 
 XlsSheet* XlsWorkbook::sheet(const QString& name)

@@ -1,5 +1,5 @@
 #pragma once
-#include "values/CellValue.h"
+#include "values/SheetCells.h"
 #include "workbook/xls/BiffRecord.h"
 #include "workbook/xls/CompoundFile.h"
 #include "workbook/xls/XlsString.h"
@@ -13,32 +13,13 @@
 using XlsStrings = std::shared_ptr<const std::vector<XlsString>>;
 
 // One sheet as read: its records, kept to be written back as they came, and its cells decoded.
-struct XlsSheet
+struct XlsSheet : SheetCells
 {
-    struct Cell
-    {
-        quint16 col = 0;
-        quint16 xf = 0;
-        // Set when the program wrote the cell; the others go back to the file as they were read.
-        bool rewritten = false;
-        CellValue value;
-    };
-
-    QString name;
     QByteArray boundSheetFlags; // visibility and sheet type, as in its BOUNDSHEET
     std::vector<BiffRecord> records; // views into source when read from a file
     QByteArray source;
     quint32 streamOffset = 0; // of its BOF in the stream the records came from
     XlsStrings strings; // the table its LABELSST records index
-    bool isWorksheet = false; // charts and macro sheets are only carried along
-    std::vector<std::vector<Cell>> rows; // each row's cells by column, up to the last row with cells
-    int rowCount = 0; // rows 0..rowCount-1 belong to the sheet, blank ones included
-    bool modified = false;
-
-    // The cell at row and col, nullptr when the sheet holds none there.
-    const Cell* cell(int row, int col) const;
-    // Puts cell in row, in its column's place, replacing the one there; the row is added when missing.
-    void setCell(int row, const Cell& cell);
 };
 
 // A whole .xls workbook in memory: the compound file it came in, the workbook-wide records and the sheets.
@@ -68,9 +49,6 @@ struct XlsWorkbook
     // Works out which XFs show their number as a date or a time.
     void classifyFormats();
     bool isDateXf(int xf) const { return xf >= 0 && size_t(xf) < xfIsDate.size() && xfIsDate[size_t(xf)]; }
-    // A format string shows a date or time when it has date letters outside quotes, escapes and brackets
-    // (but for the elapsed-time brackets [h], [m] and [s]).
-    static bool isDateFormat(const QString& format);
     // The XF for dates written where no date format was: a copy of the default cell format showing
     // dd/mm/yyyy, added at the end of the formats the first time it is needed.
     int dateXf();

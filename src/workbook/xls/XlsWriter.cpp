@@ -49,7 +49,8 @@ public:
         for (const XlsSheet& sheet : m_book.sheets) {
             if (sheet.modified && sheet.rowCount > m_book.maxRows()) {
                 *error = QStringLiteral("A folha %1 ficaria com %2 linhas, mas um livro do %3 só leva %4 linhas por "
-                                        "folha, cabeçalho incluído.")
+                                        "folha, cabeçalho incluído: guarde o livro como .xlsx, que leva mais de um "
+                                        "milhão de linhas por folha.")
                              .arg(sheet.name)
                              .arg(sheet.rowCount)
                              .arg(m_biff8 ? QStringLiteral("Excel 97-2003") : QStringLiteral("Excel 5.0/95"))
@@ -327,7 +328,7 @@ private:
 
     void cellHead(quint16 id, int row, const XlsSheet::Cell& cell, qsizetype valueSize)
     {
-        BiffCodec::appendCellHead(m_cells, id, quint16(row), cell.col, cell.xf, valueSize);
+        BiffCodec::appendCellHead(m_cells, id, quint16(row), cell.col, cell.style, valueSize);
     }
 
     // Appends the cell's record to m_cells; a Null cell in the default format needs none.
@@ -336,13 +337,13 @@ private:
         const CellValue& v = cell.value;
         switch (v.type()) {
         case CellValue::Type::Null:
-            if (cell.xf != Biff::kDefaultCellXf)
+            if (cell.style != Biff::kDefaultCellXf)
                 cellHead(BiffId::Blank, row, cell, 0);
             return true;
         case CellValue::Type::Text: {
             const QString& text = v.storedText();
             if (text.isEmpty()) {
-                if (cell.xf != Biff::kDefaultCellXf)
+                if (cell.style != Biff::kDefaultCellXf)
                     cellHead(BiffId::Blank, row, cell, 0);
                 return true;
             }

@@ -1,0 +1,31 @@
+#pragma once
+#include "values/CellValue.h"
+
+#include <QString>
+
+#include <vector>
+
+// The cells of one worksheet as values, by row and column, whatever file format they came in.
+struct SheetCells
+{
+    struct Cell
+    {
+        quint16 col = 0;
+        // An XF index in .xls, a cellXfs index (the s attribute) in .xlsx.
+        quint16 style = 0; // Excel holds at most 64,000 formats
+        // Set when the program wrote the cell; the others go back to the file as they were read.
+        bool rewritten = false;
+        CellValue value;
+    };
+
+    QString name;
+    bool isWorksheet = false; // charts and macro sheets are only carried along
+    std::vector<std::vector<Cell>> rows; // each row's cells by column, up to the last row with cells
+    int rowCount = 0; // rows 0..rowCount-1 belong to the sheet, blank ones included
+    bool modified = false;
+
+    // The cell at row and col, nullptr when the sheet holds none there.
+    const Cell* cell(int row, int col) const;
+    // Puts cell in row, in its column's place, replacing the one there; the row is added when missing.
+    void setCell(int row, const Cell& cell);
+};

@@ -1,0 +1,42 @@
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <map>
+#include <vector>
+
+// The zip package of an .xlsx: the file's bytes kept as read, its parts listed by name, a part inflated on
+// demand. A save copies every part it does not replace as it stands, compressed bytes included.
+class XlsxPackage
+{
+public:
+    // No part may inflate to more than this: a few kilobytes of zip can claim gigabytes (a zip bomb).
+    static constexpr qint64 kMaxPartSize = qint64(512) << 20;
+
+    // False with the cause (in Portuguese, without the file's name) when the bytes are not a zip archive.
+    bool open(const QByteArray& bytes, QString* why);
+    const QByteArray& bytes() const { return m_bytes; }
+
+    // The name as stored, found regardless of case (part names are case-insensitive); empty when absent.
+    QString partName(const QString& name) const;
+    bool contains(const QString& name) const { return !partName(name).isEmpty(); }
+    // The part inflated whole; false with the cause when it is missing, damaged or larger than the limit.
+    // Safe to call from several threads at once.
+    bool read(const QString& name, QByteArray* data, QString* why) const;
+
+    // The package with these parts replaced or added (added ones at the end) and those removed; the other
+    // parts go out as they were, compressed bytes and all.
+    bool compose(const std::map<QString, QByteArray>& replaced, const std::vector<QString>& removed, QByteArray* bytes,
+        QString* why) const;
+
+    // Where a relationship of the part `source` points: its Target resolved against the source's folder,
+    // or from the package root when absolute. False when it climbs out of the package.
+    static bool resolveTarget(const QString& source, const QString& target, QString* part);
+    // "xl/_rels/workbook.xml.rels" for "xl/workbook.xml".
+    static QString relationshipsOf(const QString& part);
+
+private:
+    QByteArray m_bytes;
+    QHash<QString, QString> m_names; // lower-case name -> name as stored
+};

@@ -1,0 +1,44 @@
+#pragma once
+#include "values/SheetCells.h"
+#include "workbook/xlsx/XlsxPackage.h"
+
+#include <QHash>
+#include <QString>
+
+#include <vector>
+
+// One sheet of an .xlsx: its cells decoded and the part it came from, which a save reads again to keep
+// everything in it but the cells written.
+struct XlsxSheet : SheetCells
+{
+    QString part; // e.g. "xl/worksheets/sheet1.xml"; empty for a sheet made here
+};
+
+// A whole .xlsx in memory: the package as read, the parts the program reads, and the sheets.
+struct XlsxWorkbook
+{
+    // An .xlsx sheet holds 1,048,576 rows.
+    static constexpr int kMaxRows = 1 << 20;
+
+    XlsxPackage package;
+    QString workbookPart; // "xl/workbook.xml" as the package names it
+    QString stylesPart; // empty when the package has none
+    QString sharedStringsPart;
+    std::vector<XlsxSheet> sheets;
+    bool date1904 = false;
+    std::vector<int> xfFormats; // number-format id of each cellXfs entry
+    QHash<int, QString> formats; // custom number formats by id
+    std::vector<bool> xfIsDate;
+    int addedDateXf = -1; // the date style for dates written where none was
+    int addedFormat = -1; // the number format that style shows, when it was added too
+    bool dateXfAppended = false;
+
+    void classifyFormats();
+    bool isDateXf(int xf) const { return xf >= 0 && size_t(xf) < xfIsDate.size() && xfIsDate[size_t(xf)]; }
+    // The style for dates written where no date style was: the default cell style showing dd/mm/yyyy,
+    // added at the end of cellXfs the first time it is needed.
+    int dateXf();
+    // By name, with or without the trailing "$", ignoring case; nullptr when there is none.
+    XlsxSheet* sheet(const QString& name);
+    const XlsxSheet* sheet(const QString& name) const;
+};

@@ -41,8 +41,8 @@ std::optional<QString> QtUserInteraction::askText(
 
 QString QtUserInteraction::chooseFile()
 {
-    return QFileDialog::getOpenFileName(
-        m_window, QStringLiteral("Tarvik"), QString(), QStringLiteral("Livros Excel (*.xls);;Todos os ficheiros (*)"));
+    return QFileDialog::getOpenFileName(m_window, QStringLiteral("Tarvik"), QString(),
+        QStringLiteral("Livros Excel (*.xls *.xlsx *.xlsm);;Todos os ficheiros (*)"));
 }
 
 QString QtUserInteraction::chooseSaveFile(const QString& suggestedPath, const QString& filter)

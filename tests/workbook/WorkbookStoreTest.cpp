@@ -8,6 +8,7 @@
 #include "tables/InventoryWriter.h"
 #include "values/NumberFormats.h"
 #include "workbook/DataControl.h"
+#include "workbook/Workbook.h"
 #include "workbook/xls/BiffRecords.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWorkbook.h"
@@ -72,6 +73,13 @@ QString runProgram(const QString& program, const QStringList& arguments)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// What openpyxl sees in a sheet of an .xlsx, shown as readWithXlrd shows an .xls.
+QString readWithOpenpyxl(const QString& path, const QString& sheet)
+{
+    return runProgram(QStringLiteral(TARVIK_PYTHON3),
+        { QStringLiteral(TARVIK_FIXTURES "/../workbook/read_with_openpyxl.py"), path, sheet });
+}
+
 // What xlrd sees in a sheet (read_with_xlrd.py): a line a row, cells joined by "|", dates as D2024-03-15.
 // Without a sheet: the BIFF version, the date system and the sheet names.
 QString readWithXlrd(const QString& path, const QString& sheet = QString())
@@ -94,9 +102,11 @@ QString readWithGnumeric(const QString& path, const QString& sheet)
 class Store : public ::testing::Test
 {
 protected:
+    virtual QString extension() const { return QStringLiteral(".xls"); }
+
     void SetUp() override
     {
-        path = profile.path(QStringLiteral("inv.xls"));
+        path = profile.path(QStringLiteral("inv") + extension());
         QString error;
         ASSERT_TRUE(InventoryWorkbook::create(path, &error)) << error.toStdString();
         data1.setDatabaseName(path);
@@ -130,6 +140,12 @@ protected:
         return loaded;
     }
 
+    // A sheet as an independent reader of the workbook's format sees it.
+    QString readBack(const QString& sheet) const
+    {
+        return extension() == u".xls" ? readWithXlrd(path, sheet) : readWithOpenpyxl(path, sheet);
+    }
+
     TestProfile profile;
     QString path;
     ScriptedInteraction ui;
@@ -140,9 +156,19 @@ protected:
     QString lastError;
 };
 
+// The same store over an .xls and over an .xlsx.
+class EitherFormat : public Store, public ::testing::WithParamInterface<const char*>
+{
+protected:
+    QString extension() const override { return QString::fromLatin1(GetParam()); }
+};
+
 } // namespace
 
-TEST_F(Store, SavedArticlesLoadBackWithTheirTypes)
+INSTANTIATE_TEST_SUITE_P(Formats, EitherFormat, ::testing::Values(".xls", ".xlsx"),
+    [](const auto& info) { return std::string(info.param + 1); });
+
+TEST_P(EitherFormat, SavedArticlesLoadBackWithTheirTypes)
 {
     addArticle(QStringLiteral("1001"), QStringLiteral("Açúcar branco €"));
     addArticle(QStringLiteral("1002"), QStringLiteral("Café"));
@@ -154,13 +180,13 @@ TEST_F(Store, SavedArticlesLoadBackWithTheirTypes)
     EXPECT_EQ(loaded.artigo(2).ConversaoCompraStock, 12);
     EXPECT_EQ(loaded.artigo(2).Posicao, 3);
     EXPECT_EQ(loaded.artigo(2).Origem, 3);
-    const QString seen = readWithXlrd(path, QStringLiteral("Artigos"));
+    const QString seen = readBack(QStringLiteral("Artigos"));
     EXPECT_TRUE(seen.contains(QStringLiteral(
         "'1001'|'F1'|D2025-12-09|'Açúcar branco €'|2.5|'CX'|'UN'|12.0|'Mercearia'|D2025-12-10 12:00:00|3.0\n")))
         << seen.toStdString();
 }
 
-TEST_F(Store, RewritesInPlaceAndBlanksSurplusRows)
+TEST_P(EitherFormat, RewritesInPlaceAndBlanksSurplusRows)
 {
     for (int i = 1; i <= 5; ++i)
         tables.AdicionaLeitura(T(QString::number(i)), T(QStringLiteral("F")), T(QStringLiteral("Bar")),
@@ -168,7 +194,7 @@ TEST_F(Store, RewritesInPlaceAndBlanksSurplusRows)
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarFicheiroDasLeituras(e); })) << lastError.toStdString();
     tables.setNLeituras(3);
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarFicheiroDasLeituras(e); })) << lastError.toStdString();
-    EXPECT_EQ(readWithXlrd(path, QStringLiteral("Inventario")).toStdString(),
+    EXPECT_EQ(readBack(QStringLiteral("Inventario")).toStdString(),
         "'CodArtigo'|'FamiliaContabilistica'|'CentroCusto'|'Unidade'|'QtEmUnidadeInventario'|"
         "'LeituraDuvidosa'\n"
         "'1'|'F'|'Bar'|'UN'|'0,5'|0.0\n'2'|'F'|'Bar'|'UN'|'1'|0.0\n'3'|'F'|'Bar'|'UN'|'1,5'|0.0\n");
@@ -184,7 +210,7 @@ TEST_F(Store, RewritesInPlaceAndBlanksSurplusRows)
     EXPECT_EQ(reload(&InventoryLoader::LerFicheiroDasLeituras).NLeituras(), 5);
 }
 
-TEST_F(Store, CorrectionsAreReplacedByTrimmedCodeOrAppended)
+TEST_P(EitherFormat, CorrectionsAreReplacedByTrimmedCodeOrAppended)
 {
     const auto add = [&](const QString& code, const QString& desc) {
         return save([&](QString* e) {
@@ -196,13 +222,13 @@ TEST_F(Store, CorrectionsAreReplacedByTrimmedCodeOrAppended)
     ASSERT_TRUE(add(QStringLiteral(" 77 "), QStringLiteral("Primeira"))) << lastError.toStdString();
     ASSERT_TRUE(add(QStringLiteral("77"), QStringLiteral("Segunda")));
     ASSERT_TRUE(add(QStringLiteral("78"), QStringLiteral("Outra")));
-    EXPECT_EQ(readWithXlrd(path, QStringLiteral("Correccoes")).toStdString(),
+    EXPECT_EQ(readBack(QStringLiteral("Correccoes")).toStdString(),
         "'CodArtigo'|'DescArtigo'|'FamiliaContabilistica'|'DescFamiliaContabilistica'|'PrecoCompraUnitario'|"
         "'UnidadeDeCompra'|'UnidadeDeStock'|'ConversaoCompraStock'\n"
         "'77'|'Segunda'|'F1'|'Mercearia'|''|'CX'|'UN'|'12'\n'78'|'Outra'|'F1'|'Mercearia'|''|'CX'|'UN'|'12'\n");
 }
 
-TEST_F(Store, ArticlesWithoutBarcodeListReusesRowsAndBlanksTheRest)
+TEST_P(EitherFormat, ArticlesWithoutBarcodeListReusesRowsAndBlanksTheRest)
 {
     for (int i = 1; i <= 10; ++i)
         addArticle(QString::number(i), QStringLiteral("Artigo %1").arg(i));
@@ -218,11 +244,11 @@ TEST_F(Store, ArticlesWithoutBarcodeListReusesRowsAndBlanksTheRest)
         writer.GravarArtigosSemCodBarras();
         return true;
     }));
-    EXPECT_EQ(readWithXlrd(path, QStringLiteral("ArtigosSemCodBarras")).toStdString(),
+    EXPECT_EQ(readBack(QStringLiteral("ArtigosSemCodBarras")).toStdString(),
         "'CODARTIGO'|'DESCARTIGO'\n'7'|'Artigo 7'\n'8'|'Artigo 8'\n'9'|'Artigo 9'\n'10'|'Artigo 10'\n");
 }
 
-TEST_F(Store, AFailedCommandLeavesFileAndTablesAsTheyWere)
+TEST_P(EitherFormat, AFailedCommandLeavesFileAndTablesAsTheyWere)
 {
     addArticle(QStringLiteral("1"), QStringLiteral("Um"));
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e); }));
@@ -236,7 +262,7 @@ TEST_F(Store, AFailedCommandLeavesFileAndTablesAsTheyWere)
     EXPECT_EQ(lastError, QStringLiteral("falha a meio"));
     EXPECT_EQ(fileHash(path), before);
     // The tables are restored by the caller's snapshot only for what the command itself changed.
-    QFile lock(profile.path(QStringLiteral(".~lock.inv.xls#")));
+    QFile lock(profile.path(QStringLiteral(".~lock.inv") + extension() + u'#'));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.close();
     EXPECT_FALSE(save([&](QString* e) {
@@ -295,7 +321,7 @@ TEST_F(Store, RefusesToSaveWhileExcelHoldsTheWorkbook)
     }
 }
 
-TEST_F(Store, KeepsWorkDoneMeanwhileOnOtherSheets)
+TEST_P(EitherFormat, KeepsWorkDoneMeanwhileOnOtherSheets)
 {
     addArticle(QStringLiteral("1"), QStringLiteral("Um"));
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e); }));
@@ -313,7 +339,7 @@ TEST_F(Store, KeepsWorkDoneMeanwhileOnOtherSheets)
     }
     addArticle(QStringLiteral("2"), QStringLiteral("Dois"));
     ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e); })) << lastError.toStdString();
-    EXPECT_TRUE(readWithXlrd(path, QStringLiteral("Correccoes")).contains(QStringLiteral("De fora")));
+    EXPECT_TRUE(readBack(QStringLiteral("Correccoes")).contains(QStringLiteral("De fora")));
     EXPECT_EQ(reload(&InventoryLoader::LerFicheiroArtigos).NArtigos(), 2);
 }
 
@@ -397,7 +423,7 @@ TEST_F(Store, RefusesASaveThatDoesNotFitTheSheet)
     EXPECT_EQ(fileHash(path), before);
 }
 
-TEST_F(Store, LoadersReportTheSheetAndTheCause)
+TEST_P(EitherFormat, LoadersReportTheSheetAndTheCause)
 {
     InventoryLoader loader(data1, tables, ui);
     QString first, second;
@@ -599,10 +625,18 @@ TEST(Date1904Save, WrittenDatesKeepTheirCalendarDay)
 }
 
 // A save killed at any moment leaves the old workbook or the new one, whole.
-TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
+class CrashDuringSave : public ::testing::TestWithParam<const char*>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(Formats, CrashDuringSave, ::testing::Values(".xls", ".xlsx"),
+    [](const auto& info) { return std::string(info.param + 1); });
+
+TEST_P(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
 {
     TestProfile profile;
-    const QString path = profile.path(QStringLiteral("inv.xls"));
+    const QString extension = QString::fromLatin1(GetParam());
+    const QString path = profile.path(QStringLiteral("inv") + extension);
     {
         ScriptedInteraction ui;
         Clock clock;
@@ -624,7 +658,7 @@ TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
         ASSERT_TRUE(
             command.run([&](QString* e) { return writer.GravarArtigos(e) && writer.GravarCodigosBarras(e); }, &error));
     }
-    const QString original = profile.path(QStringLiteral("original.xls"));
+    const QString original = profile.path(QStringLiteral("original") + extension);
     ASSERT_TRUE(QFile::copy(path, original));
     const QByteArray oldHash = fileHash(path);
 
@@ -650,18 +684,18 @@ TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
         const QByteArray now = fileHash(path);
         ASSERT_TRUE(now == oldHash || now == newHash) << "run " << run;
         (now == oldHash ? old : whole)++;
-        XlsWorkbook book;
+        Workbook book;
         QString error;
-        ASSERT_TRUE(XlsReader::read(path, &book, &error)) << error.toStdString();
+        ASSERT_TRUE(Workbook::read(path, &book, &error)) << error.toStdString();
     }
     EXPECT_GT(old, 0);
     EXPECT_GT(whole, 0);
 
     // The next save removes what the killed ones left of this workbook, and nothing else.
     const QDir folder(profile.home());
-    const QStringList hidden { QStringLiteral(".inv.xls.tarvik-*") };
-    for (const char* name : { ".inv.xls.tarvik-AbC123", ".outro.xls.tarvik-AbC123", ".inv.xls.tarvik-notas.txt" }) {
-        QFile planted(folder.filePath(QString::fromLatin1(name)));
+    const QStringList hidden { QStringLiteral(".inv%1.tarvik-*").arg(extension) };
+    for (const char* name : { ".inv%1.tarvik-AbC123", ".outro%1.tarvik-AbC123", ".inv%1.tarvik-notas.txt" }) {
+        QFile planted(folder.filePath(QString::fromLatin1(name).arg(extension)));
         ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
         planted.write("x");
         planted.close();
@@ -669,6 +703,6 @@ TEST(CrashDuringSave, LeavesTheOldOrTheNewWorkbook)
     ASSERT_GE(folder.entryList(hidden, QDir::Files | QDir::Hidden).size(), 2);
     ASSERT_EQ(QProcess::execute(QStringLiteral(TARVIK_SAVE_CHILD), { path }), 0);
     EXPECT_EQ(folder.entryList(hidden, QDir::Files | QDir::Hidden),
-        QStringList { QStringLiteral(".inv.xls.tarvik-notas.txt") });
-    EXPECT_TRUE(folder.exists(QStringLiteral(".outro.xls.tarvik-AbC123")));
+        QStringList { QStringLiteral(".inv%1.tarvik-notas.txt").arg(extension) });
+    EXPECT_TRUE(folder.exists(QStringLiteral(".outro%1.tarvik-AbC123").arg(extension)));
 }

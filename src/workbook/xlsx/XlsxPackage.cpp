@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <memory>
 #include <zip.h>
 
@@ -24,13 +27,26 @@ QString zipError(zip_error_t* error)
     return QString::fromUtf8(zip_error_strerror(error));
 }
 
-// The archive over bytes that must outlive it, or null with the cause.
+// The archive over bytes that must outlive it, or null with the cause. One opened for writing works on a
+// copy of its own: libzip 1.7 frees the buffer it wrote over, whoever owned it.
 Archive openArchive(const QByteArray& bytes, int flags, zip_source_t** sourceOut, QString* why)
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
+    void* data = const_cast<char*>(bytes.constData());
+    if (sourceOut && !bytes.isEmpty()) {
+        data = std::malloc(size_t(bytes.size()));
+        if (!data) {
+            *why = QStringLiteral("memória insuficiente");
+            return {};
+        }
+        std::memcpy(data, bytes.constData(), size_t(bytes.size()));
+    }
+    zip_source_t* source
+        = zip_source_buffer_create(data, zip_uint64_t(bytes.size()), sourceOut && !bytes.isEmpty() ? 1 : 0, &error);
     if (!source) {
+        if (sourceOut && !bytes.isEmpty())
+            std::free(data);
         *why = zipError(&error);
         zip_error_fini(&error);
         return {};
@@ -127,6 +143,19 @@ bool XlsxPackage::read(const QString& name, QByteArray* data, QString* why) cons
     return true;
 }
 
+namespace {
+
+// 1 January 1980, the first day a zip entry can hold, in the local time zone the entry's time is kept in.
+const time_t kPartTime = [] {
+    std::tm day {};
+    day.tm_year = 80;
+    day.tm_mday = 1;
+    day.tm_isdst = -1;
+    return std::mktime(&day);
+}();
+
+} // namespace
+
 bool XlsxPackage::compose(const std::map<QString, QByteArray>& replaced, const std::vector<QString>& removed,
     QByteArray* bytes, QString* why) const
 {
@@ -163,6 +192,8 @@ bool XlsxPackage::compose(const std::map<QString, QByteArray>& replaced, const s
         }
         // The fastest level: at a few megabytes more it saves most of the time of a large sheet's save.
         zip_set_file_compression(archive.get(), zip_uint64_t(index), ZIP_CM_DEFLATE, 1);
+        // Dated as Excel dates its parts, so the same workbook saved twice is the same file.
+        zip_file_set_mtime(archive.get(), zip_uint64_t(index), kPartTime, 0);
     }
     zip_t* closing = archive.release();
     if (zip_close(closing) != 0) {

@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr int kRows = 65535;
+constexpr int kXlsRows = 65535;
+constexpr int kXlsxRows = 99999;
 
 const char* const kNames[] = { "Açúcar branco", "Arroz agulha", "Azeite virgem extra", "Bacalhau graúdo",
     "Café em grão", "Farinha de trigo", "Leite meio-gordo", "Óleo alimentar", "Pão de forma", "Queijo flamengo",
@@ -31,9 +32,10 @@ bool writeFullWorkbook(const QString& path, QString* error)
     QuietInteraction ui;
     Clock clock;
     InventoryTables tables(ui, clock);
+    const int rows = path.endsWith(QStringLiteral(".xlsx")) ? kXlsxRows : kXlsRows;
     std::mt19937 rng(11);
     const auto text = [](const QString& s) { return CellValue::text(s); };
-    for (int i = 1; i <= kRows; ++i) {
+    for (int i = 1; i <= rows; ++i) {
         const QString code = QString::number(i);
         const QString family = QStringLiteral("%1").arg(600 + i % 1000);
         tables.AdicionaArtigo(text(code), text(family), CellValue::date(45000 + rng() % 1000),
@@ -73,18 +75,29 @@ bool writeFullWorkbook(const QString& path, QString* error)
         error);
 }
 
-const QString& fullWorkbook()
+namespace {
+
+QString madeOnce(const char* variable, const QString& name)
 {
     static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString kept = qEnvironmentVariable("TARVIK_FULL_WORKBOOK");
-        const QString p = kept.isEmpty() ? dir.filePath(QStringLiteral("full.xls")) : kept;
-        QString error;
-        if (QFileInfo::exists(p))
-            return p;
-        if (!writeFullWorkbook(p, &error))
-            qFatal("%s", qPrintable(error));
-        return p;
-    }();
+    const QString kept = qEnvironmentVariable(variable);
+    const QString path = kept.isEmpty() ? dir.filePath(name) : kept;
+    QString error;
+    if (!QFileInfo::exists(path) && !writeFullWorkbook(path, &error))
+        qFatal("%s", qPrintable(error));
+    return path;
+}
+
+} // namespace
+
+const QString& fullWorkbook()
+{
+    static const QString path = madeOnce("TARVIK_FULL_WORKBOOK", QStringLiteral("full.xls"));
+    return path;
+}
+
+const QString& fullXlsxWorkbook()
+{
+    static const QString path = madeOnce("TARVIK_FULL_XLSX", QStringLiteral("full.xlsx"));
     return path;
 }

@@ -85,7 +85,7 @@ bool make(const std::vector<Sheet>& sheets, QByteArray* bytes, QString* error)
     parts[QStringLiteral("xl/_rels/workbook.xml.rels")] = rels;
     parts[QStringLiteral("xl/styles.xml")] = kStyles;
     QString why;
-    if (!XlsxPackage().compose(parts, {}, bytes, &why)) {
+    if (!XlsxPackage().compose(parts, {}, {}, bytes, &why)) {
         *error = QStringLiteral("Não foi possível compor o livro novo: %1.").arg(why);
         return false;
     }

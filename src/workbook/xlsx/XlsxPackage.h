@@ -21,14 +21,20 @@ public:
     // The name as stored, found regardless of case (part names are case-insensitive); empty when absent.
     QString partName(const QString& name) const;
     bool contains(const QString& name) const { return !partName(name).isEmpty(); }
+    // The size the part says it inflates to, 0 when it is not there.
+    qint64 partSize(const QString& name) const;
     // The part inflated whole; false with the cause when it is missing, damaged or larger than the limit.
     // Safe to call from several threads at once.
     bool read(const QString& name, QByteArray* data, QString* why) const;
 
     // The package with these parts replaced or added (added ones at the end) and those removed; the other
-    // parts go out as they were, compressed bytes and all.
-    bool compose(const std::map<QString, QByteArray>& replaced, const std::vector<QString>& removed, QByteArray* bytes,
-        QString* why) const;
+    // parts go out as they were, compressed bytes and all. A part in `deflated` comes as deflateAlone() made
+    // it, and goes in as it is.
+    bool compose(const std::map<QString, QByteArray>& replaced, const std::map<QString, QByteArray>& deflated,
+        const std::vector<QString>& removed, QByteArray* bytes, QString* why) const;
+    // The part deflated alone in an archive of its own, for compose(): large parts deflated on several
+    // threads at once make a save of several sheets fast.
+    static bool deflateAlone(const QByteArray& data, QByteArray* archive, QString* why);
 
     // Where a relationship of the part `source` points: its Target resolved against the source's folder,
     // or from the package root when absolute. False when it climbs out of the package.
@@ -38,5 +44,10 @@ public:
 
 private:
     QByteArray m_bytes;
-    QHash<QString, QString> m_names; // lower-case name -> name as stored
+    struct Part
+    {
+        QString name; // as stored
+        qint64 size = 0;
+    };
+    QHash<QString, Part> m_parts; // by lower-case name
 };

@@ -59,7 +59,7 @@ QHash<QString, Relationship> relationships(const XlsxPackage& package, const QSt
     XmlScanner xml(data);
     while (xml.next() != Token::End) {
         check(xml, part);
-        if (xml.token() != Token::StartElement || xml.name() != "Relationship")
+        if (xml.token() != Token::StartElement || !xml.isNamed("Relationship"))
             continue;
         if (xml.attribute("TargetMode").compare(u"External", Qt::CaseInsensitive) == 0)
             continue;
@@ -161,10 +161,10 @@ QString stringItem(XmlScanner& xml, const QString& part)
             break;
         if (xml.token() != Token::StartElement)
             continue;
-        if (xml.name() == "rPh" || xml.name() == "rPr" || xml.name() == "phoneticPr") {
+        if (xml.isNamed("rPh") || xml.isNamed("rPr") || xml.isNamed("phoneticPr")) {
             xml.skipElement();
             check(xml, part);
-        } else if (xml.name() == "t") {
+        } else if (xml.isNamed("t")) {
             while (xml.next() == Token::Text)
                 text += xml.text();
             check(xml, part);
@@ -193,19 +193,28 @@ public:
         while (xml.next() != Token::End) {
             check(xml, part);
             if (xml.token() == Token::EndElement) {
-                if (xml.name() == "sheetData")
+                if (inSheetData && xml.depth() == 1) {
                     inSheetData = false;
+                    m_sheet->sheetDataEnd = xml.tokenEnd();
+                }
                 continue;
             }
             if (xml.token() != Token::StartElement)
                 continue;
-            const QByteArrayView name = xml.name();
             if (!inSheetData) {
-                if (name == "sheetData")
+                if (xml.depth() == 2 && xml.isNamed("sheetData")) {
                     inSheetData = true;
+                    m_sheet->sheetDataStart = xml.tokenStart();
+                    m_sheet->prefix = xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toByteArray() + ':';
+                } else if (xml.depth() == 2 && xml.isNamed("dimension")) {
+                    m_sheet->dimensionStart = xml.tokenStart();
+                    xml.skipElement();
+                    check(xml, part);
+                    m_sheet->dimensionEnd = xml.tokenEnd();
+                }
                 continue;
             }
-            if (name == "row") {
+            if (xml.isNamed("row")) {
                 const QByteArrayView r = xml.rawAttribute("r");
                 const int number = r.isNull() ? row + 2 : toInt(r, 0);
                 if (number < 1 || number > XlsxWorkbook::kMaxRows || number - 1 <= row)
@@ -213,7 +222,10 @@ public:
                                         .arg(m_sheet->name, shown(r)) };
                 row = number - 1;
                 m_col = -1;
-            } else if (name == "c") {
+                if (m_sheet->rowTags.size() <= size_t(row))
+                    m_sheet->rowTags.resize(size_t(row) + 1, XlsxSheet::kNoRow);
+                m_sheet->rowTags[size_t(row)] = quint32(xml.tokenStart());
+            } else if (xml.isNamed("c")) {
                 if (row < 0)
                     throw Damaged { QStringLiteral("a folha %1 tem uma célula fora de uma linha").arg(m_sheet->name) };
                 cell(xml, part, row);
@@ -223,6 +235,8 @@ public:
                 check(xml, part);
             }
         }
+        if (m_sheet->sheetDataEnd < 0)
+            throw Damaged { QStringLiteral("a folha %1 não tem dados (sheetData)").arg(m_sheet->name) };
         m_sheet->rows.resize(size_t(lastRowWithCells + 1));
         m_sheet->rowCount = lastRowWithCells + 1;
     }
@@ -247,6 +261,7 @@ private:
         QByteArrayView raw;
         QByteArray decoded;
         bool haveRaw = false;
+        bool hasFormula = false;
         const int depth = xml.depth();
         while (xml.next() != Token::End) {
             check(xml, part);
@@ -254,7 +269,7 @@ private:
                 break;
             if (xml.token() != Token::StartElement)
                 continue;
-            if (xml.name() == "v") {
+            if (xml.isNamed("v")) {
                 haveRaw = true;
                 while (xml.next() == Token::Text) {
                     if (raw.isEmpty() && decoded.isEmpty() && !xml.rawText().contains('&')) {
@@ -267,16 +282,18 @@ private:
                 check(xml, part);
                 if (!decoded.isEmpty())
                     raw = decoded;
-            } else if (xml.name() == "is") {
+            } else if (xml.isNamed("is")) {
                 value = CellValue::text(stringItem(xml, part));
             } else {
+                hasFormula = hasFormula || xml.isNamed("f");
                 xml.skipElement();
                 check(xml, part);
             }
         }
         if (haveRaw)
             value = decodeValue(type, raw, style);
-        if (!value.isNull() || style != 0) {
+        // A formula not worked out yet has no value, but must stay in the sheet.
+        if (!value.isNull() || style != 0 || hasFormula) {
             if (size_t(row) >= m_sheet->rows.size())
                 m_sheet->rows.resize(size_t(row) + 1);
             m_sheet->rows[size_t(row)].push_back(SheetCells::Cell { quint16(col), quint16(style), false, value });
@@ -363,8 +380,6 @@ public:
         if (!m_book->stylesPart.isEmpty())
             readStyles();
         m_book->classifyFormats();
-        if (!m_book->sharedStringsPart.isEmpty())
-            readSharedStrings();
         readSheets();
     }
 
@@ -388,10 +403,10 @@ private:
             check(xml, part);
             if (xml.token() != Token::StartElement)
                 continue;
-            if (xml.name() == "workbookPr") {
+            if (xml.isNamed("workbookPr")) {
                 const QString date1904 = xml.attribute("date1904");
                 m_book->date1904 = date1904 == u"1" || date1904 == u"true";
-            } else if (xml.name() == "sheet") {
+            } else if (xml.isNamed("sheet")) {
                 XlsxSheet sheet;
                 sheet.name = xml.attribute("name");
                 const auto rel = rels.constFind(xml.attribute("id"));
@@ -412,15 +427,15 @@ private:
         bool inCellXfs = false;
         while (xml.next() != Token::End) {
             check(xml, part);
-            if (xml.token() == Token::EndElement && xml.name() == "cellXfs")
+            if (xml.token() == Token::EndElement && xml.isNamed("cellXfs"))
                 inCellXfs = false;
             if (xml.token() != Token::StartElement)
                 continue;
-            if (xml.name() == "numFmt") {
+            if (xml.isNamed("numFmt")) {
                 m_book->formats.insert(toInt(xml.rawAttribute("numFmtId"), -1), xml.attribute("formatCode"));
-            } else if (xml.name() == "cellXfs") {
+            } else if (xml.isNamed("cellXfs")) {
                 inCellXfs = true;
-            } else if (xml.name() == "xf" && inCellXfs) {
+            } else if (xml.isNamed("xf") && inCellXfs) {
                 m_book->xfFormats.push_back(toInt(xml.rawAttribute("numFmtId"), 0));
                 xml.skipElement();
                 check(xml, part);
@@ -435,41 +450,57 @@ private:
         XmlScanner xml(data);
         while (xml.next() != Token::End) {
             check(xml, part);
-            if (xml.token() == Token::StartElement && xml.name() == "sst")
+            if (xml.token() == Token::StartElement && xml.isNamed("sst"))
                 m_strings.reserve(std::min(toInt(xml.rawAttribute("uniqueCount"), 0), 1 << 20));
-            else if (xml.token() == Token::StartElement && xml.name() == "si")
+            else if (xml.token() == Token::StartElement && xml.isNamed("si"))
                 m_strings.push_back(stringItem(xml, part));
         }
     }
 
     // The largest worksheet is read on a second thread while this one reads the others.
+    // A second thread reads the shared strings and then the largest sheet, while this one inflates the
+    // other sheets and, once the strings are there, reads them.
     void readSheets()
     {
         std::vector<XlsxSheet*> worksheets;
-        for (XlsxSheet& sheet : m_book->sheets) {
-            if (sheet.isWorksheet)
-                worksheets.push_back(&sheet);
-        }
-        std::vector<QByteArray> data(worksheets.size());
         size_t largest = 0;
-        for (size_t i = 0; i < worksheets.size(); ++i) {
-            data[i] = readPart(m_book->package, worksheets[i]->part);
-            if (data[i].size() > data[largest].size())
-                largest = i;
+        for (XlsxSheet& sheet : m_book->sheets) {
+            if (!sheet.isWorksheet)
+                continue;
+            worksheets.push_back(&sheet);
+            if (m_book->package.partSize(sheet.part) > m_book->package.partSize(worksheets[largest]->part))
+                largest = worksheets.size() - 1;
         }
-        const auto readOne = [&](size_t i) {
-            SheetReader(*m_book, m_strings, worksheets[i]).run(data[i], worksheets[i]->part);
-            data[i] = QByteArray();
+        const auto readOne = [&](size_t i, const QByteArray& data) {
+            SheetReader(*m_book, m_strings, worksheets[i]).run(data, worksheets[i]->part);
         };
-        std::future<void> second;
-        if (worksheets.size() > 1)
-            second = std::async(std::launch::async, readOne, largest);
+        std::promise<void> stringsRead;
+        const std::shared_future<void> stringsReady = stringsRead.get_future().share();
+        std::future<void> second = std::async(std::launch::async, [&] {
+            try {
+                if (!m_book->sharedStringsPart.isEmpty())
+                    readSharedStrings();
+                stringsRead.set_value();
+            } catch (...) {
+                stringsRead.set_exception(std::current_exception());
+                throw;
+            }
+            if (!worksheets.empty())
+                readOne(largest, readPart(m_book->package, worksheets[largest]->part));
+        });
+        std::vector<QByteArray> data(worksheets.size());
         for (size_t i = 0; i < worksheets.size(); ++i) {
-            if (!second.valid() || i != largest)
-                readOne(i);
+            if (i != largest)
+                data[i] = readPart(m_book->package, worksheets[i]->part);
         }
-        if (second.valid())
-            second.get();
+        stringsReady.get();
+        for (size_t i = 0; i < worksheets.size(); ++i) {
+            if (i != largest) {
+                readOne(i, data[i]);
+                data[i] = QByteArray();
+            }
+        }
+        second.get();
     }
 
     XlsxWorkbook* m_book;

@@ -11,7 +11,16 @@
 // everything in it but the cells written.
 struct XlsxSheet : SheetCells
 {
-    QString part; // e.g. "xl/worksheets/sheet1.xml"; empty for a sheet made here
+    static constexpr quint32 kNoRow = ~0u;
+
+    QString part; // e.g. "xl/worksheets/sheet1.xml"
+    // Where things are in the part as read, so a save rewrites the cells without reading the XML again.
+    qsizetype sheetDataStart = -1; // the sheetData start tag
+    qsizetype sheetDataEnd = -1; // just past its end tag
+    qsizetype dimensionStart = -1; // the dimension element, when there is one
+    qsizetype dimensionEnd = -1;
+    QByteArray prefix; // of the sheet's element names, with its colon ("x:"), or empty
+    std::vector<quint32> rowTags; // where each row's start tag is, kNoRow for a row the part does not have
 };
 
 // A whole .xlsx in memory: the package as read, the parts the program reads, and the sheets.

@@ -201,7 +201,7 @@ XmlScanner::Token XmlScanner::endTag()
     QByteArrayView qualified = m_xml.sliced(m_pos + 2, end - m_pos - 2);
     while (!qualified.isEmpty() && isSpace(qualified.back()))
         qualified.chop(1);
-    if (m_open.empty() || m_open.back() != qualified)
+    if (m_open.empty() || !same(m_open.back(), qualified))
         return fail(QStringLiteral("a etiqueta de fim </%1> não fecha o elemento aberto")
                         .arg(QString::fromUtf8(qualified.first(std::min<qsizetype>(qualified.size(), 40)))));
     m_open.pop_back();
@@ -213,7 +213,7 @@ XmlScanner::Token XmlScanner::endTag()
 QByteArrayView XmlScanner::rawAttribute(QByteArrayView name) const
 {
     for (const Attribute& a : m_attributes) {
-        if (a.name == name)
+        if (same(a.name, name))
             return a.value.isNull() ? QByteArrayView("") : a.value;
     }
     return {};

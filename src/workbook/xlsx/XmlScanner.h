@@ -2,6 +2,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstring>
 #include <vector>
 
 // A pull reader for the XML of a spreadsheet package: elements, attributes and text, with the predefined
@@ -29,6 +30,12 @@ public:
     QByteArrayView name() const { return m_name; }
     // The prefix of the element's name, empty for none.
     QByteArrayView prefix() const { return m_prefix; }
+    // Whether the element's name is that one; inline, as a large sheet asks it tens of millions of times.
+    bool isNamed(QByteArrayView name) const { return same(m_name, name); }
+    static bool same(QByteArrayView a, QByteArrayView b)
+    {
+        return a.size() == b.size() && std::memcmp(a.data(), b.data(), size_t(a.size())) == 0;
+    }
     // An attribute's value as written (entities not expanded), by its name without prefix; null when absent.
     QByteArrayView rawAttribute(QByteArrayView name) const;
     QString attribute(QByteArrayView name) const;

@@ -1,0 +1,46 @@
+#pragma once
+#include "workbook/xlsx/XmlOutput.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+struct XlsxSheet;
+struct SheetCells;
+
+// A worksheet written again from its part as read: everything outside sheetData as it stands, the dimension
+// made to cover the cells, each row's start tag as read (but for r, written again, and spans, which written
+// cells may pass), the written cells from the program (texts inline), and in a row that also has cells the
+// program did not write, those cells as they stand.
+class SheetRewriter
+{
+public:
+    SheetRewriter(const QByteArray& xml, const XlsxSheet& sheet, bool date1904);
+
+    bool run(QByteArray* out, QString* why);
+
+private:
+    struct OriginalCell
+    {
+        int col;
+        qsizetype start; // the cell's element in the part, start tag to end tag
+        qsizetype end;
+        bool hasReference;
+    };
+
+    void copy(qsizetype from, qsizetype to);
+    void open(QByteArrayView name);
+    void close(QByteArrayView name);
+    void writeDimension();
+    bool readRow(qsizetype at, std::vector<OriginalCell>* cells, QString* why);
+    void copyCell(const OriginalCell& cell, int row);
+    void openRow(int row, bool empty);
+    void writeCell(const SheetCells& cells, size_t index, int row);
+    bool writeSheetData(QString* why);
+
+    const QByteArray& m_xml;
+    const XlsxSheet& m_sheet;
+    const bool m_date1904;
+    XmlOutput m_out;
+};

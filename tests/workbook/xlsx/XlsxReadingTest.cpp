@@ -1,0 +1,302 @@
+// .xlsx files made by LibreOffice, Gnumeric, openpyxl and by hand, read as the store reads them.
+#include "platform/Clock.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestProfile.h"
+#include "tables/InventoryLoader.h"
+#include "tables/InventoryTables.h"
+#include "values/Conversions.h"
+#include "workbook/DataControl.h"
+#include "workbook/Workbook.h"
+#include "workbook/xlsx/XlsxPackage.h"
+#include "workbook/xlsx/XlsxReader.h"
+#include "workbook/xlsx/XlsxWorkbook.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString fixture(const QString& name)
+{
+    return QStringLiteral(TARVIK_FIXTURES "/xlsx/") + name;
+}
+
+// A cell as the tables below write it: "text", a number, D yyyy-MM-dd[ hh:mm], TRUE/FALSE, an error's text.
+QString shown(const CellValue& v)
+{
+    switch (v.type()) {
+    case CellValue::Type::Null:
+        return {};
+    case CellValue::Type::Text:
+        return u'"' + v.storedText() + u'"';
+    case CellValue::Type::Number:
+        return QString::number(v.numberValue(), 'g', 12);
+    case CellValue::Type::Date: {
+        const QDateTime when = Conversions::dateTimeFromDayNumber(v.numberValue());
+        return u"D "_s + when.toString(when.time() == QTime(0, 0) ? u"yyyy-MM-dd"_s : u"yyyy-MM-dd hh:mm:ss"_s);
+    }
+    case CellValue::Type::Boolean:
+        return v.numberValue() != 0 ? u"TRUE"_s : u"FALSE"_s;
+    case CellValue::Type::Error:
+        return v.toText();
+    }
+    return {};
+}
+
+QString cell(const SheetCells& sheet, const char* reference)
+{
+    const int col = reference[0] - 'A';
+    const int row = QByteArray(reference + 1).toInt() - 1;
+    const SheetCells::Cell* c = sheet.cell(row, col);
+    return c ? shown(c->value) : QString();
+}
+
+// Every row of a sheet, its cells by column joined by "|".
+QStringList lines(const SheetCells& sheet)
+{
+    QStringList out;
+    for (const auto& row : sheet.rows) {
+        QStringList cells;
+        for (const auto& c : row) {
+            while (cells.size() < c.col)
+                cells << QString();
+            cells << shown(c.value);
+        }
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+const QStringList kSheets { u"Artigos"_s, u"CodBarras"_s, u"Contabilistica"_s, u"Inventario"_s, u"Correccoes"_s,
+    u"ArtigosSemCodBarras"_s };
+
+class SmallSite : public ::testing::TestWithParam<const char*>
+{
+};
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Writers, SmallSite,
+    ::testing::Values(
+        "site-gnumeric.xlsx", "site-openpyxl.xlsx", "site-macros.xlsm", "reading-strict.xlsx", "reading-parts.xlsx"),
+    [](const auto& info) {
+        QString name = QString::fromLatin1(info.param);
+        return name.replace(u'-', u'_').replace(u'.', u'_').toStdString();
+    });
+
+// The same cells written by other programs, in Strict namespaces, or in parts found only through the
+// relationships read as LibreOffice's; the tables load from each as from an .xls.
+TEST_P(SmallSite, ReadsAsLibreOfficeWroteIt)
+{
+    Workbook reference;
+    Workbook book;
+    QString error;
+    ASSERT_TRUE(Workbook::read(fixture(u"site-libreoffice.xlsx"_s), &reference, &error)) << error.toStdString();
+    ASSERT_TRUE(Workbook::read(fixture(QString::fromLatin1(GetParam())), &book, &error)) << error.toStdString();
+    for (const QString& name : kSheets) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(book.worksheet(name));
+        EXPECT_EQ(lines(*book.worksheet(name)), lines(*reference.worksheet(name)));
+    }
+    const SheetCells& artigos = *reference.worksheet(u"Artigos"_s);
+    EXPECT_EQ(lines(artigos).at(1),
+        uR"("1001"|"61"|D 2026-11-02|"Açúcar branco 1 kg"|8.5|"Caixa"|"Unidade"|10|"Mercearia"|D 2026-11-20 14:30:00|1)"_s);
+
+    ScriptedInteraction ui;
+    Clock clock;
+    InventoryTables tables(ui, clock);
+    DataControl data1;
+    data1.setDatabaseName(fixture(QString::fromLatin1(GetParam())));
+    InventoryLoader loader(data1, tables, ui);
+    QString first, second;
+    ASSERT_TRUE(loader.loadAll(&first, &second)) << second.toStdString();
+    EXPECT_EQ(tables.NContas(), 3);
+    EXPECT_EQ(tables.NArtigos(), 5);
+    EXPECT_EQ(tables.NLeituras(), 4);
+    EXPECT_EQ(tables.artigo(4).DescArtigo, u"Café em grão, torrefacção média"_s);
+}
+
+TEST(XlsxReadingRules, StringsNumbersFormulasAndDates)
+{
+    Workbook book;
+    QString error;
+    ASSERT_TRUE(Workbook::read(fixture(u"reading-rules.xlsx"_s), &book, &error)) << error.toStdString();
+    const SheetCells& s = *book.worksheet(u"Folha1"_s);
+    const std::pair<const char*, QString> expected[] = {
+        { "B2", u"\"Pão de forma\""_s },
+        { "B3", u"\"Açúcar\""_s }, // runs joined, phonetic text left out
+        { "B4", u"\"  Leite meio-gordo  \""_s },
+        { "B5", u"\"Café & chá <2 €>\""_s },
+        { "B6", u"\"Linha 1\r\nLinha 2\tfim\""_s },
+        { "B7", u"\"Código_x000D_\""_s },
+        { "B8", u"\"Bebidas\""_s },
+        { "B9", u"\"Lacticínios e ovos\""_s },
+        { "B10", u"42"_s },
+        { "C10", u"420"_s },
+        { "C11", u"23.4"_s },
+        { "B12", u"0.0015"_s },
+        { "C12", u"-2500"_s },
+        { "B13", u"TRUE"_s },
+        { "B14", u"FALSE"_s },
+        { "B15", u"#DIV/0!"_s },
+        { "C15", u"#N/D"_s },
+        { "B16", u"84"_s },
+        { "B17", u"\"Total: 42\""_s },
+        { "B18", u"TRUE"_s },
+        { "B19", u"#DIV/0!"_s },
+        { "B20", QString() }, // a formula not worked out: no value, and certainly not 0
+        { "B21", u"7"_s },
+        { "C21", u"\"oito\""_s },
+        { "A22", u"\"linha sem r\""_s },
+        { "B22", u"9"_s },
+        { "C24", u"10"_s },
+        { "D24", u"11"_s },
+        { "B26", u"D 2026-11-02"_s },
+        { "B29", u"D 2026-11-02"_s },
+        { "B31", u"D 2026-11-02 14:30:00"_s },
+        { "B34", u"D 2026-11-02 14:30:00"_s },
+        { "B35", u"D 1899-12-30 00:15:00"_s },
+        { "B36", u"D 1899-12-31 12:00:00"_s },
+        { "B37", u"D 1899-12-30 00:01:00"_s },
+        { "B38", u"D 2026-11-02 14:30:00"_s },
+        { "B39", u"D 1899-12-31 12:00:00"_s },
+        { "B40", u"D 2026-11-02 14:30:00"_s },
+        { "B41", u"46328"_s }, // quoted text is not a date code
+        { "B42", u"46328"_s }, // nor is the d of [Red]
+        { "B43", u"46328"_s },
+        { "B45", QString() },
+        { "C45", QString() },
+        { "B46", u"D 2026-11-02 14:30:00"_s },
+        { "B47", u"\"Fim\""_s },
+    };
+    for (const auto& [reference, value] : expected)
+        EXPECT_EQ(cell(s, reference), value) << reference;
+    EXPECT_TRUE(s.cell(19, 1)) << "a formula cell without a value stays in the sheet";
+}
+
+TEST(XlsxReadingRules, DatesOfThe1904System)
+{
+    Workbook book;
+    QString error;
+    ASSERT_TRUE(Workbook::read(fixture(u"reading-rules-1904.xlsx"_s), &book, &error)) << error.toStdString();
+    const SheetCells& s = *book.worksheet(u"Folha1"_s);
+    EXPECT_EQ(cell(s, "A2"), u"D 1904-01-01"_s);
+    EXPECT_EQ(cell(s, "A3"), u"D 2026-11-02"_s);
+    EXPECT_EQ(cell(s, "B3"), u"D 2026-11-02 14:30:00"_s);
+    EXPECT_EQ(cell(s, "B4"), u"D 1908-01-02"_s);
+}
+
+namespace {
+
+// A zip of one part whose deflated data inflates to `size` zero bytes, saying it holds `declared`.
+QByteArray zipOfZeros(const QByteArray& name, qint64 size, qint64 declared)
+{
+    z_stream z {};
+    deflateInit2(&z, 1, Z_DEFLATED, -15, 9, Z_RLE);
+    QByteArray data;
+    const QByteArray zeros(1 << 20, '\0');
+    uLong crc = crc32(0, nullptr, 0);
+    QByteArray chunk(1 << 16, Qt::Uninitialized);
+    for (qint64 left = size; left > 0 || z.avail_in > 0;) {
+        if (z.avail_in == 0) {
+            const qint64 n = std::min<qint64>(left, zeros.size());
+            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.constData()));
+            z.avail_in = uInt(n);
+            crc = crc32(crc, z.next_in, z.avail_in);
+            left -= n;
+        }
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(chunk.data());
+            z.avail_out = uInt(chunk.size());
+            deflate(&z, left > 0 ? Z_NO_FLUSH : Z_FINISH);
+            data.append(chunk.constData(), chunk.size() - qsizetype(z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    const auto le = [](QByteArray& out, quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.append(char((v >> (8 * i)) & 0xFF));
+    };
+    QByteArray zip;
+    le(zip, 0x04034b50, 4);
+    le(zip, 20, 2);
+    le(zip, 0, 2);
+    le(zip, 8, 2);
+    le(zip, 0, 4);
+    le(zip, quint32(crc), 4);
+    le(zip, quint32(data.size()), 4);
+    le(zip, quint32(declared), 4);
+    le(zip, quint32(name.size()), 2);
+    le(zip, 0, 2);
+    zip += name + data;
+    const qsizetype directory = zip.size();
+    le(zip, 0x02014b50, 4);
+    le(zip, 20, 2);
+    le(zip, 20, 2);
+    le(zip, 0, 2);
+    le(zip, 8, 2);
+    le(zip, 0, 4);
+    le(zip, quint32(crc), 4);
+    le(zip, quint32(data.size()), 4);
+    le(zip, quint32(declared), 4);
+    le(zip, quint32(name.size()), 2);
+    le(zip, 0, 4);
+    le(zip, 0, 4);
+    le(zip, 0, 4);
+    le(zip, 0, 4);
+    zip += name;
+    const qsizetype directorySize = zip.size() - directory;
+    le(zip, 0x06054b50, 4);
+    le(zip, 0, 4);
+    le(zip, 1, 2);
+    le(zip, 1, 2);
+    le(zip, quint32(directorySize), 4);
+    le(zip, quint32(directory), 4);
+    le(zip, 0, 2);
+    return zip;
+}
+
+} // namespace
+
+// Each refusal names the file and says what it is; nothing outside the package is read.
+TEST(XlsxBadInput, SaysWhatTheFileIs)
+{
+    const std::pair<const char*, QString> cases[] = {
+        { "bad-truncated.xlsx", u"está danificado"_s },
+        { "bad-no-workbook.xlsx", u"falta a parte xl/workbook.xml"_s },
+        { "bad-outside-target.xlsx", u"aponta para fora do pacote"_s },
+        { "bad-xxe.xlsx", u"(DTD)"_s },
+        { "bad-billion-laughs.xlsx", u"(DTD)"_s },
+        { "bad-encrypted.xlsx", u"protegido por palavra-passe"_s },
+        { "bad-xlsb.xlsb", u"(.xlsb)"_s },
+        { "site.ods", u"OpenDocument (.ods)"_s },
+    };
+    for (const auto& [name, cause] : cases) {
+        SCOPED_TRACE(name);
+        Workbook book;
+        QString error;
+        EXPECT_FALSE(Workbook::read(fixture(QString::fromLatin1(name)), &book, &error));
+        EXPECT_TRUE(error.contains(cause) && error.contains(QString::fromLatin1(name))) << error.toStdString();
+        EXPECT_FALSE(error.contains(u"root:"_s));
+        EXPECT_FALSE(book.worksheet(u"Artigos"_s));
+    }
+}
+
+// A few kilobytes that inflate to more than a part may hold are refused, whether the zip says so or not.
+TEST(XlsxBadInput, RefusesAZipBomb)
+{
+    const qint64 size = XlsxPackage::kMaxPartSize + (1 << 20);
+    for (const qint64 declared : { size, qint64(1000) }) {
+        const QByteArray bomb = zipOfZeros("_rels/.rels", size, declared);
+        EXPECT_LT(bomb.size(), 1 << 20);
+        XlsxWorkbook book;
+        QString error;
+        EXPECT_FALSE(XlsxReader::readBytes(bomb, u"bomba.xlsx"_s, &book, &error));
+        EXPECT_TRUE(error.contains(u"bomba.xlsx"_s) && error.contains(u"_rels/.rels"_s)) << error.toStdString();
+    }
+}

@@ -276,3 +276,30 @@ TEST(CliHelp, EveryCommandExplainsItself)
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, QStringLiteral("tarvik-cli " TARVIK_VERSION "\n"));
 }
+
+// The same count through an .xls and through an .xlsx: a raw import leaves the same sheets in both.
+TEST(CliXlsx, ARawImportGivesTheSameSheetsAsInAnXls)
+{
+    TestProfile profile;
+    QFile raw(profile.path(QStringLiteral("leituras.raw")));
+    ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
+    raw.write("5601234000011  100161    000012UN             Bar   000\r\n"
+              "5609999000014  999961    000004UN             20    000\r\n");
+    raw.close();
+    QStringList sheets[2];
+    const char* extensions[] = { ".xls", ".xlsx" };
+    for (int i = 0; i < 2; ++i) {
+        const QString workbook = profile.path(QStringLiteral("inventario") + QString::fromLatin1(extensions[i]));
+        ASSERT_EQ(cli({ QStringLiteral("demo-workbook"), workbook }).code, 0);
+        const CliRun imported
+            = cli({ QStringLiteral("--workbook"), workbook, QStringLiteral("import-raw"), raw.fileName() });
+        ASSERT_EQ(imported.code, 0) << imported.err.toStdString();
+        for (const char* sheet : { "Artigos", "CodBarras", "Contabilistica", "Inventario", "ArtigosSemCodBarras" })
+            sheets[i] << cli(
+                { QStringLiteral("--workbook"), workbook, QStringLiteral("export"), QString::fromLatin1(sheet) })
+                             .out;
+    }
+    EXPECT_EQ(sheets[1], sheets[0]);
+    EXPECT_TRUE(sheets[1].at(3).contains(QStringLiteral("1001\t61\tBar\tUN\t12\t0\n")))
+        << sheets[1].at(3).toStdString();
+}

@@ -6,7 +6,7 @@ class DemoWorkbookCommand : public Command
 {
 public:
     QString name() const override { return QStringLiteral("demo-workbook"); }
-    QString summary() const override { return QStringLiteral("cria o livro de demonstração"); }
+    QString summary() const override { return QStringLiteral("cria o livro de demonstração (.xlsx ou .xls, pelo nome)"); }
     QString argumentsShown() const override { return QStringLiteral("PATH"); }
 
 protected:

@@ -32,32 +32,56 @@ QByteArrayView errorText(double code)
     }
 }
 
+// About what the sheet takes written, to spare the copies of a growing buffer.
+qsizetype expectedSize(const XlsxSheet& sheet)
+{
+    qsizetype size = sheet.beforeData.size() + sheet.afterData.size() + 4096;
+    for (const auto& row : sheet.rows) {
+        size += 32;
+        for (const auto& cell : row)
+            size += 40 + (cell.value.isText() ? cell.value.storedText().size() * 2 : 16);
+    }
+    return size;
+}
+
 } // namespace
 
 SheetRewriter::SheetRewriter(const QByteArray& xml, const XlsxSheet& sheet, bool date1904)
     : m_xml(xml)
     , m_sheet(sheet)
     , m_date1904(date1904)
-    , m_out(xml.size() + xml.size() / 2 + 4096)
+    , m_out(expectedSize(sheet))
 {
+}
+
+bool SheetRewriter::needsPart(const XlsxSheet& sheet)
+{
+    for (const auto& row : sheet.rows) {
+        for (const auto& cell : row) {
+            if (!cell.rewritten)
+                return true;
+        }
+    }
+    return false;
 }
 
 bool SheetRewriter::run(QByteArray* out, QString* why)
 {
-    if (m_sheet.sheetDataStart < 0 || m_sheet.sheetDataEnd > m_xml.size()) {
+    if (needsPart(m_sheet) && m_sheet.sheetDataEnd > m_xml.size()) {
         *why = QStringLiteral("a folha %1 mudou desde que foi lida").arg(m_sheet.name);
         return false;
     }
-    qsizetype copied = 0;
-    if (m_sheet.dimensionStart >= 0) {
-        copy(0, m_sheet.dimensionStart);
+    const QByteArrayView before = m_sheet.beforeData;
+    if (m_sheet.dimensionAt >= 0) {
+        m_out.append(before.first(m_sheet.dimensionAt));
         writeDimension();
-        copied = m_sheet.dimensionEnd;
+        m_out.append(before.sliced(m_sheet.dimensionAt));
+    } else {
+        m_out.append(before);
     }
-    copy(copied, m_sheet.sheetDataStart);
     if (!writeSheetData(why))
         return false;
-    copy(m_sheet.sheetDataEnd, m_xml.size());
+    m_out.append(m_sheet.afterData);
     *out = m_out.take();
     return true;
 }
@@ -158,17 +182,8 @@ void SheetRewriter::openRow(int row, bool empty)
     m_out.append(" r=\"");
     m_out.appendInt(row + 1);
     m_out.append('"');
-    const quint32 at = size_t(row) < m_sheet.rowTags.size() ? m_sheet.rowTags[size_t(row)] : XlsxSheet::kNoRow;
-    if (at != XlsxSheet::kNoRow) {
-        XmlScanner tag(QByteArrayView(m_xml).sliced(at, m_sheet.sheetDataEnd - at));
-        tag.next();
-        for (const XmlScanner::Attribute& attribute : tag.attributes()) {
-            if (attribute.name != "r" && attribute.name != "spans") {
-                m_out.append(' ');
-                m_out.append(attribute.whole);
-            }
-        }
-    }
+    if (size_t(row) < m_sheet.rowAttributes.size())
+        m_out.append(m_sheet.rowAttributes[size_t(row)]);
     m_out.append(empty ? "/>" : ">");
 }
 

@@ -9,15 +9,18 @@
 struct XlsxSheet;
 struct SheetCells;
 
-// A worksheet written again from its part as read: everything outside sheetData as it stands, the dimension
+// A worksheet written again as its part was read: everything outside sheetData as it stands, the dimension
 // made to cover the cells, each row's start tag as read (but for r, written again, and spans, which written
 // cells may pass), the written cells from the program (texts inline), and in a row that also has cells the
 // program did not write, those cells as they stand.
 class SheetRewriter
 {
 public:
+    // xml is the part as read, needed only when needsPart() says so.
     SheetRewriter(const QByteArray& xml, const XlsxSheet& sheet, bool date1904);
 
+    // Whether the sheet keeps cells the program did not write, which are copied from the part.
+    static bool needsPart(const XlsxSheet& sheet);
     bool run(QByteArray* out, QString* why);
 
 private:

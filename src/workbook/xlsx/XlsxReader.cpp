@@ -190,12 +190,14 @@ public:
         int row = -1;
         int lastRowWithCells = -1;
         bool inSheetData = false;
+        qsizetype copied = 0; // of the XML before sheetData, into beforeData
         while (xml.next() != Token::End) {
             check(xml, part);
             if (xml.token() == Token::EndElement) {
                 if (inSheetData && xml.depth() == 1) {
                     inSheetData = false;
                     m_sheet->sheetDataEnd = xml.tokenEnd();
+                    m_sheet->afterData = data.sliced(xml.tokenEnd()).toByteArray();
                 }
                 continue;
             }
@@ -204,13 +206,14 @@ public:
             if (!inSheetData) {
                 if (xml.depth() == 2 && xml.isNamed("sheetData")) {
                     inSheetData = true;
-                    m_sheet->sheetDataStart = xml.tokenStart();
+                    m_sheet->beforeData += data.sliced(copied, xml.tokenStart() - copied).toByteArray();
                     m_sheet->prefix = xml.prefix().isEmpty() ? QByteArray() : xml.prefix().toByteArray() + ':';
-                } else if (xml.depth() == 2 && xml.isNamed("dimension")) {
-                    m_sheet->dimensionStart = xml.tokenStart();
+                } else if (xml.depth() == 2 && xml.isNamed("dimension") && m_sheet->sheetDataEnd < 0) {
+                    m_sheet->beforeData = data.sliced(0, xml.tokenStart()).toByteArray();
+                    m_sheet->dimensionAt = xml.tokenStart();
                     xml.skipElement();
                     check(xml, part);
-                    m_sheet->dimensionEnd = xml.tokenEnd();
+                    copied = xml.tokenEnd();
                 }
                 continue;
             }
@@ -222,9 +225,12 @@ public:
                                         .arg(m_sheet->name, shown(r)) };
                 row = number - 1;
                 m_col = -1;
-                if (m_sheet->rowTags.size() <= size_t(row))
+                if (m_sheet->rowTags.size() <= size_t(row)) {
                     m_sheet->rowTags.resize(size_t(row) + 1, XlsxSheet::kNoRow);
+                    m_sheet->rowAttributes.resize(size_t(row) + 1);
+                }
                 m_sheet->rowTags[size_t(row)] = quint32(xml.tokenStart());
+                m_sheet->rowAttributes[size_t(row)] = rowAttributes(xml);
             } else if (xml.isNamed("c")) {
                 if (row < 0)
                     throw Damaged { QStringLiteral("a folha %1 tem uma célula fora de uma linha").arg(m_sheet->name) };
@@ -242,6 +248,24 @@ public:
     }
 
 private:
+    QByteArray rowAttributes(const XmlScanner& xml)
+    {
+        QByteArray kept;
+        for (const XmlScanner::Attribute& attribute : xml.attributes()) {
+            if (!XmlScanner::same(attribute.name, "r") && !XmlScanner::same(attribute.name, "spans")) {
+                kept += ' ';
+                kept += attribute.whole;
+            }
+        }
+        if (kept.isEmpty())
+            return kept;
+        const auto seen = m_rowAttributes.constFind(kept);
+        if (seen != m_rowAttributes.cend())
+            return *seen;
+        m_rowAttributes.insert(kept, kept);
+        return kept;
+    }
+
     void cell(XmlScanner& xml, const QString& part, int row)
     {
         int col = m_col + 1;
@@ -270,7 +294,10 @@ private:
             if (xml.token() != Token::StartElement)
                 continue;
             if (xml.isNamed("v")) {
+                // A cell has one value; should a damaged one have several, the last counts.
                 haveRaw = true;
+                raw = QByteArrayView();
+                decoded.clear();
                 while (xml.next() == Token::Text) {
                     if (raw.isEmpty() && decoded.isEmpty() && !xml.rawText().contains('&')) {
                         raw = xml.rawText();
@@ -340,6 +367,7 @@ private:
     const std::vector<QString>& m_strings;
     XlsxSheet* m_sheet;
     int m_col = -1;
+    QHash<QByteArray, QByteArray> m_rowAttributes; // so that rows written alike share one copy
 };
 
 class Reader

@@ -14,12 +14,16 @@ struct XlsxSheet : SheetCells
     static constexpr quint32 kNoRow = ~0u;
 
     QString part; // e.g. "xl/worksheets/sheet1.xml"
-    // Where things are in the part as read, so a save rewrites the cells without reading the XML again.
-    qsizetype sheetDataStart = -1; // the sheetData start tag
-    qsizetype sheetDataEnd = -1; // just past its end tag
-    qsizetype dimensionStart = -1; // the dimension element, when there is one
-    qsizetype dimensionEnd = -1;
+    // What a save keeps of the part around the cells, taken as it was read, so that a save that writes every
+    // cell of a sheet need not inflate the part again.
+    QByteArray beforeData; // the XML before sheetData, without the dimension element
+    qsizetype dimensionAt = -1; // where the dimension element was in it
+    QByteArray afterData; // the XML after sheetData
+    qsizetype sheetDataEnd = -1; // where that is in the part
     QByteArray prefix; // of the sheet's element names, with its colon ("x:"), or empty
+    // Each row's attributes but r and spans, as written, each after a blank; rows that write the same share
+    // one copy.
+    std::vector<QByteArray> rowAttributes;
     std::vector<quint32> rowTags; // where each row's start tag is, kNoRow for a row the part does not have
 };
 

@@ -178,11 +178,15 @@ bool toBytes(const XlsxWorkbook& book, QByteArray* bytes, QString* error)
     std::vector<QByteArray> deflated(sheets.size());
     std::vector<QString> whys(sheets.size());
     const auto writeOne = [&](size_t i) {
-        QByteArray original;
         QByteArray rewritten;
-        return book.package.read(sheets[i]->part, &original, &whys[i])
-            && SheetRewriter(original, *sheets[i], book.date1904).run(&rewritten, &whys[i])
-            && XlsxPackage::deflateAlone(rewritten, &deflated[i], &whys[i]);
+        {
+            QByteArray original;
+            if (SheetRewriter::needsPart(*sheets[i]) && !book.package.read(sheets[i]->part, &original, &whys[i]))
+                return false;
+            if (!SheetRewriter(original, *sheets[i], book.date1904).run(&rewritten, &whys[i]))
+                return false;
+        }
+        return XlsxPackage::deflateAlone(rewritten, &deflated[i], &whys[i]);
     };
     size_t largest = 0;
     for (size_t i = 0; i < sheets.size(); ++i) {

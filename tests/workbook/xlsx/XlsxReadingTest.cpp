@@ -11,6 +11,7 @@
 #include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxWorkbook.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -298,5 +299,31 @@ TEST(XlsxBadInput, RefusesAZipBomb)
         QString error;
         EXPECT_FALSE(XlsxReader::readBytes(bomb, u"bomba.xlsx"_s, &book, &error));
         EXPECT_TRUE(error.contains(u"bomba.xlsx"_s) && error.contains(u"_rels/.rels"_s)) << error.toStdString();
+    }
+}
+
+// What the fuzzer found (tests/fixtures/xlsx/fuzz, the first byte saying a whole file or a bare sheet):
+// each reads or is refused with a reason, in bounded memory.
+TEST(XlsxReaderFuzzFindings, RefuseOrReadWithinBounds)
+{
+    const QDir folder(QStringLiteral(TARVIK_FIXTURES "/xlsx/fuzz"));
+    const QStringList found = folder.entryList(QDir::Files);
+    ASSERT_FALSE(found.isEmpty());
+    for (const QString& name : found) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray input = file.readAll();
+        XlsxWorkbook book;
+        QString error;
+        const bool read = input.at(0) & 1 ? XlsxReader::readSheetXml(input.mid(1), &book, &error)
+                                          : XlsxReader::readBytes(input.mid(1), name, &book, &error);
+        EXPECT_TRUE(read || !error.isEmpty());
+        for (const XlsxSheet& sheet : book.sheets) {
+            for (const auto& row : sheet.rows) {
+                for (const auto& cell : row)
+                    EXPECT_LT(cell.value.storedText().size(), input.size());
+            }
+        }
     }
 }

@@ -29,3 +29,19 @@ struct SheetCells
     // Puts cell in row, in its column's place, replacing the one there; the row is added when missing.
     void setCell(int row, const Cell& cell);
 };
+
+// The sheet named so among sheets, with or without the "$" a record source ends in: the same case first,
+// then any case; nullptr when there is none.
+template <typename Sheets> auto findSheet(Sheets& sheets, const QString& name) -> decltype(&sheets.front())
+{
+    const QString wanted = name.endsWith(u'$') ? name.chopped(1) : name;
+    for (auto& s : sheets) {
+        if (s.name == wanted)
+            return &s;
+    }
+    for (auto& s : sheets) {
+        if (s.name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return &s;
+    }
+    return nullptr;
+}

@@ -5,15 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QString bareName(const QString& name)
-{
-    return name.endsWith(u'$') ? name.chopped(1) : name;
-}
-
-} // namespace
-
 void XlsWorkbook::classifyFormats()
 {
     xfIsDate.assign(xfFormats.size(), false);
@@ -83,19 +74,10 @@ int XlsWorkbook::dateXf()
 
 XlsSheet* XlsWorkbook::sheet(const QString& name)
 {
-    return const_cast<XlsSheet*>(std::as_const(*this).sheet(name));
+    return findSheet(sheets, name);
 }
 
 const XlsSheet* XlsWorkbook::sheet(const QString& name) const
 {
-    const QString wanted = bareName(name);
-    for (const XlsSheet& s : sheets) {
-        if (s.name == wanted)
-            return &s;
-    }
-    for (const XlsSheet& s : sheets) {
-        if (s.name.compare(wanted, Qt::CaseInsensitive) == 0)
-            return &s;
-    }
-    return nullptr;
+    return findSheet(sheets, name);
 }

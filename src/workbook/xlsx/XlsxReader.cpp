@@ -155,12 +155,7 @@ QString stringItem(XmlScanner& xml, const QString& part)
 {
     QString text;
     const int depth = xml.depth();
-    while (xml.next() != Token::End) {
-        check(xml, part);
-        if (xml.token() == Token::EndElement && xml.depth() < depth)
-            break;
-        if (xml.token() != Token::StartElement)
-            continue;
+    while (xml.nextChild(depth)) {
         if (xml.isNamed("rPh") || xml.isNamed("rPr") || xml.isNamed("phoneticPr")) {
             xml.skipElement();
             check(xml, part);
@@ -170,6 +165,7 @@ QString stringItem(XmlScanner& xml, const QString& part)
             check(xml, part);
         }
     }
+    check(xml, part);
     unescapeXstring(text);
     return text;
 }
@@ -287,12 +283,7 @@ private:
         bool haveRaw = false;
         bool hasFormula = false;
         const int depth = xml.depth();
-        while (xml.next() != Token::End) {
-            check(xml, part);
-            if (xml.token() == Token::EndElement && xml.depth() < depth)
-                break;
-            if (xml.token() != Token::StartElement)
-                continue;
+        while (xml.nextChild(depth)) {
             if (xml.isNamed("v")) {
                 // A cell has one value; should a damaged one have several, the last counts.
                 haveRaw = true;
@@ -317,6 +308,7 @@ private:
                 check(xml, part);
             }
         }
+        check(xml, part);
         if (haveRaw)
             value = decodeValue(type, raw, style);
         // A formula not worked out yet has no value, but must stay in the sheet.

@@ -57,19 +57,10 @@ int XlsxWorkbook::dateXf()
 
 XlsxSheet* XlsxWorkbook::sheet(const QString& name)
 {
-    return const_cast<XlsxSheet*>(std::as_const(*this).sheet(name));
+    return findSheet(sheets, name);
 }
 
 const XlsxSheet* XlsxWorkbook::sheet(const QString& name) const
 {
-    const QString wanted = name.endsWith(u'$') ? name.chopped(1) : name;
-    for (const XlsxSheet& s : sheets) {
-        if (s.name == wanted)
-            return &s;
-    }
-    for (const XlsxSheet& s : sheets) {
-        if (s.name.compare(wanted, Qt::CaseInsensitive) == 0)
-            return &s;
-    }
-    return nullptr;
+    return findSheet(sheets, name);
 }

@@ -91,28 +91,16 @@ void XmlOutput::appendText(QStringView text)
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         if (c < 0x80) {
-            switch (c) {
-            case u'&':
-                p = literal(p, "&amp;");
-                break;
-            case u'<':
-                p = literal(p, "&lt;");
-                break;
-            case u'>':
-                p = literal(p, "&gt;");
-                break;
-            case u'"':
-                p = literal(p, "&quot;");
-                break;
-            case u'_':
-                p = i + 1 < n && s[i + 1] == u'x' ? escape(p, c) : (*p++ = '_', p);
-                break;
-            default:
-                if (c < 0x20 && c != u'\t' && c != u'\n')
-                    p = escape(p, c);
-                else
-                    *p++ = char(c);
-            }
+            if (const char* reference = c == u'&' ? "&amp;"
+                    : c == u'<'                   ? "&lt;"
+                    : c == u'>'                   ? "&gt;"
+                    : c == u'"'                   ? "&quot;"
+                                                  : nullptr)
+                p = literal(p, reference);
+            else if ((c < 0x20 && c != u'\t' && c != u'\n') || (c == u'_' && i + 1 < n && s[i + 1] == u'x'))
+                p = escape(p, c);
+            else
+                *p++ = char(c);
         } else if (c < 0x800) {
             *p++ = char(0xC0 | (c >> 6));
             *p++ = char(0x80 | (c & 0x3F));

@@ -294,3 +294,14 @@ void XmlScanner::skipElement()
             return;
     }
 }
+
+bool XmlScanner::nextChild(int depth)
+{
+    while (next() != Token::End && m_token != Token::Invalid) {
+        if (m_token == Token::EndElement && int(m_open.size()) < depth)
+            return false;
+        if (m_token == Token::StartElement)
+            return true;
+    }
+    return false;
+}

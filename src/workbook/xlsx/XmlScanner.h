@@ -56,6 +56,9 @@ public:
 
     // Skips to the end of the current start element, its content included.
     void skipElement();
+    // Moves to the next element inside the one whose start tag left the scanner at `depth`; false at that
+    // element's end, the document's end, or a fault.
+    bool nextChild(int depth);
 
     struct Attribute
     {

@@ -223,33 +223,29 @@ QByteArray zipOfZeros(const QByteArray& name, qint64 size, qint64 declared)
         for (int i = 0; i < bytes; ++i)
             out.append(char((v >> (8 * i)) & 0xFF));
     };
+    // What the local header and the directory entry share: method, time, CRC, sizes, name length.
+    const auto entry = [&](QByteArray& out) {
+        le(out, 0, 2);
+        le(out, 8, 2);
+        le(out, 0, 4);
+        le(out, quint32(crc), 4);
+        le(out, quint32(data.size()), 4);
+        le(out, quint32(declared), 4);
+        le(out, quint32(name.size()), 2);
+    };
     QByteArray zip;
     le(zip, 0x04034b50, 4);
     le(zip, 20, 2);
-    le(zip, 0, 2);
-    le(zip, 8, 2);
-    le(zip, 0, 4);
-    le(zip, quint32(crc), 4);
-    le(zip, quint32(data.size()), 4);
-    le(zip, quint32(declared), 4);
-    le(zip, quint32(name.size()), 2);
+    entry(zip);
     le(zip, 0, 2);
     zip += name + data;
     const qsizetype directory = zip.size();
     le(zip, 0x02014b50, 4);
     le(zip, 20, 2);
     le(zip, 20, 2);
-    le(zip, 0, 2);
-    le(zip, 8, 2);
-    le(zip, 0, 4);
-    le(zip, quint32(crc), 4);
-    le(zip, quint32(data.size()), 4);
-    le(zip, quint32(declared), 4);
-    le(zip, quint32(name.size()), 2);
-    le(zip, 0, 4);
-    le(zip, 0, 4);
-    le(zip, 0, 4);
-    le(zip, 0, 4);
+    entry(zip);
+    for (int i = 0; i < 4; ++i)
+        le(zip, 0, 4); // extra and comment lengths, disk, attributes, the local header at 0
     zip += name;
     const qsizetype directorySize = zip.size() - directory;
     le(zip, 0x06054b50, 4);

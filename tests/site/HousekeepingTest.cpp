@@ -20,6 +20,11 @@ TEST(BackupName, WritesEachPartWithItsSignBlankAndNoZeros)
         QStringLiteral("c:\\dados\\inv 1_ 3_ 2027_ 13 5_Bak.xls"));
     EXPECT_EQ(Housekeeping::backupName(QStringLiteral("/srv/x.xls"), QDateTime(QDate(2027, 1, 1), QTime(0, 0))),
         QStringLiteral("/srv/x 1_ 1_ 2027_ 0 0_Bak.xls"));
+    // An .xlsx or .xlsm copy keeps its own four letters.
+    EXPECT_EQ(Housekeeping::backupName(QStringLiteral("/srv/inv.xlsx"), QDateTime(QDate(2027, 1, 1), QTime(0, 0))),
+        QStringLiteral("/srv/inv 1_ 1_ 2027_ 0 0_Bak.xlsx"));
+    EXPECT_EQ(Housekeeping::backupName(QStringLiteral("/srv/inv.XLSM"), QDateTime(QDate(2027, 1, 1), QTime(0, 0))),
+        QStringLiteral("/srv/inv 1_ 1_ 2027_ 0 0_Bak.XLSM"));
 }
 
 TEST(BackupName, RefusesAPathTooShortForAnExtension)

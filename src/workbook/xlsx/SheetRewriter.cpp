@@ -32,25 +32,13 @@ QByteArrayView errorText(double code)
     }
 }
 
-// About what the sheet takes written, to spare the copies of a growing buffer.
-qsizetype expectedSize(const XlsxSheet& sheet)
-{
-    qsizetype size = sheet.beforeData.size() + sheet.afterData.size() + 4096;
-    for (const auto& row : sheet.rows) {
-        size += 32;
-        for (const auto& cell : row)
-            size += 40 + (cell.value.isText() ? cell.value.storedText().size() * 2 : 16);
-    }
-    return size;
-}
-
 } // namespace
 
 SheetRewriter::SheetRewriter(const QByteArray& xml, const XlsxSheet& sheet, bool date1904)
     : m_xml(xml)
     , m_sheet(sheet)
     , m_date1904(date1904)
-    , m_out(expectedSize(sheet))
+    , m_out(1 << 20, &m_deflater)
 {
 }
 
@@ -65,7 +53,7 @@ bool SheetRewriter::needsPart(const XlsxSheet& sheet)
     return false;
 }
 
-bool SheetRewriter::run(QByteArray* out, QString* why)
+bool SheetRewriter::run(QByteArray* archive, QString* why)
 {
     if (needsPart(m_sheet) && m_sheet.sheetDataEnd > m_xml.size()) {
         *why = QStringLiteral("a folha %1 mudou desde que foi lida").arg(m_sheet.name);
@@ -82,7 +70,11 @@ bool SheetRewriter::run(QByteArray* out, QString* why)
     if (!writeSheetData(why))
         return false;
     m_out.append(m_sheet.afterData);
-    *out = m_out.take();
+    m_out.flush();
+    if (!m_deflater.finish(archive)) {
+        *why = QStringLiteral("não foi possível comprimir a folha %1").arg(m_sheet.name);
+        return false;
+    }
     return true;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "workbook/xlsx/PartDeflater.h"
 #include "workbook/xlsx/XmlOutput.h"
 
 #include <QByteArray>
@@ -21,7 +22,8 @@ public:
 
     // Whether the sheet keeps cells the program did not write, which are copied from the part.
     static bool needsPart(const XlsxSheet& sheet);
-    bool run(QByteArray* out, QString* why);
+    // The sheet's part, deflated as it is written, as a one-part archive (see PartDeflater).
+    bool run(QByteArray* archive, QString* why);
 
 private:
     struct OriginalCell
@@ -45,5 +47,6 @@ private:
     const QByteArray& m_xml;
     const XlsxSheet& m_sheet;
     const bool m_date1904;
+    PartDeflater m_deflater;
     XmlOutput m_out;
 };

@@ -164,12 +164,6 @@ const time_t kPartTime = [] {
 
 } // namespace
 
-bool XlsxPackage::deflateAlone(const QByteArray& data, QByteArray* archive, QString* why)
-{
-    static const QString kName = QStringLiteral("p");
-    return XlsxPackage().compose({ { kName, data } }, {}, {}, archive, why);
-}
-
 bool XlsxPackage::compose(const std::map<QString, QByteArray>& replaced, const std::map<QString, QByteArray>& deflated,
     const std::vector<QString>& removed, QByteArray* bytes, QString* why) const
 {

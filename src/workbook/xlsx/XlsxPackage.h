@@ -28,13 +28,10 @@ public:
     bool read(const QString& name, QByteArray* data, QString* why) const;
 
     // The package with these parts replaced or added (added ones at the end) and those removed; the other
-    // parts go out as they were, compressed bytes and all. A part in `deflated` comes as deflateAlone() made
-    // it, and goes in as it is.
+    // parts go out as they were, compressed bytes and all. A part in `deflated` comes as a one-part archive
+    // (PartDeflater), and goes in as it is.
     bool compose(const std::map<QString, QByteArray>& replaced, const std::map<QString, QByteArray>& deflated,
         const std::vector<QString>& removed, QByteArray* bytes, QString* why) const;
-    // The part deflated alone in an archive of its own, for compose(): large parts deflated on several
-    // threads at once make a save of several sheets fast.
-    static bool deflateAlone(const QByteArray& data, QByteArray* archive, QString* why);
 
     // Where a relationship of the part `source` points: its Target resolved against the source's folder,
     // or from the package root when absolute. False when it climbs out of the package.

@@ -173,20 +173,15 @@ bool toBytes(const XlsxWorkbook& book, QByteArray* bytes, QString* error)
         }
         sheets.push_back(&sheet);
     }
-    // Each sheet is read, rewritten and deflated on its own, the largest on a second thread, so that only the
-    // deflated parts wait for the package.
+    // Each sheet is written and deflated on its own, the largest on a second thread, so that only the deflated
+    // parts wait for the package.
     std::vector<QByteArray> deflated(sheets.size());
     std::vector<QString> whys(sheets.size());
     const auto writeOne = [&](size_t i) {
-        QByteArray rewritten;
-        {
-            QByteArray original;
-            if (SheetRewriter::needsPart(*sheets[i]) && !book.package.read(sheets[i]->part, &original, &whys[i]))
-                return false;
-            if (!SheetRewriter(original, *sheets[i], book.date1904).run(&rewritten, &whys[i]))
-                return false;
-        }
-        return XlsxPackage::deflateAlone(rewritten, &deflated[i], &whys[i]);
+        QByteArray original;
+        if (SheetRewriter::needsPart(*sheets[i]) && !book.package.read(sheets[i]->part, &original, &whys[i]))
+            return false;
+        return SheetRewriter(original, *sheets[i], book.date1904).run(&deflated[i], &whys[i]);
     };
     size_t largest = 0;
     for (size_t i = 0; i < sheets.size(); ++i) {

@@ -1,5 +1,7 @@
 #include "workbook/xlsx/XmlOutput.h"
 
+#include "workbook/xlsx/PartDeflater.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -26,15 +28,26 @@ char* literal(char* p, const char* text)
 
 } // namespace
 
-XmlOutput::XmlOutput(qsizetype capacity)
+XmlOutput::XmlOutput(qsizetype capacity, PartDeflater* deflater)
+    : m_deflater(deflater)
 {
     m_bytes.resize(std::max<qsizetype>(capacity, 64));
     m_at = m_bytes.data();
     m_end = m_at + m_bytes.size();
 }
 
+void XmlOutput::flush()
+{
+    if (m_deflater && m_at != m_bytes.constData()) {
+        m_deflater->write(QByteArrayView(m_bytes.constData(), m_at - m_bytes.constData()));
+        m_at = m_bytes.data();
+    }
+}
+
 char* XmlOutput::room(qsizetype size)
 {
+    if (m_end - m_at < size)
+        flush();
     if (m_end - m_at < size) {
         const qsizetype used = m_at - m_bytes.constData();
         m_bytes.resize(std::max(m_bytes.size() * 2, used + size));

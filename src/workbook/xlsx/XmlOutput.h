@@ -3,12 +3,14 @@
 #include <QByteArrayView>
 #include <QStringView>
 
-// The bytes of an XML part being written, in a buffer that grows by doubling and is filled by plain copies:
-// a large sheet is millions of small pieces.
+class PartDeflater;
+
+// The bytes of an XML part being written, in a buffer filled by plain copies (a large sheet is millions of
+// small pieces) that grows by doubling or, given a deflater, is handed to it whenever it is full.
 class XmlOutput
 {
 public:
-    explicit XmlOutput(qsizetype capacity);
+    explicit XmlOutput(qsizetype capacity, PartDeflater* deflater = nullptr);
 
     void append(QByteArrayView bytes);
     void append(char c);
@@ -22,12 +24,15 @@ public:
     void appendText(QStringView text);
 
     QByteArray take();
+    // Hands what is buffered to the deflater.
+    void flush();
 
     static QByteArray escaped(QStringView text);
 
 private:
     char* room(qsizetype size);
 
+    PartDeflater* m_deflater;
     QByteArray m_bytes;
     char* m_at = nullptr;
     char* m_end = nullptr;

@@ -24,7 +24,7 @@ private:
     bool deflateInto(int flush);
 
     std::unique_ptr<Stream> m_stream;
-    QByteArray m_data; // the deflated bytes so far
+    QByteArray m_data; // room for the local header, then the deflated bytes so far
     quint32 m_crc = 0;
     qint64 m_size = 0;
     bool m_failed = false;

@@ -315,7 +315,12 @@ private:
         if (!value.isNull() || style != 0 || hasFormula) {
             if (size_t(row) >= m_sheet->rows.size())
                 m_sheet->rows.resize(size_t(row) + 1);
-            m_sheet->rows[size_t(row)].push_back(SheetCells::Cell { quint16(col), quint16(style), false, value });
+            auto& cells = m_sheet->rows[size_t(row)];
+            // Rows of a table are as wide as the one before: room for that many, rather than growth by doubling.
+            if (cells.empty())
+                cells.reserve(m_lastWidth);
+            cells.push_back(SheetCells::Cell { quint16(col), quint16(style), false, value });
+            m_lastWidth = std::max(cells.size(), size_t(1));
         }
     }
 
@@ -359,6 +364,7 @@ private:
     const std::vector<QString>& m_strings;
     XlsxSheet* m_sheet;
     int m_col = -1;
+    size_t m_lastWidth = 1; // cells in the last row read
     QHash<QByteArray, QByteArray> m_rowAttributes; // so that rows written alike share one copy
 };
 

@@ -72,6 +72,16 @@ QHash<QString, Relationship> relationships(const XlsxPackage& package, const QSt
     return found;
 }
 
+// Whether a value's text holds an entity or character reference. Values are short: a loop beats memchr.
+bool hasReference(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (c == '&')
+            return true;
+    }
+    return false;
+}
+
 // A piece of a part quoted in a message, kept short.
 QString shown(QByteArrayView text)
 {
@@ -290,7 +300,7 @@ private:
                 raw = QByteArrayView();
                 decoded.clear();
                 while (xml.next() == Token::Text) {
-                    if (raw.isEmpty() && decoded.isEmpty() && !xml.rawText().contains('&')) {
+                    if (raw.isEmpty() && decoded.isEmpty() && !hasReference(xml.rawText())) {
                         raw = xml.rawText();
                     } else {
                         decoded = raw.toByteArray() + decoded + xml.text().toUtf8();

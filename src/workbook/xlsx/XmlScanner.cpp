@@ -11,6 +11,16 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// Where the prefix of a name ends, or -1. Names are short: a loop beats the call to memchr.
+qsizetype colonIn(QByteArrayView name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i] == ':')
+            return i;
+    }
+    return -1;
+}
+
 bool isNameEnd(char c)
 {
     return isSpace(c) || c == '>' || c == '/' || c == '=';
@@ -62,7 +72,7 @@ bool XmlScanner::skipPast(QByteArrayView terminator)
 
 void XmlScanner::splitName(QByteArrayView qualified)
 {
-    const qsizetype colon = qualified.indexOf(':');
+    const qsizetype colon = colonIn(qualified);
     m_prefix = colon < 0 ? QByteArrayView() : qualified.first(colon);
     m_name = colon < 0 ? qualified : qualified.sliced(colon + 1);
 }
@@ -181,7 +191,7 @@ XmlScanner::Token XmlScanner::startTag()
         if (!close)
             return fail(QStringLiteral("valor de atributo por fechar"));
         const qsizetype end = static_cast<const char*>(close) - data;
-        const qsizetype colon = attrName.indexOf(':');
+        const qsizetype colon = colonIn(attrName);
         m_attributes.push_back({ colon < 0 ? attrName : attrName.sliced(colon + 1), m_xml.sliced(p, end - p),
             m_xml.sliced(attrStart, end + 1 - attrStart) });
         p = end + 1;

@@ -6,7 +6,10 @@ class DemoWorkbookCommand : public Command
 {
 public:
     QString name() const override { return QStringLiteral("demo-workbook"); }
-    QString summary() const override { return QStringLiteral("cria o livro de demonstração (.xlsx ou .xls, pelo nome)"); }
+    QString summary() const override
+    {
+        return QStringLiteral("cria o livro de demonstração (.xlsx ou .xls, pelo nome)");
+    }
     QString argumentsShown() const override { return QStringLiteral("PATH"); }
 
 protected:

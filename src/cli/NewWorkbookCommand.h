@@ -6,7 +6,10 @@ class NewWorkbookCommand : public Command
 {
 public:
     QString name() const override { return QStringLiteral("new-workbook"); }
-    QString summary() const override { return QStringLiteral("cria um livro de inventários vazio (.xlsx ou .xls, pelo nome)"); }
+    QString summary() const override
+    {
+        return QStringLiteral("cria um livro de inventários vazio (.xlsx ou .xls, pelo nome)");
+    }
     QString argumentsShown() const override { return QStringLiteral("PATH"); }
 
 protected:

@@ -13,10 +13,12 @@ const char16_t kHigh[32] = { 0x20AC, 0x81, 0x201A, 0x0192, 0x201E, 0x2026, 0x202
 
 QString decode(const char* bytes, qsizetype size)
 {
+    // Through raw pointers: indexing a QString checks for sharing at every character.
     QString text(size, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
     for (qsizetype i = 0; i < size; ++i) {
         const quint8 b = quint8(bytes[i]);
-        text[i] = QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
+        out[i] = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b);
     }
     return text;
 }
@@ -36,8 +38,10 @@ char encodeChar(QChar c)
 QByteArray encode(const QString& text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
     for (qsizetype i = 0; i < text.size(); ++i)
-        bytes[i] = encodeChar(text.at(i));
+        out[i] = in[i] < 0x80 ? char(in[i]) : encodeChar(QChar(in[i]));
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 #include "values/Conversions.h"
 
 #include "values/CellValue.h"
+#include "values/Windows1252.h"
 
 #include <QLocale>
 
@@ -165,4 +166,18 @@ TEST(CellValueText, UsesTheSiteFormat)
     EXPECT_EQ(toDate(CellValue::text(QStringLiteral("06/12/2026"))), 46362);
     EXPECT_EQ(toDate(CellValue()), std::nullopt);
     EXPECT_EQ(toNumber(CellValue::text(QStringLiteral("2,5"))), 2.5);
+}
+
+// Every byte decodes to its character and encodes back to itself; a character with no byte becomes "?".
+TEST(Windows1252, EveryByteRoundTrips)
+{
+    QByteArray all(256, '\0');
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    const QString text = Windows1252::decode(all.constData(), all.size());
+    EXPECT_EQ(text.at(0x80), QChar(0x20AC));
+    EXPECT_EQ(text.at(0x9F), QChar(0x0178));
+    EXPECT_EQ(text.at(0xE7), QChar(u'ç'));
+    EXPECT_EQ(Windows1252::encode(text), all);
+    EXPECT_EQ(Windows1252::encode(QStringLiteral("a€ção→")), QByteArray("a\x80\xE7\xE3o?"));
 }

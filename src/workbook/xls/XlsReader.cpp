@@ -225,7 +225,11 @@ private:
     {
         if (size_t(row) >= sheet.rows.size())
             sheet.rows.resize(size_t(row) + 1);
-        sheet.rows[size_t(row)].push_back(XlsSheet::Cell { quint16(col), quint16(xf), false, std::move(value) });
+        auto& cells = sheet.rows[size_t(row)];
+        // Rows of a table are as wide as the one above: room for that many, rather than growth by doubling.
+        if (cells.empty() && row > 0)
+            cells.reserve(std::max<size_t>(sheet.rows[size_t(row) - 1].size(), 1));
+        cells.push_back(XlsSheet::Cell { quint16(col), quint16(xf), false, std::move(value) });
     }
 
     // Files value under the row, column and XF of the cell record d.

@@ -181,6 +181,10 @@ public:
         if (sheet.rows.size() > size_t(sheet.rowCount))
             sheet.rows.resize(size_t(sheet.rowCount));
         for (auto& row : sheet.rows) {
+            // Cells come in column order, one record each, but for odd files.
+            const auto outOfOrder = [](const auto& a, const auto& b) { return a.col >= b.col; };
+            if (std::adjacent_find(row.begin(), row.end(), outOfOrder) == row.end())
+                continue;
             // The last record for a cell wins, as in the spreadsheet programs.
             std::stable_sort(row.begin(), row.end(), [](const auto& a, const auto& b) { return a.col < b.col; });
             auto last

@@ -25,10 +25,18 @@ void takeSheet(XlsSheet& theirs, const XlsSheet& ours)
     theirs = ours;
 }
 
-// An .xlsx sheet is rewritten from the part as they saved it, so their cells that ours do not replace stay.
+// An .xlsx sheet is rewritten from the part as they saved it: only the cells we wrote go onto theirs, so
+// their cells that ours do not replace (a note in a column we do not write, a row they added) stay.
 void takeSheet(XlsxSheet& theirs, const XlsxSheet& ours)
 {
-    static_cast<SheetCells&>(theirs) = ours;
+    for (size_t r = 0; r < ours.rows.size(); ++r) {
+        for (const SheetCells::Cell& cell : ours.rows[r]) {
+            if (cell.rewritten)
+                theirs.setCell(int(r), cell);
+        }
+    }
+    theirs.rowCount = std::max(theirs.rowCount, ours.rowCount);
+    theirs.modified = true;
 }
 
 bool sameKind(const XlsWorkbook& a, const XlsWorkbook& b)
@@ -44,8 +52,7 @@ bool sameKind(const XlsxWorkbook&, const XlsxWorkbook&)
 template <typename Book> bool merge(const Book& ours, Book& fresh)
 {
     auto ourFormats = ours.xfFormats;
-    if (ours.dateXfAppended)
-        ourFormats.pop_back();
+    ourFormats.resize(ours.formatsRead());
     bool mergeable = sameKind(fresh, ours) && fresh.date1904 == ours.date1904 && fresh.xfFormats == ourFormats;
     // The same format number may now show something else: a date format turned into a plain number.
     for (size_t i = 0; mergeable && i < ourFormats.size(); ++i)

@@ -48,6 +48,8 @@ struct XlsWorkbook
     int maxRows() const { return version == Version::Biff5 ? Biff::kMaxRowsBiff5 : Biff::kMaxRowsBiff8; }
     // Works out which XFs show their number as a date or a time.
     void classifyFormats();
+    // How many XFs the file had, before the date format was added.
+    size_t formatsRead() const { return xfFormats.size() - (dateXfAppended ? 1 : 0); }
     bool isDateXf(int xf) const { return xf >= 0 && size_t(xf) < xfIsDate.size() && xfIsDate[size_t(xf)]; }
     // The XF for dates written where no date format was: a copy of the default cell format showing
     // dd/mm/yyyy, added at the end of the formats the first time it is needed.

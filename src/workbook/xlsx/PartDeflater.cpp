@@ -1,5 +1,7 @@
 #include "workbook/xlsx/PartDeflater.h"
 
+#include "workbook/xlsx/XlsxPackage.h"
+
 #include <algorithm>
 #include <zlib.h>
 
@@ -71,7 +73,8 @@ void PartDeflater::write(QByteArrayView bytes)
 bool PartDeflater::finish(QByteArray* archive)
 {
     m_stream->z.avail_in = 0;
-    if (m_failed || !deflateInto(Z_FINISH) || m_size > 0xFFFFFFFFll || m_data.size() > 0xFFFFFFF0ll)
+    // Nothing larger than a part the reader takes: a save must read back.
+    if (m_failed || !deflateInto(Z_FINISH) || m_size > XlsxPackage::kMaxPartSize || m_data.size() > 0xFFFFFFF0ll)
         return false;
     // One entry named "p", dated 1 January 1980; version 2.0, deflated, no data descriptor. The archive is
     // made around the deflated bytes, which are not copied.

@@ -4,6 +4,7 @@
 #include "workbook/xlsx/XmlScanner.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace {
@@ -72,7 +73,9 @@ bool SheetRewriter::run(QByteArray* archive, QString* why)
     m_out.append(m_sheet.afterData);
     m_out.flush();
     if (!m_deflater.finish(archive)) {
-        *why = QStringLiteral("não foi possível comprimir a folha %1").arg(m_sheet.name);
+        *why = QStringLiteral("a folha %1 ficaria com mais de %2 MB de XML, mais do que um livro pode ler")
+                   .arg(m_sheet.name)
+                   .arg(XlsxPackage::kMaxPartSize >> 20);
         return false;
     }
     return true;
@@ -130,12 +133,14 @@ bool SheetRewriter::readRow(qsizetype at, std::vector<OriginalCell>* cells, QStr
     while (xml.next() == Token::StartElement || xml.token() == Token::Text) {
         if (xml.token() == Token::Text)
             continue;
-        OriginalCell cell { col + 1, at + xml.tokenStart(), 0, false };
+        OriginalCell cell { col + 1, at + xml.tokenStart(), 0, 0, false };
+        // Where a missing r attribute goes: after "<", the element's own prefix and "c".
+        cell.nameEnd = cell.start + 1 + (xml.prefix().isEmpty() ? 0 : xml.prefix().size() + 1) + 1;
         const QByteArrayView r = xml.rawAttribute("r");
         if (!r.isNull()) {
             int c = 0;
-            for (qsizetype i = 0; i < r.size() && r.at(i) >= 'A' && r.at(i) <= 'Z'; ++i)
-                c = c * 26 + (r.at(i) - 'A' + 1);
+            for (qsizetype i = 0; i < r.size() && std::isalpha(static_cast<unsigned char>(r.at(i))); ++i)
+                c = c * 26 + (std::toupper(static_cast<unsigned char>(r.at(i))) - 'A' + 1);
             cell.col = c - 1;
             cell.hasReference = true;
         }
@@ -160,12 +165,11 @@ void SheetRewriter::copyCell(const OriginalCell& cell, int row)
         return;
     }
     // A cell that had its place from the one before it is given its reference: cells may now come before it.
-    const qsizetype nameEnd = cell.start + 1 + m_sheet.prefix.size() + 1;
-    copy(cell.start, nameEnd);
+    copy(cell.start, cell.nameEnd);
     m_out.append(" r=\"");
     m_out.appendReference(cell.col, row);
     m_out.append('"');
-    copy(nameEnd, cell.end);
+    copy(cell.nameEnd, cell.end);
 }
 
 void SheetRewriter::openRow(int row, bool empty)

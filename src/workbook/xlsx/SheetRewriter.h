@@ -31,6 +31,7 @@ private:
         int col;
         qsizetype start; // the cell's element in the part, start tag to end tag
         qsizetype end;
+        qsizetype nameEnd; // just after "<c", where a missing r attribute goes
         bool hasReference;
     };
 

@@ -126,7 +126,8 @@ bool XlsxPackage::read(const QString& name, QByteArray* data, QString* why) cons
     }
     // The size in the directory may lie: the limit holds on what actually comes out.
     QByteArray out;
-    out.resize(qsizetype(std::min<zip_uint64_t>(stat.size, zip_uint64_t(kMaxPartSize)) + 1));
+    // Sized as the directory says, but not beyond 64 MB at first: the size may be a lie.
+    out.resize(qsizetype(std::min<zip_uint64_t>(stat.size, zip_uint64_t(64) << 20)) + 1);
     qsizetype used = 0;
     while (true) {
         if (used == out.size()) {

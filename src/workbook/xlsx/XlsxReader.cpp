@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include <charconv>
+#include <cmath>
 #include <future>
 
 namespace {
@@ -141,6 +142,24 @@ void unescapeXstring(QString& text)
     }
     out.append(QStringView(text).sliced(from));
     text = std::move(out);
+}
+
+// An ISO 8601 date, date and time, or time (t="d") as a day number; read as written, with no time zone, so
+// that no moment falls in a change of clocks. Text that is none of them stays text.
+CellValue isoDate(QByteArrayView raw)
+{
+    const QString text = QString::fromLatin1(raw.trimmed());
+    const qsizetype t = text.indexOf(u'T');
+    const bool timeOnly = t < 0 && text.contains(u':');
+    const QDate day
+        = timeOnly ? QDate(1899, 12, 30) : QDate::fromString(text.left(t < 0 ? text.size() : t), Qt::ISODate);
+    QString clock = timeOnly ? text : t < 0 ? QString() : text.mid(t + 1);
+    while (clock.endsWith(u'Z'))
+        clock.chop(1);
+    const QTime time = clock.isEmpty() ? QTime(0, 0) : QTime::fromString(clock, Qt::ISODateWithMs);
+    if (!day.isValid() || !time.isValid())
+        return CellValue::text(text);
+    return CellValue::date(Conversions::dayNumberFromDateTime(QDateTime(day, time, Qt::UTC)));
 }
 
 quint8 errorCode(QByteArrayView text)
@@ -352,16 +371,16 @@ private:
             return CellValue::boolean(raw.trimmed() != "0" && raw.trimmed() != "false");
         if (type == "e")
             return CellValue::error(errorCode(raw.trimmed()));
-        if (type == "d") {
-            const QDateTime when = QDateTime::fromString(QString::fromLatin1(raw.trimmed()), Qt::ISODateWithMs);
-            if (!when.isValid())
-                return CellValue::text(QString::fromUtf8(raw));
-            return CellValue::date(Conversions::dayNumberFromDateTime(when));
-        }
-        const QByteArrayView number = raw.trimmed();
+        if (type == "d")
+            return isoDate(raw);
+        QByteArrayView number = raw.trimmed();
+        if (number.isEmpty())
+            return CellValue();
+        if (number.front() == '+')
+            number = number.sliced(1);
         double v = 0;
         const auto [end, ec] = std::from_chars(number.begin(), number.end(), v);
-        if (ec != std::errc() || end != number.end())
+        if (ec != std::errc() || end != number.end() || !std::isfinite(v))
             throw Damaged {
                 QStringLiteral("a folha %1 tem o número %2, que não se pode ler").arg(m_sheet->name, shown(raw))
             };
@@ -460,14 +479,20 @@ private:
         const QString& part = m_book->stylesPart;
         const QByteArray data = readPart(m_book->package, part);
         XmlScanner xml(data);
+        // The formats of conditional formats (dxfs) have numFmt elements too, numbered on their own.
         bool inCellXfs = false;
+        bool inNumFmts = false;
         while (xml.next() != Token::End) {
             check(xml, part);
             if (xml.token() == Token::EndElement && xml.isNamed("cellXfs"))
                 inCellXfs = false;
+            if (xml.token() == Token::EndElement && xml.isNamed("numFmts"))
+                inNumFmts = false;
             if (xml.token() != Token::StartElement)
                 continue;
-            if (xml.isNamed("numFmt")) {
+            if (xml.isNamed("numFmts")) {
+                inNumFmts = true;
+            } else if (xml.isNamed("numFmt") && inNumFmts) {
                 m_book->formats.insert(toInt(xml.rawAttribute("numFmtId"), -1), xml.attribute("formatCode"));
             } else if (xml.isNamed("cellXfs")) {
                 inCellXfs = true;

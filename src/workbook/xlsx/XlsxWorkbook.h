@@ -47,6 +47,12 @@ struct XlsxWorkbook
     bool dateXfAppended = false;
 
     void classifyFormats();
+    // How many cellXfs entries the file had, before the date style (and the default one a package without
+    // styles gets with it) were added.
+    size_t formatsRead() const
+    {
+        return dateXfAppended ? (stylesPart.isEmpty() ? 0 : xfFormats.size() - 1) : xfFormats.size();
+    }
     bool isDateXf(int xf) const { return xf >= 0 && size_t(xf) < xfIsDate.size() && xfIsDate[size_t(xf)]; }
     // The style for dates written where no date style was: the default cell style showing dd/mm/yyyy,
     // added at the end of cellXfs the first time it is needed.

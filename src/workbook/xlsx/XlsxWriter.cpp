@@ -14,6 +14,8 @@
 #include <future>
 #include <map>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Token = XmlScanner::Token;
@@ -91,7 +93,9 @@ bool writeStyles(const XlsxWorkbook& book, Parts& parts, QString* why)
     QString stylesPart = book.stylesPart;
     if (stylesPart.isEmpty()) {
         // A package without styles gets the plainest, and the relationship and content type that name it.
-        stylesPart = QStringLiteral("xl/tarvik-styles.xml");
+        stylesPart = book.workbookPart.left(book.workbookPart.lastIndexOf(u'/') + 1) + u"styles.xml"_s;
+        if (book.package.contains(stylesPart))
+            stylesPart = book.workbookPart.left(book.workbookPart.lastIndexOf(u'/') + 1) + u"tarvik-styles.xml"_s;
         styles = kMinimalStyles;
         QByteArray rels;
         const QString relsPart = XlsxPackage::relationshipsOf(book.workbookPart);
@@ -100,7 +104,7 @@ bool writeStyles(const XlsxWorkbook& book, Parts& parts, QString* why)
             || !parts.read(book, QStringLiteral("[Content_Types].xml"), &types, why))
             return false;
         QString target;
-        const QString relative = stylesPart.mid(book.workbookPart.lastIndexOf(u'/') + 1);
+        const QString relative = stylesPart.mid(book.workbookPart.lastIndexOf(u'/') + 1); // beside the workbook
         if (!XmlEdits::appendChild(rels, "Relationships", "Relationships",
                 "<Relationship Id=\"rIdTarvikStyles\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
                 "relationships/styles\" Target=\""

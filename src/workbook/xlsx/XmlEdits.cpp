@@ -40,7 +40,8 @@ QByteArray withoutElement(const QByteArray& xml, QByteArrayView element, QByteAr
 {
     XmlScanner scan(xml);
     while (scan.next() != Token::End && scan.token() != Token::Invalid) {
-        if (scan.token() != Token::StartElement || !scan.isNamed(element) || scan.attribute(attribute) != value)
+        if (scan.token() != Token::StartElement || !scan.isNamed(element)
+            || scan.attribute(attribute).compare(value, Qt::CaseInsensitive) != 0)
             continue;
         const qsizetype start = scan.tokenStart();
         scan.skipElement();
@@ -75,13 +76,15 @@ bool appendChild(QByteArray& xml, QByteArrayView element, QByteArrayView parent,
         scan.skipElement();
         if (scan.token() == Token::Invalid)
             return false;
+        // The child in the element's own namespace prefix.
+        const QByteArray prefixed = elementPrefix.isEmpty() ? child : '<' + elementPrefix + child.mid(1);
         if (selfClosing) {
             const qsizetype end = scan.tokenEnd();
             QByteArray tag = xml.mid(tagStart, end - tagStart - 2);
-            xml = xml.left(tagStart) + tag + '>' + child + "</" + elementPrefix + element.toByteArray() + '>'
+            xml = xml.left(tagStart) + tag + '>' + prefixed + "</" + elementPrefix + element.toByteArray() + '>'
                 + xml.mid(end);
         } else {
-            xml.insert(scan.tokenStart(), child);
+            xml.insert(scan.tokenStart(), prefixed);
         }
         if (countAt >= 0)
             xml.replace(countAt, countSize, QByteArray::number(n + 1));
@@ -90,7 +93,8 @@ bool appendChild(QByteArray& xml, QByteArrayView element, QByteArrayView parent,
     if (parentEnd < 0)
         return false;
     xml.insert(parentEnd,
-        '<' + prefix + element.toByteArray() + " count=\"1\">" + child + "</" + prefix + element.toByteArray() + '>');
+        '<' + prefix + element.toByteArray() + " count=\"1\">"
+            + (prefix.isEmpty() ? child : '<' + prefix + child.mid(1)) + "</" + prefix + element.toByteArray() + '>');
     return true;
 }
 

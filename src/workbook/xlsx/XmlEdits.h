@@ -10,7 +10,8 @@ namespace XmlEdits {
 // The part with the attribute of the first element so named set (added when missing); unchanged when the
 // element is not there.
 QByteArray withAttribute(const QByteArray& xml, QByteArrayView element, QByteArrayView name, QByteArrayView value);
-// The part without the first element so named whose attribute has that value.
+// The part without the first element so named whose attribute has that value (ids and part names, whose
+// case does not count).
 QByteArray withoutElement(
     const QByteArray& xml, QByteArrayView element, QByteArrayView attribute, const QString& value);
 // Puts child at the end of the first element so named, raising its count attribute by one; without such an

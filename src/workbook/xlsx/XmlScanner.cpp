@@ -258,8 +258,10 @@ bool XmlScanner::decode(QByteArrayView raw, QString* text)
     bool known = true;
     while (amp >= 0) {
         out.append(raw.sliced(from, amp - from));
-        const qsizetype semi = raw.indexOf(';', amp);
-        const QByteArrayView entity = semi < 0 ? QByteArrayView() : raw.sliced(amp + 1, semi - amp - 1);
+        // A reference is short ("&#x1F600;"): a stray "&" must not send the search to the end of the text.
+        const qsizetype semi = raw.sliced(amp, std::min<qsizetype>(raw.size() - amp, 12)).indexOf(';');
+        const qsizetype semiAt = semi < 0 ? -1 : amp + semi;
+        const QByteArrayView entity = semiAt < 0 ? QByteArrayView() : raw.sliced(amp + 1, semiAt - amp - 1);
         if (entity == "amp")
             out.append('&');
         else if (entity == "lt")
@@ -287,7 +289,7 @@ bool XmlScanner::decode(QByteArrayView raw, QString* text)
             amp = raw.indexOf('&', from);
             continue;
         }
-        from = semi + 1;
+        from = semiAt + 1;
         amp = raw.indexOf('&', from);
     }
     out.append(raw.sliced(from));

@@ -5,8 +5,10 @@
 #include "tables/DataCommand.h"
 #include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
+#include "tables/InventoryWorkbook.h"
 #include "tables/InventoryWriter.h"
 #include "workbook/DataControl.h"
+#include "workbook/Workbook.h"
 #include "workbook/xlsx/XlsxPackage.h"
 
 #include <QDir>
@@ -142,4 +144,58 @@ TEST(XlsxLosslessSave, ARawImportKeepsEverythingItDoesNotWrite)
     EXPECT_TRUE(artigosCsv.contains(
         u"1001,61,11/02/2026,Açúcar branco 1 kg,8.5,Caixa,Unidade,10,Mercearia,11/20/2026 14:30:00,1\n"_s))
         << artigosCsv.toStdString();
+}
+
+// Another program changes the sheet the program writes while the program holds the workbook: its note in a
+// column the program does not write and the row it added stay, beside what the program writes.
+TEST(XlsxMerge, KeepsAnotherProgramsCellsInTheSheetWritten)
+{
+    TestProfile profile;
+    const QString path = profile.path(u"inventario.xlsx"_s);
+    QString error;
+    ASSERT_TRUE(InventoryWorkbook::create(path, &error)) << error.toStdString();
+    ScriptedInteraction ui;
+    Clock clock;
+    InventoryTables tables(ui, clock);
+    DataControl data1;
+    data1.setDatabaseName(path);
+    InventoryWriter writer(data1, tables, ui);
+    DataCommand command(tables, data1);
+    const auto add = [&](const QString& code) {
+        tables.AdicionaArtigo(CellValue::text(code), CellValue::text(u"61"_s), CellValue::date(46000),
+            CellValue::text(u"Artigo "_s + code), CellValue::number(2.5), CellValue::text(u"CX"_s),
+            CellValue::text(u"UN"_s), CellValue::number(12), CellValue::text(u"Mercearia"_s), CellValue::date(46001),
+            CellValue::number(1), 0, 3);
+        return command.run([&](QString* e) { return writer.GravarArtigos(e); }, &error);
+    };
+    ASSERT_TRUE(add(u"1"_s)) << error.toStdString();
+
+    // The other program: a note in L2 and a row 40 in Artigos, written straight into the sheet's XML.
+    run(QStringLiteral(TARVIK_PYTHON3),
+        { u"-c"_s, uR"(import sys, zipfile
+src = sys.argv[1]
+parts = {}
+with zipfile.ZipFile(src) as z:
+    for i in z.infolist():
+        parts[i.filename] = z.read(i.filename)
+xml = parts['xl/worksheets/sheet1.xml'].decode()
+row2 = xml.index('<row r="2"')
+end2 = xml.index('</row>', row2)
+xml = xml[:end2] + '<c r="L2" t="inlineStr"><is><t>nota de fora</t></is></c>' + xml[end2:]
+xml = xml.replace('</sheetData>', '<row r="40"><c r="A40" t="inlineStr"><is><t>linha de fora</t></is></c></row></sheetData>')
+parts['xl/worksheets/sheet1.xml'] = xml.encode()
+with zipfile.ZipFile(src, 'w', zipfile.ZIP_DEFLATED) as z:
+    for name, data in parts.items():
+        z.writestr(name, data)
+)"_s,
+            path });
+    ASSERT_TRUE(add(u"2"_s)) << error.toStdString();
+
+    Workbook book;
+    ASSERT_TRUE(Workbook::read(path, &book, &error)) << error.toStdString();
+    const SheetCells& artigos = *book.worksheet(u"Artigos"_s);
+    ASSERT_TRUE(artigos.cell(1, 11) && artigos.cell(39, 0));
+    EXPECT_EQ(artigos.cell(1, 11)->value.toText(), u"nota de fora"_s);
+    EXPECT_EQ(artigos.cell(39, 0)->value.toText(), u"linha de fora"_s);
+    EXPECT_EQ(artigos.cell(2, 3)->value.toText(), u"Artigo 2"_s);
 }

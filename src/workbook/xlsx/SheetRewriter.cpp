@@ -41,6 +41,11 @@ SheetRewriter::SheetRewriter(const QByteArray& xml, const XlsxSheet& sheet, bool
     , m_date1904(date1904)
     , m_out(1 << 20, &m_deflater)
 {
+    for (const XlsxSheet::SharedFormula& shared : sheet.sharedFormulas) {
+        const SheetCells::Cell* cell = sheet.cell(shared.row, shared.col);
+        if (cell && cell->rewritten)
+            m_lostFormulas.push_back(shared.si);
+    }
 }
 
 bool SheetRewriter::needsPart(const XlsxSheet& sheet)
@@ -146,7 +151,17 @@ bool SheetRewriter::readRow(qsizetype at, std::vector<OriginalCell>* cells, QStr
         }
         col = cell.col;
         const bool isCell = xml.isNamed("c");
-        xml.skipElement();
+        const int depth = xml.depth();
+        while (xml.nextChild(depth)) {
+            const bool lost = xml.isNamed("f") && xml.rawAttribute("t") == "shared" && !xml.hasAttribute("ref")
+                && std::find(m_lostFormulas.begin(), m_lostFormulas.end(), xml.rawAttribute("si").toInt())
+                    != m_lostFormulas.end();
+            if (lost)
+                cell.formulaStart = at + xml.tokenStart();
+            xml.skipElement();
+            if (lost)
+                cell.formulaEnd = at + xml.tokenEnd();
+        }
         cell.end = at + xml.tokenEnd();
         if (isCell && xml.token() != Token::Invalid)
             cells->push_back(cell);
@@ -160,16 +175,22 @@ bool SheetRewriter::readRow(qsizetype at, std::vector<OriginalCell>* cells, QStr
 
 void SheetRewriter::copyCell(const OriginalCell& cell, int row)
 {
-    if (cell.hasReference) {
-        copy(cell.start, cell.end);
-        return;
+    qsizetype from = cell.start;
+    if (!cell.hasReference) {
+        // A cell that had its place from the one before it is given its reference: cells may now come
+        // before it.
+        copy(cell.start, cell.nameEnd);
+        m_out.append(" r=\"");
+        m_out.appendReference(cell.col, row);
+        m_out.append('"');
+        from = cell.nameEnd;
     }
-    // A cell that had its place from the one before it is given its reference: cells may now come before it.
-    copy(cell.start, cell.nameEnd);
-    m_out.append(" r=\"");
-    m_out.appendReference(cell.col, row);
-    m_out.append('"');
-    copy(cell.nameEnd, cell.end);
+    // Without a formula shared from a cell written over, the cell keeps its value, as Excel would show it.
+    if (cell.formulaStart >= 0) {
+        copy(from, cell.formulaStart);
+        from = cell.formulaEnd;
+    }
+    copy(from, cell.end);
 }
 
 void SheetRewriter::openRow(int row, bool empty)

@@ -33,6 +33,9 @@ private:
         qsizetype end;
         qsizetype nameEnd; // just after "<c", where a missing r attribute goes
         bool hasReference;
+        // A formula left out: one shared from a cell the program wrote over, which holds it no more.
+        qsizetype formulaStart = -1;
+        qsizetype formulaEnd = -1;
     };
 
     void copy(qsizetype from, qsizetype to);
@@ -50,4 +53,5 @@ private:
     const bool m_date1904;
     PartDeflater m_deflater;
     XmlOutput m_out;
+    std::vector<int> m_lostFormulas; // the si of shared formulas whose cell the program wrote over
 };

@@ -333,6 +333,8 @@ private:
                 value = CellValue::text(stringItem(xml, part));
             } else {
                 hasFormula = hasFormula || xml.isNamed("f");
+                if (xml.isNamed("f") && xml.rawAttribute("t") == "shared" && xml.hasAttribute("ref"))
+                    m_sheet->sharedFormulas.push_back({ toInt(xml.rawAttribute("si"), -1), row, col });
                 xml.skipElement();
                 check(xml, part);
             }

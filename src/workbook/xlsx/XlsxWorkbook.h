@@ -24,6 +24,14 @@ struct XlsxSheet : SheetCells
     // Each row's attributes but r and spans, as written, each after a blank; rows that write the same share
     // one copy.
     std::vector<QByteArray> rowAttributes;
+    // The cells that hold a shared formula for the cells after them (t="shared" with a ref), by its si.
+    struct SharedFormula
+    {
+        int si;
+        int row;
+        int col;
+    };
+    std::vector<SharedFormula> sharedFormulas;
     std::vector<quint32> rowTags; // where each row's start tag is, kNoRow for a row the part does not have
 };
 

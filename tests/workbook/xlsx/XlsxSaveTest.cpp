@@ -199,3 +199,33 @@ with zipfile.ZipFile(src, 'w', zipfile.ZIP_DEFLATED) as z:
     EXPECT_EQ(artigos.cell(39, 0)->value.toText(), u"linha de fora"_s);
     EXPECT_EQ(artigos.cell(2, 3)->value.toText(), u"Artigo 2"_s);
 }
+
+// A written cell that held a shared formula takes it with it: the cells that shared it keep their values
+// rather than point at a formula that is gone, which Excel would call damage.
+TEST(XlsxSharedFormula, CellsThatSharedAFormulaWrittenOverKeepTheirValues)
+{
+    TestProfile profile;
+    const QString path = profile.path(u"regras.xlsx"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/xlsx/reading-rules.xlsx"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    DataControl data;
+    data.setDatabaseName(path);
+    data.setRecordSource(u"Folha1"_s);
+    QString error;
+    ASSERT_TRUE(data.Refresh(&error) && data.MoveFirst(&error)) << error.toStdString();
+    for (int row = 2; row < 10; ++row)
+        data.MoveNext();
+    ASSERT_TRUE(data.Edit(&error) && data.setField(u"Outro"_s, CellValue::number(5), &error) && data.Update(&error)
+        && data.commit(&error))
+        << error.toStdString();
+
+    QByteArray sheet;
+    QString why;
+    ASSERT_TRUE(package(path).read(u"xl/worksheets/sheet1.xml"_s, &sheet, &why)) << why.toStdString();
+    EXPECT_FALSE(sheet.contains("t=\"shared\"")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("<f>B10*2</f>")); // an ordinary formula in a cell not written stays
+    Workbook book;
+    ASSERT_TRUE(Workbook::read(path, &book, &error)) << error.toStdString();
+    EXPECT_EQ(book.worksheet(u"Folha1"_s)->cell(9, 2)->value.numberValue(), 5);
+    EXPECT_EQ(book.worksheet(u"Folha1"_s)->cell(10, 2)->value.numberValue(), 23.4);
+}

@@ -1,7 +1,5 @@
 #include "cli/ExportCommand.h"
 
-#include "workbook/Workbook.h"
-
 #include <QTextStream>
 
 namespace {
@@ -25,11 +23,10 @@ bool ExportCommand::accepts(const QStringList& arguments) const
 CommandResult ExportCommand::execute(const QStringList& arguments, CommandContext& context)
 {
     const QString path = sitePath(context.workbook);
-    Workbook book;
     QString error;
-    if (!Workbook::read(path, &book, &error))
+    if (!Workbook::read(path, &m_book, &error))
         return CommandResult::failed(error);
-    const SheetCells* sheet = book.worksheet(arguments.first());
+    const SheetCells* sheet = m_book.worksheet(arguments.first());
     if (!sheet)
         return CommandResult::failed(QStringLiteral("A folha %1 não existe no livro %2.").arg(arguments.first(), path));
     size_t first = 0;

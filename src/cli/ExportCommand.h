@@ -1,7 +1,8 @@
 #pragma once
 #include "cli/Command.h"
+#include "workbook/Workbook.h"
 
-// Prints a sheet of any .xls, tab-separated, each cell in the site format.
+// Prints a sheet of any .xls or .xlsx, tab-separated, each cell in the site format.
 class ExportCommand : public Command
 {
 public:
@@ -12,4 +13,8 @@ public:
 protected:
     bool accepts(const QStringList& arguments) const override;
     CommandResult execute(const QStringList& arguments, CommandContext& context) override;
+
+private:
+    // Held by the command, which lasts to the end of the process, so it is not taken apart cell by cell.
+    Workbook m_book;
 };

@@ -13,6 +13,26 @@ ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
 {
 }
 
+template <typename Before> void ArticleSorts::sortBy(const Before& before)
+{
+    m_ui.setBusy(UserInteraction::Window::ArticleEditor, true);
+    const int n = m_tables.NArtigos();
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 1);
+    std::stable_sort(
+        order.begin(), order.end(), [&](int x, int y) { return before(m_tables.artigo(x), m_tables.artigo(y)); });
+    std::vector<int> rank(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        rank[size_t(order[size_t(k)] - 1)] = k;
+    const int passes = exchangePasses(rank);
+    m_tables.reorderArtigos(order);
+    // An empty table would divide by zero: its sort is simply complete.
+    m_ui.setProgress(
+        UserInteraction::Window::ArticleEditor, n == 0 ? 100 : Conversions::roundToWhole(double(passes) / n * 100.0));
+    m_ui.processEvents();
+    m_ui.setBusy(UserInteraction::Window::ArticleEditor, false);
+}
+
 void ArticleSorts::OrdenarArtigos()
 {
     sortBy([](const Artigo& a, const Artigo& b) { return a.DescArtigo < b.DescArtigo; });
@@ -47,24 +67,4 @@ int ArticleSorts::exchangePasses(const std::vector<int>& rank)
             ++tree[i];
     }
     return mostMoved + 1;
-}
-
-void ArticleSorts::sortBy(const std::function<bool(const Artigo&, const Artigo&)>& before)
-{
-    m_ui.setBusy(UserInteraction::Window::ArticleEditor, true);
-    const int n = m_tables.NArtigos();
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 1);
-    std::stable_sort(
-        order.begin(), order.end(), [&](int x, int y) { return before(m_tables.artigo(x), m_tables.artigo(y)); });
-    std::vector<int> rank(static_cast<size_t>(n));
-    for (int k = 0; k < n; ++k)
-        rank[size_t(order[size_t(k)] - 1)] = k;
-    const int passes = exchangePasses(rank);
-    m_tables.reorderArtigos(order);
-    // An empty table would divide by zero: its sort is simply complete.
-    m_ui.setProgress(
-        UserInteraction::Window::ArticleEditor, n == 0 ? 100 : Conversions::roundToWhole(double(passes) / n * 100.0));
-    m_ui.processEvents();
-    m_ui.setBusy(UserInteraction::Window::ArticleEditor, false);
 }

@@ -427,11 +427,15 @@ public:
         if (m_book->workbookPart.isEmpty())
             throw Damaged { QStringLiteral("falta a parte %1").arg(workbookPart) };
         const QHash<QString, Relationship> rels = relationships(package, m_book->workbookPart);
-        for (const Relationship& r : rels) {
-            if (r.type == u"styles")
-                m_book->stylesPart = package.partName(r.target);
-            else if (r.type == u"sharedStrings")
-                m_book->sharedStringsPart = package.partName(r.target);
+        for (auto r = rels.cbegin(); r != rels.cend(); ++r) {
+            if (r->type == u"styles") {
+                m_book->stylesPart = package.partName(r->target);
+            } else if (r->type == u"sharedStrings") {
+                m_book->sharedStringsPart = package.partName(r->target);
+            } else if (r->type == u"calcChain") {
+                m_book->calcChainPart = package.partName(r->target);
+                m_book->calcChainRelationship = r.key();
+            }
         }
         readWorkbook(rels);
         if (!m_book->stylesPart.isEmpty())

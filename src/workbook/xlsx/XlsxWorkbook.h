@@ -45,6 +45,8 @@ struct XlsxWorkbook
     QString workbookPart; // "xl/workbook.xml" as the package names it
     QString stylesPart; // empty when the package has none
     QString sharedStringsPart;
+    QString calcChainPart; // Excel's calculation chain, empty when there is none
+    QString calcChainRelationship; // its relationship's Id
     std::vector<XlsxSheet> sheets;
     bool date1904 = false;
     std::vector<int> xfFormats; // number-format id of each cellXfs entry

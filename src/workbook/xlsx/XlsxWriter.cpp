@@ -93,9 +93,10 @@ bool writeStyles(const XlsxWorkbook& book, Parts& parts, QString* why)
     QString stylesPart = book.stylesPart;
     if (stylesPart.isEmpty()) {
         // A package without styles gets the plainest, and the relationship and content type that name it.
-        stylesPart = book.workbookPart.left(book.workbookPart.lastIndexOf(u'/') + 1) + u"styles.xml"_s;
-        if (book.package.contains(stylesPart))
-            stylesPart = book.workbookPart.left(book.workbookPart.lastIndexOf(u'/') + 1) + u"tarvik-styles.xml"_s;
+        // Beside the workbook part, so the relationship's target is the bare name.
+        const QString folder = book.workbookPart.left(book.workbookPart.lastIndexOf(u'/') + 1);
+        const QString name = book.package.contains(folder + u"styles.xml"_s) ? u"tarvik-styles.xml"_s : u"styles.xml"_s;
+        stylesPart = folder + name;
         styles = kMinimalStyles;
         QByteArray rels;
         const QString relsPart = XlsxPackage::relationshipsOf(book.workbookPart);
@@ -103,12 +104,10 @@ bool writeStyles(const XlsxWorkbook& book, Parts& parts, QString* why)
         if (!parts.read(book, relsPart, &rels, why)
             || !parts.read(book, QStringLiteral("[Content_Types].xml"), &types, why))
             return false;
-        QString target;
-        const QString relative = stylesPart.mid(book.workbookPart.lastIndexOf(u'/') + 1); // beside the workbook
         if (!XmlEdits::appendChild(rels, "Relationships", "Relationships",
                 "<Relationship Id=\"rIdTarvikStyles\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
                 "relationships/styles\" Target=\""
-                    + relative.toUtf8() + "\"/>")
+                    + name.toUtf8() + "\"/>")
             || !XmlEdits::appendChild(types, "Types", "Types",
                 "<Override PartName=\"/" + stylesPart.toUtf8() + "\" ContentType=\"" + kStylesType + "\"/>")) {
             *why = QStringLiteral("não foi possível acrescentar os estilos ao livro");
@@ -128,32 +127,20 @@ bool writeStyles(const XlsxWorkbook& book, Parts& parts, QString* why)
 // Excel calls a workbook damaged whose calculation chain names cells that are no longer formulas.
 bool dropCalculationChain(const XlsxWorkbook& book, Parts& parts, QString* why)
 {
-    const QString relsPart = XlsxPackage::relationshipsOf(book.workbookPart);
-    QByteArray rels;
-    if (!book.package.contains(relsPart) || !parts.read(book, relsPart, &rels, why))
-        return book.package.contains(relsPart) ? false : true;
-    XmlScanner scan(rels);
-    QString target;
-    QString id;
-    while (scan.next() != Token::End && scan.token() != Token::Invalid) {
-        if (scan.token() == Token::StartElement && scan.isNamed("Relationship")
-            && scan.attribute("Type").endsWith(QStringLiteral("/calcChain"))
-            && XlsxPackage::resolveTarget(book.workbookPart, scan.attribute("Target"), &target))
-            id = scan.attribute("Id");
-    }
-    if (id.isEmpty())
+    if (book.calcChainPart.isEmpty())
         return true;
-    parts.replaced[relsPart] = XmlEdits::withoutElement(rels, "Relationship", "Id", id);
+    const QString relsPart = XlsxPackage::relationshipsOf(book.workbookPart);
+    const QString typesPart = QStringLiteral("[Content_Types].xml");
+    QByteArray rels;
     QByteArray types;
-    if (!parts.read(book, QStringLiteral("[Content_Types].xml"), &types, why))
-        return false;
-    parts.replaced[QStringLiteral("[Content_Types].xml")]
-        = XmlEdits::withoutElement(types, "Override", "PartName", u'/' + book.package.partName(target));
-    parts.removed.push_back(target);
-    // Formulas over the cells written are worked out again when Excel opens the workbook.
     QByteArray workbook;
-    if (!parts.read(book, book.workbookPart, &workbook, why))
+    if (!parts.read(book, relsPart, &rels, why) || !parts.read(book, typesPart, &types, why)
+        || !parts.read(book, book.workbookPart, &workbook, why))
         return false;
+    parts.replaced[relsPart] = XmlEdits::withoutElement(rels, "Relationship", "Id", book.calcChainRelationship);
+    parts.replaced[typesPart] = XmlEdits::withoutElement(types, "Override", "PartName", u'/' + book.calcChainPart);
+    parts.removed.push_back(book.calcChainPart);
+    // Formulas over the cells written are worked out again when Excel opens the workbook.
     parts.replaced[book.workbookPart] = XmlEdits::withAttribute(workbook, "calcPr", "fullCalcOnLoad", "1");
     return true;
 }

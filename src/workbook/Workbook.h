@@ -30,9 +30,8 @@ public:
     // The workbook written to path as one atomic replace, in the format it was read in.
     bool save(const QString& path, QString* error);
 
-    // The .xls or .xlsx workbook held, nullptr when it is the other kind.
+    // The .xls workbook held, nullptr for an .xlsx.
     const XlsWorkbook* xls() const { return std::get_if<XlsWorkbook>(&m_book); }
-    const XlsxWorkbook* xlsx() const { return std::get_if<XlsxWorkbook>(&m_book); }
 
 private:
     std::variant<XlsWorkbook, XlsxWorkbook> m_book;

@@ -73,4 +73,35 @@ RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* reco
     return RecordRead::Ok;
 }
 
+void nextRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
+{
+    switch (readRecord(stream, pos, record)) {
+    case RecordRead::NoHeader:
+        throw BiffDamaged { QStringLiteral("o livro termina antes do fim de uma folha") };
+    case RecordRead::PastEnd:
+        throw BiffDamaged { QStringLiteral("um registo passa do fim do ficheiro") };
+    case RecordRead::Ok:
+        break;
+    }
+}
+
+std::vector<BiffRecord> substream(const QByteArray& stream, qsizetype offset)
+{
+    // Counted first: a sheet of a million records would otherwise leave the vector up to twice too large.
+    size_t count = 0;
+    BiffRecord r;
+    for (qsizetype pos = offset, depth = 0;;) {
+        nextRecord(stream, &pos, &r);
+        ++count;
+        depth += r.id == BiffId::Bof ? 1 : r.id == BiffId::Eof ? -1 : 0;
+        if (depth <= 0)
+            break;
+    }
+    std::vector<BiffRecord> records(count);
+    qsizetype pos = offset;
+    for (BiffRecord& record : records)
+        nextRecord(stream, &pos, &record);
+    return records;
+}
+
 } // namespace BiffCodec

@@ -30,33 +30,6 @@ public:
     {
     }
 
-    // Records from offset up to the EOF that closes the substream starting there.
-    std::vector<BiffRecord> substream(qsizetype offset)
-    {
-        std::vector<BiffRecord> records;
-        int depth = 0;
-        qsizetype pos = offset;
-        while (true) {
-            // The record's data is a view into the stream, which the sheet keeps alive as its source.
-            BiffRecord r;
-            switch (BiffCodec::readRecord(m_stream, &pos, &r)) {
-            case BiffCodec::RecordRead::NoHeader:
-                throw BiffDamaged { QStringLiteral("o livro termina antes do fim de uma folha") };
-            case BiffCodec::RecordRead::PastEnd:
-                throw BiffDamaged { QStringLiteral("um registo passa do fim do ficheiro") };
-            case BiffCodec::RecordRead::Ok:
-                break;
-            }
-            if (r.id == BiffId::Bof)
-                ++depth;
-            else if (r.id == BiffId::Eof)
-                --depth;
-            records.push_back(std::move(r));
-            if (depth <= 0)
-                return records;
-        }
-    }
-
     QString byteString(const QByteArray& d, qsizetype at, qsizetype count)
     {
         if (count < 0 || at + count > d.size())
@@ -84,7 +57,7 @@ public:
 
     void readGlobals()
     {
-        m_book->globals = substream(0);
+        m_book->globals = BiffCodec::substream(m_stream, 0);
         m_book->globalsSource = m_stream;
         const auto& g = m_book->globals;
         std::vector<const QByteArray*> sstPieces;
@@ -149,31 +122,37 @@ public:
     {
         if (sheet.streamOffset >= quint32(m_stream.size()))
             throw BiffDamaged { QStringLiteral("a folha %1 aponta para fora do livro").arg(sheet.name) };
-        sheet.records = substream(qsizetype(sheet.streamOffset));
         sheet.source = m_stream;
         sheet.strings = m_strings;
-        const BiffRecord& bof = sheet.records.front();
-        if (bof.id != BiffId::Bof)
+        qsizetype pos = qsizetype(sheet.streamOffset);
+        BiffRecord r;
+        BiffCodec::nextRecord(m_stream, &pos, &r);
+        if (r.id != BiffId::Bof)
             throw BiffDamaged { QStringLiteral("a folha %1 não começa onde o livro diz").arg(sheet.name) };
-        sheet.isWorksheet = read16(bof.data, 2) == Biff::kBofWorksheet;
-        if (!sheet.isWorksheet)
+        sheet.isWorksheet = read16(r.data, 2) == Biff::kBofWorksheet;
+        if (!sheet.isWorksheet) {
+            BiffCodec::substream(m_stream, qsizetype(sheet.streamOffset)); // it must still end
             return;
-        int depth = 0;
+        }
+        int depth = 1;
         int dimensionRows = 0;
-        for (size_t i = 0; i < sheet.records.size(); ++i) {
-            prefetchSharedString(sheet.records, i + kPrefetchAhead);
-            const BiffRecord& r = sheet.records[i];
+        // A text cell shares its string with the shared-string table; taking a share touches the string,
+        // scattered over the heap. Asking for it some records ahead hides most of that wait on a large sheet.
+        Lookahead ahead(m_stream, pos);
+        while (depth > 0) {
+            BiffCodec::nextRecord(m_stream, &pos, &r);
+            ahead.step(*m_strings);
             if (r.id == BiffId::Bof)
                 ++depth;
             else if (r.id == BiffId::Eof)
                 --depth;
             if (depth != 1)
-                continue; // a chart inside the sheet
+                continue; // a chart inside the sheet, or the EOF
             if (r.id == BiffId::Dimensions)
                 dimensionRows
                     = int(m_book->version == XlsWorkbook::Version::Biff8 ? read32(r.data, 4) : read16(r.data, 2));
             else
-                readCell(sheet, i);
+                readCell(sheet, r, pos);
         }
         sheet.rowCount = std::min(std::max(dimensionRows, int(sheet.rows.size())), Biff::kMaxRowsBiff8);
         // Rows past the last cell stay unallocated: a small file whose sheets each claim 65,536 rows would
@@ -194,25 +173,43 @@ public:
     }
 
 private:
-    // A text cell shares its string with the shared-string table; taking a share touches the string, scattered
-    // over the heap. Asking for it some records ahead hides most of that wait on a large sheet.
-    static constexpr size_t kPrefetchAhead = 16;
-    void prefetchSharedString(const std::vector<BiffRecord>& records, size_t i) const
+    // A cursor some records ahead of the reading one, which asks for the strings of the text cells it passes.
+    class Lookahead
     {
+    public:
+        Lookahead(const QByteArray& stream, qsizetype pos)
+            : m_stream(stream)
+            , m_pos(pos)
+        {
+            for (int i = 0; i < kDistance; ++i)
+                step(nullptr);
+        }
+
+        void step(const std::vector<XlsString>* strings)
+        {
+            BiffRecord r;
+            if (BiffCodec::readRecord(m_stream, &m_pos, &r) != BiffCodec::RecordRead::Ok) {
+                m_pos = m_stream.size();
+                return;
+            }
 #if defined(__GNUC__)
-        if (i >= records.size() || records[i].id != BiffId::LabelSst || !m_strings)
-            return;
-        const QByteArray& d = records[i].data;
-        if (d.size() < Biff::kCellHeaderSize + 4)
-            return;
-        const quint32 index = read32(d, Biff::kCellHeaderSize);
-        if (index < m_strings->size())
-            __builtin_prefetch((*m_strings)[index].text.constData());
-#else
-        Q_UNUSED(records);
-        Q_UNUSED(i);
+            if (!strings || r.id != BiffId::LabelSst || r.data.size() < Biff::kCellHeaderSize + 4)
+                return;
+            const quint32 index = read32(r.data, Biff::kCellHeaderSize);
+            if (index < strings->size())
+                __builtin_prefetch((*strings)[index].text.constData());
 #endif
-    }
+        }
+        void step(const std::vector<XlsString>& strings)
+        {
+            step(&strings);
+        }
+
+    private:
+        static constexpr int kDistance = 16;
+        const QByteArray& m_stream;
+        qsizetype m_pos;
+    };
 
     struct Protected
     {
@@ -242,9 +239,9 @@ private:
         put(sheet, read16(d, 0), read16(d, 2), read16(d, 4), std::move(value));
     }
 
-    void readCell(XlsSheet& sheet, size_t index)
+    // The cell record r; next is where the records after it start.
+    void readCell(XlsSheet& sheet, const BiffRecord& r, qsizetype next)
     {
-        const BiffRecord& r = sheet.records[index];
         const QByteArray& d = r.data;
         const qsizetype value = Biff::kCellHeaderSize;
         switch (r.id) {
@@ -293,7 +290,7 @@ private:
                 d.at(value + 1) ? CellValue::error(quint8(d.at(value))) : CellValue::boolean(d.at(value) != 0));
             break;
         case BiffId::Formula:
-            putCell(sheet, d, formulaResult(sheet, index));
+            putCell(sheet, d, formulaResult(d, next));
             break;
         default:
             break;
@@ -302,27 +299,29 @@ private:
 
     // The value a formula showed when the file was saved: a number, unless the last two bytes of the result
     // are 0xFFFF and its first byte says what it is.
-    CellValue formulaResult(const XlsSheet& sheet, size_t index)
+    CellValue formulaResult(const QByteArray& d, qsizetype next)
     {
-        const QByteArray& d = sheet.records[index].data;
         const qsizetype result = Biff::kCellHeaderSize;
         if (read16(d, result + 6) != 0xFFFF)
             return numberCell(read16(d, 4), BiffCodec::readDouble(d, result));
         switch (quint8(d.at(result))) {
         case kFormulaString: {
-            size_t next = index + 1;
-            while (next < sheet.records.size()
-                && (sheet.records[next].id == BiffId::ShrFmla || sheet.records[next].id == BiffId::Array
-                    || sheet.records[next].id == BiffId::Table))
-                ++next;
-            if (next >= sheet.records.size() || sheet.records[next].id != BiffId::String)
+            BiffRecord r;
+            const auto read = [&] { return BiffCodec::readRecord(m_stream, &next, &r) == BiffCodec::RecordRead::Ok; };
+            bool found = read();
+            while (found && (r.id == BiffId::ShrFmla || r.id == BiffId::Array || r.id == BiffId::Table))
+                found = read();
+            if (!found || r.id != BiffId::String)
                 return CellValue::text(QString());
             if (m_book->version == XlsWorkbook::Version::Biff5)
-                return CellValue::text(recordString(sheet.records[next].data, 0, true));
-            std::vector<const QByteArray*> pieces { &sheet.records[next].data };
-            for (size_t c = next + 1; c < sheet.records.size() && sheet.records[c].id == BiffId::Continue; ++c)
-                pieces.push_back(&sheet.records[c].data);
-            ContinuedRecordReader p(pieces);
+                return CellValue::text(recordString(r.data, 0, true));
+            std::vector<QByteArray> pieces { r.data };
+            while (read() && r.id == BiffId::Continue)
+                pieces.push_back(r.data);
+            std::vector<const QByteArray*> views;
+            for (const QByteArray& piece : pieces)
+                views.push_back(&piece);
+            ContinuedRecordReader p(views);
             return CellValue::text(p.unicodeString().text);
         }
         case kFormulaBoolean:

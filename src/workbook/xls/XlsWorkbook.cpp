@@ -1,9 +1,15 @@
 #include "workbook/xls/XlsWorkbook.h"
 
 #include "values/NumberFormats.h"
+#include "workbook/xls/BiffCodec.h"
 #include "workbook/xls/BiffRecords.h"
 
 #include <algorithm>
+
+std::vector<BiffRecord> XlsSheet::allRecords() const
+{
+    return source.isEmpty() ? records : BiffCodec::substream(source, qsizetype(streamOffset));
+}
 
 void XlsWorkbook::classifyFormats()
 {

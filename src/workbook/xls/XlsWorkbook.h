@@ -16,10 +16,15 @@ using XlsStrings = std::shared_ptr<const std::vector<XlsString>>;
 struct XlsSheet : SheetCells
 {
     QByteArray boundSheetFlags; // visibility and sheet type, as in its BOUNDSHEET
-    std::vector<BiffRecord> records; // views into source when read from a file
+    // The records of a sheet made in memory. A sheet read from a file keeps its records in source only: a
+    // full sheet has over a million, and most commands never write it.
+    std::vector<BiffRecord> records;
     QByteArray source;
     quint32 streamOffset = 0; // of its BOF in the stream the records came from
     XlsStrings strings; // the table its LABELSST records index
+
+    // Its records in order, BOF to EOF: views into source for a sheet read.
+    std::vector<BiffRecord> allRecords() const;
 };
 
 // A whole .xls workbook in memory: the compound file it came in, the workbook-wide records and the sheets.

@@ -58,6 +58,9 @@ public:
                 return false;
             }
         }
+        m_records.reserve(m_book.sheets.size());
+        for (const XlsSheet& sheet : m_book.sheets)
+            m_records.push_back(sheet.allRecords());
         if (m_biff8)
             collectStrings();
         QByteArray out;
@@ -73,8 +76,8 @@ public:
             const quint32 offset = quint32(out.size());
             put32(out, boundSheetAt[i], offset);
             if (!sheet.modified) {
-                copySheet(out, sheet, offset);
-            } else if (!writeSheet(out, sheet, error)) {
+                copySheet(out, sheet, m_records[i], offset);
+            } else if (!writeSheet(out, sheet, m_records[i], error)) {
                 return false;
             }
         }
@@ -115,13 +118,14 @@ private:
         std::vector<quint32*> targets;
         std::vector<const QString*> cellTexts;
         cellTexts.reserve(cellCount);
-        for (const XlsSheet& sheet : m_book.sheets) {
+        for (size_t s = 0; s < m_book.sheets.size(); ++s) {
+            const XlsSheet& sheet = m_book.sheets[s];
             if (sheet.strings) {
                 std::vector<quint32>& map = m_remap[sheet.strings.get()];
                 if (map.empty())
                     map.assign(sheet.strings->size(), kUnmapped);
             }
-            for (const BiffRecord& r : sheet.records) {
+            for (const BiffRecord& r : m_records[s]) {
                 if (r.id != BiffId::LabelSst || r.data.size() < kLabelSstSize
                     || (sheet.modified && isRewritten(sheet, r)))
                     continue;
@@ -255,10 +259,10 @@ private:
         return d;
     }
 
-    void copySheet(QByteArray& out, const XlsSheet& sheet, quint32 offset)
+    void copySheet(QByteArray& out, const XlsSheet& sheet, const std::vector<BiffRecord>& records, quint32 offset)
     {
         const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
-        for (const BiffRecord& r : sheet.records) {
+        for (const BiffRecord& r : records) {
             if (r.id == BiffId::Index) {
                 // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records move with the sheet.
                 QByteArray d = r.data;
@@ -419,11 +423,11 @@ private:
     };
 
     // INDEX, DIMENSIONS and the row blocks are made anew; the other records go out as they came, in their order.
-    bool writeSheet(QByteArray& out, const XlsSheet& sheet, QString* error)
+    bool writeSheet(QByteArray& out, const XlsSheet& sheet, const std::vector<BiffRecord>& records, QString* error)
     {
         m_cells.clear();
         m_cells.reserve(1 << 20);
-        SheetPlan plan = planSheet(sheet);
+        SheetPlan plan = planSheet(sheet, records);
         if (!encodeRewrittenCells(sheet, plan.rows, error))
             return false;
         sortCells(plan.rows);
@@ -439,20 +443,19 @@ private:
 
     // Files the cell records read under their rows, the cells the program rewrote left out, and splits the other
     // records into those before the table and those after it. The old INDEX, DIMENSIONS and DBCELLs are dropped.
-    SheetPlan planSheet(const XlsSheet& sheet)
+    SheetPlan planSheet(const XlsSheet& sheet, const std::vector<BiffRecord>& recs)
     {
         SheetPlan plan;
         plan.rows.resize(size_t(std::max(sheet.rowCount, int(sheet.rows.size()))));
         bool tableSeen = false;
         int depth = 0;
-        const auto& recs = sheet.records;
         for (size_t i = 0; i < recs.size(); ++i) {
             const BiffRecord& r = recs[i];
             if (r.id == BiffId::Bof)
                 ++depth;
             if (depth == 1 && isTableRecord(r.id)) {
                 tableSeen = true;
-                i = planRecord(sheet, i, plan.rows);
+                i = planRecord(sheet, recs, i, plan.rows);
                 continue;
             }
             // A sheet without cells: the window settings and drawings still go after the (new) table.
@@ -649,9 +652,8 @@ private:
 
     // Files the original table record at i (with the records that belong to it) under its row; returns the
     // index of the last record it took.
-    size_t planRecord(const XlsSheet& sheet, size_t i, std::vector<RowPlan>& rows)
+    size_t planRecord(const XlsSheet& sheet, const std::vector<BiffRecord>& recs, size_t i, std::vector<RowPlan>& rows)
     {
-        const auto& recs = sheet.records;
         const BiffRecord& r = recs[i];
         if (r.data.size() < 4 || r.id == BiffId::DbCell || r.id == BiffId::String || r.id == BiffId::ShrFmla
             || r.id == BiffId::Array || r.id == BiffId::Table)
@@ -720,6 +722,7 @@ private:
 
     const XlsWorkbook& m_book;
     const bool m_biff8;
+    std::vector<std::vector<BiffRecord>> m_records; // of each sheet
     std::vector<XlsString> m_strings;
     QHash<const std::vector<XlsString>*, std::vector<quint32>> m_remap;
     std::vector<quint32> m_cellStrings; // for the rewritten text cells, in sheet and row order

@@ -26,17 +26,18 @@ void ContinuedRecordWriter::append(const QByteArray& bytes)
     appendSplit(bytes.constData(), bytes.size());
 }
 
-ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(const XlsString& s)
+ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(
+    const QString& text, const QByteArray& runs, const QByteArray& phonetic)
 {
-    const bool wide = !fitsLatin1(s.text);
+    const bool wide = !fitsLatin1(text);
     QByteArray header;
-    BiffCodec::append16(header, quint16(s.text.size()));
-    header.append(char((wide ? Biff::kStringWide : 0) | (s.runs.isEmpty() ? 0 : Biff::kStringRich)
-        | (s.phonetic.isEmpty() ? 0 : Biff::kStringPhonetic)));
-    if (!s.runs.isEmpty())
-        BiffCodec::append16(header, quint16(s.runs.size() / Biff::kRichTextRunSize));
-    if (!s.phonetic.isEmpty())
-        BiffCodec::append32(header, quint32(s.phonetic.size()));
+    BiffCodec::append16(header, quint16(text.size()));
+    header.append(char((wide ? Biff::kStringWide : 0) | (runs.isEmpty() ? 0 : Biff::kStringRich)
+        | (phonetic.isEmpty() ? 0 : Biff::kStringPhonetic)));
+    if (!runs.isEmpty())
+        BiffCodec::append16(header, quint16(runs.size() / Biff::kRichTextRunSize));
+    if (!phonetic.isEmpty())
+        BiffCodec::append32(header, quint32(phonetic.size()));
     const qsizetype width = wide ? 2 : 1;
     // The header and the first character stay together.
     if (room() < header.size() + width)
@@ -45,7 +46,7 @@ ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(const XlsStr
     const Position start { m_recordStart + inRecord, inRecord };
     m_records.back().append(header);
     const QByteArray chars
-        = wide ? QByteArray(reinterpret_cast<const char*>(s.text.utf16()), s.text.size() * 2) : s.text.toLatin1();
+        = wide ? QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2) : text.toLatin1();
     qsizetype at = 0;
     while (at < chars.size()) {
         const qsizetype take = std::min(chars.size() - at, room() / width * width);
@@ -57,8 +58,8 @@ ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(const XlsStr
         m_records.back().append(chars.constData() + at, take);
         at += take;
     }
-    appendSplit(s.runs.constData(), s.runs.size());
-    appendSplit(s.phonetic.constData(), s.phonetic.size());
+    appendSplit(runs.constData(), runs.size());
+    appendSplit(phonetic.constData(), phonetic.size());
     return start;
 }
 

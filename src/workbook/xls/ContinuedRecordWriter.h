@@ -1,8 +1,8 @@
 #pragma once
 #include "workbook/xls/BiffRecord.h"
-#include "workbook/xls/XlsString.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <vector>
 
@@ -23,8 +23,8 @@ public:
 
     // Bytes that may split anywhere.
     void append(const QByteArray& bytes);
-    // A BIFF8 string with its runs and phonetic data.
-    Position appendString(const XlsString& s);
+    // A BIFF8 string with its runs and phonetic data (empty for none).
+    Position appendString(const QString& text, const QByteArray& runs, const QByteArray& phonetic);
     // The record and its CONTINUE records.
     void writeTo(QByteArray& out) const;
 

@@ -21,6 +21,7 @@ using BiffCodec::read32;
 
 constexpr int kRowsPerBlock = 32; // rows between two DBCELLs
 constexpr quint32 kUnmapped = 0xFFFFFFFF;
+constexpr size_t kHashCacheSize = 4096; // texts whose hash a save remembers by address
 constexpr qsizetype kLabelSstSize = Biff::kCellHeaderSize + 4; // the cell's head and the string's index
 // INDEX holds stream positions from this byte on: in BIFF8 the DEFCOLWIDTH's first, then each DBCELL's.
 constexpr qsizetype kIndexPositionsAt = 12;
@@ -37,6 +38,14 @@ constexpr quint16 kDefaultRowFlags = 0x0100;
 
 class Writer
 {
+    // A string of the new table, where it stands in the workbook or its cells.
+    struct Candidate
+    {
+        const QString* text;
+        const QByteArray* runs;
+        const QByteArray* phonetic;
+    };
+
 public:
     explicit Writer(const XlsWorkbook& book)
         : m_book(book)
@@ -99,12 +108,6 @@ private:
     // the lookups out of a large hash table: the save of a full workbook meets about a million of them.
     void collectStrings()
     {
-        struct Candidate
-        {
-            const QString* text;
-            const QByteArray* runs;
-            const QByteArray* phonetic;
-        };
         static const QByteArray none;
         // Sized exactly: at full size these lists are the largest thing a save holds.
         size_t cellCount = 0;
@@ -161,28 +164,65 @@ private:
         const auto target
             = [&](size_t i) -> quint32& { return i < oldCount ? *targets[i] : m_cellStrings[i - oldCount]; };
         const size_t total = oldCount + cellTexts.size();
-        std::vector<std::pair<size_t, quint32>> byHash(total);
+        // Most texts share their characters with others (a code in three sheets, a unit in every row): such
+        // copies hash through a small cache on the characters' address and compare equal without being read.
+        struct Keyed
+        {
+            size_t hash;
+            const QChar* chars;
+            quint32 size : 31;
+            quint32 rich : 1; // with runs or phonetic data
+            quint32 index;
+        };
+        struct CachedHash
+        {
+            const QChar* chars = nullptr;
+            qsizetype size = -1;
+            size_t hash = 0;
+        };
+        std::vector<CachedHash> cache(kHashCacheSize);
+        std::vector<Keyed> byHash(total);
         for (size_t i = 0; i < total; ++i) {
             const Candidate c = candidate(i);
-            byHash[i] = { qHashMulti(0, *c.text, *c.runs, *c.phonetic), quint32(i) };
+            const QChar* chars = c.text->constData();
+            size_t hash = 0;
+            const bool rich = !c.runs->isEmpty() || !c.phonetic->isEmpty();
+            if (!rich) {
+                CachedHash& cached = cache[(quintptr(chars) >> 4 ^ quintptr(c.text->size())) % kHashCacheSize];
+                if (cached.chars != chars || cached.size != c.text->size())
+                    cached = { chars, c.text->size(), qHash(*c.text) };
+                hash = cached.hash;
+            } else {
+                // Rich or phonetic strings differ from the plain ones with their text; the hash says so too.
+                hash = qHashMulti(1, *c.text, *c.runs, *c.phonetic);
+            }
+            byHash[i] = { hash, chars, quint32(c.text->size()), rich, quint32(i) };
         }
-        std::sort(byHash.begin(), byHash.end());
-        const auto same = [](const XlsString& a, const Candidate& b) {
-            return a.text == *b.text && a.runs == *b.runs && a.phonetic == *b.phonetic;
+        std::sort(byHash.begin(), byHash.end(), [](const Keyed& a, const Keyed& b) { return a.hash < b.hash; });
+        // Each string of the new table as it was keyed, beside it.
+        std::vector<Keyed> added;
+        const auto same = [&](size_t index, const Keyed& k) {
+            const Keyed& a = added[index];
+            if (a.chars == k.chars && a.size == k.size && !a.rich && !k.rich)
+                return true;
+            const Candidate& x = m_strings[index];
+            const Candidate y = candidate(k.index);
+            return *x.text == *y.text && *x.runs == *y.runs && *x.phonetic == *y.phonetic;
         };
         for (size_t first = 0; first < byHash.size();) {
             size_t end = first;
-            while (end < byHash.size() && byHash[end].first == byHash[first].first)
+            while (end < byHash.size() && byHash[end].hash == byHash[first].hash)
                 ++end;
             const size_t groupStart = m_strings.size();
             for (size_t k = first; k < end; ++k) {
-                const Candidate c = candidate(byHash[k].second);
                 size_t index = groupStart;
-                while (index < m_strings.size() && !same(m_strings[index], c))
+                while (index < m_strings.size() && !same(index, byHash[k]))
                     ++index;
-                if (index == m_strings.size())
-                    m_strings.push_back(XlsString { *c.text, *c.runs, *c.phonetic });
-                target(byHash[k].second) = quint32(index);
+                if (index == m_strings.size()) {
+                    m_strings.push_back(candidate(byHash[k].index));
+                    added.push_back(byHash[k]);
+                }
+                target(byHash[k].index) = quint32(index);
             }
             first = end;
         }
@@ -211,7 +251,8 @@ private:
         QByteArray extSst;
         append16(extSst, quint16(perBucket));
         for (size_t i = 0; i < m_strings.size(); ++i) {
-            const ContinuedRecordWriter::Position at = sst.appendString(m_strings[i]);
+            const Candidate& s = m_strings[i];
+            const ContinuedRecordWriter::Position at = sst.appendString(*s.text, *s.runs, *s.phonetic);
             if (i % size_t(perBucket) == 0) {
                 append32(extSst, quint32(at.inStream));
                 append16(extSst, quint16(at.inRecord));
@@ -220,7 +261,7 @@ private:
         }
         sst.writeTo(out);
         appendRecord(out, BiffId::ExtSst, extSst);
-        std::vector<XlsString>().swap(m_strings);
+        std::vector<Candidate>().swap(m_strings);
     }
 
     void writeGlobals(QByteArray& out, std::vector<qsizetype>* boundSheetAt)
@@ -723,7 +764,7 @@ private:
     const XlsWorkbook& m_book;
     const bool m_biff8;
     std::vector<std::vector<BiffRecord>> m_records; // of each sheet
-    std::vector<XlsString> m_strings;
+    std::vector<Candidate> m_strings; // the new table: the strings of the workbook and its cells, each once
     QHash<const std::vector<XlsString>*, std::vector<quint32>> m_remap;
     std::vector<quint32> m_cellStrings; // for the rewritten text cells, in sheet and row order
     QByteArray m_cells; // the cell records of the sheet being written

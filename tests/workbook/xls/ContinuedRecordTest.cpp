@@ -51,7 +51,7 @@ TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
         writer.append(QByteArray("\x07\x00", 2));
         std::vector<ContinuedRecordWriter::Position> starts;
         for (const XlsString& s : strings)
-            starts.push_back(writer.appendString(s));
+            starts.push_back(writer.appendString(s.text, s.runs, s.phonetic));
         QByteArray stream;
         writer.writeTo(stream);
 

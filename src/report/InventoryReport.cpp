@@ -41,6 +41,8 @@ bool positive(const QString& account)
 class ReportLines
 {
 public:
+    static constexpr qsizetype kChunk = 1 << 20;
+
     // articleOf: the article slot of each reading, as the sort found it.
     ReportLines(InventoryTables& tables, std::vector<int> articleOf, int n, QIODevice& out)
         : m_tables(tables)
@@ -48,10 +50,16 @@ public:
         , m_out(out)
         , m_articleOf(std::move(articleOf))
     {
+        m_bytes.reserve(kChunk + 1024);
     }
 
     void summary();
     void detail();
+    void flush()
+    {
+        m_out.write(m_bytes);
+        m_bytes.clear();
+    }
 
 private:
     int w(int extra) const { return std::max(m_n + extra, 0); }
@@ -64,10 +72,14 @@ private:
     const QString& desConta(const QString& family);
     double refreshedValue(int i);
 
-    void write(const QString& line)
+    void write(QStringView line)
     {
-        // Every line starts one column in.
-        m_out.write(' ' + Windows1252::encode(line) + "\r\n");
+        // Every line starts one column in. Lines go out a megabyte at a time.
+        m_bytes.append(' ');
+        Windows1252::appendEncoded(m_bytes, line);
+        m_bytes.append("\r\n");
+        if (m_bytes.size() >= kChunk)
+            flush();
     }
     void writeSeparator() { write(QString(w(101), u'-')); }
     void writeSummaryHeading(const QString& centre)
@@ -100,6 +112,7 @@ private:
     QIODevice& m_out;
     QHash<QString, QString> m_desConta;
     const std::vector<int> m_articleOf;
+    QByteArray m_bytes;
 };
 
 const QString& ReportLines::desConta(const QString& family)
@@ -114,7 +127,11 @@ double ReportLines::refreshedValue(int i)
 {
     if (i > m_tables.NLeituras())
         return 0.0;
-    m_tables.CalculaQtEmUnidadeCompra(i);
+    // A reading whose article the sort did not find looks again, and says so when the code is too large.
+    if (m_articleOf[size_t(i)] > 0)
+        m_tables.CalculaQtEmUnidadeCompra(i, m_articleOf[size_t(i)]);
+    else
+        m_tables.CalculaQtEmUnidadeCompra(i);
     return m_tables.artigo(m_articleOf[size_t(i)]).PrecoCompraUnitario * m_tables.leitura(i).QtEmUnidadeCompra;
 }
 
@@ -167,10 +184,10 @@ void ReportLines::writeReadingLine(const Leitura& l, const Artigo& a, double val
     }
     // One line per reading: built in one piece.
     const QString blanks(10, u' ');
-    write(blanks % l.CodArtigo % QStringView(blanks).left(5)
-        % ReportText::MostraDescricaoArtigo(m_tables, l.CodArtigo, w(33)) % QStringView(blanks).left(5)
-        % ReportText::quantityText(l.QtEmUnidadeInventario, 11) % u' ' % FormatStrSpaces2(l.Unidade, 9)
-        % (unitPrice ? ReportText::valueText(*unitPrice, 11) : QString(11, u' ')) % ReportText::valueText(value, 11));
+    write(QString(blanks % l.CodArtigo % QStringView(blanks).left(5) % FormatStrSpaces2(a.DescArtigo, w(33))
+        % QStringView(blanks).left(5) % ReportText::quantityText(l.QtEmUnidadeInventario, 11) % u' '
+        % FormatStrSpaces2(l.Unidade, 9) % (unitPrice ? ReportText::valueText(*unitPrice, 11) : QString(11, u' '))
+        % ReportText::valueText(value, 11)));
 }
 
 void ReportLines::detail()
@@ -257,6 +274,7 @@ bool InventoryReport::CriarFicheiroDeInventarios(const QString& path, const QStr
         ReportLines lines(m_tables, std::move(articleOf), widthOffset(numerodeCaracteres), out);
         lines.summary();
         lines.detail();
+        lines.flush();
         written = out.commit();
     }
     if (!written)

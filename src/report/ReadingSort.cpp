@@ -16,7 +16,7 @@ struct Key
 {
     double centre;
     double family;
-    QString description;
+    const QString* description; // the article's, which the sort does not change
 
     bool operator<(const Key& other) const
     {
@@ -24,7 +24,7 @@ struct Key
             return centre < other.centre;
         if (family != other.family)
             return family < other.family;
-        return description < other.description;
+        return *description < *other.description;
     }
 };
 
@@ -42,7 +42,7 @@ std::vector<int> OrdenarInventarios(InventoryTables& tables, UserInteraction& ui
         const Leitura& l = tables.leitura(i);
         articles[size_t(i - 1)] = tables.ProcuraArtigo(l.CodArtigo);
         keys.push_back({ Conversions::numericValue(l.CentroCusto), Conversions::numericValue(l.FamiliaContabilista),
-            tables.artigo(articles[size_t(i - 1)]).DescArtigo });
+            &tables.artigo(articles[size_t(i - 1)]).DescArtigo });
     }
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
@@ -51,7 +51,7 @@ std::vector<int> OrdenarInventarios(InventoryTables& tables, UserInteraction& ui
     sorted.reserve(size_t(n));
     std::vector<int> sortedSlots(size_t(n) + 1, 0);
     for (size_t k = 0; k < order.size(); ++k) {
-        sorted.push_back(tables.leitura(order[k] + 1));
+        sorted.push_back(std::move(tables.editLeitura(order[k] + 1)));
         sortedSlots[k + 1] = articles[size_t(order[k])];
     }
     for (int i = 1; i <= n; ++i)

@@ -3,6 +3,7 @@
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ReportText {
@@ -22,16 +23,15 @@ QString FormatStrSpaces2(const QString& st, int size)
 {
     if (size < 1)
         return {};
-    const QString trimmed = Conversions::trimBlanks(st);
-    if (trimmed.size() >= size)
-        return trimmed.left(size);
-    return trimmed + QString(size - trimmed.size(), u' ');
-}
-
-QString MostraDescricaoArtigo(InventoryTables& tables, const QString& CodigoArtigo, int size)
-{
-    const int a = tables.ProcuraArtigo(CodigoArtigo);
-    return FormatStrSpaces2(a != 0 ? tables.artigo(a).DescArtigo : CodigoArtigo, size);
+    QStringView trimmed(st);
+    while (!trimmed.isEmpty() && trimmed.front() == u' ')
+        trimmed = trimmed.mid(1);
+    while (!trimmed.isEmpty() && trimmed.back() == u' ')
+        trimmed.chop(1);
+    // Built in one piece: a report calls this twice a line.
+    QString cell(size, u' ');
+    std::copy_n(trimmed.utf16(), std::min<qsizetype>(trimmed.size(), size), reinterpret_cast<char16_t*>(cell.data()));
+    return cell;
 }
 
 int ProcuraConta(const InventoryTables& tables, const QString& code)

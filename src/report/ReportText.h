@@ -8,8 +8,6 @@ namespace ReportText {
 
 // st trimmed of blanks, then cut or padded with blanks to exactly size characters (nothing when size < 1).
 QString FormatStrSpaces2(const QString& st, int size);
-// The description of the article with that code, or the code itself when there is none, through FormatStrSpaces2.
-QString MostraDescricaoArtigo(InventoryTables& tables, const QString& CodigoArtigo, int size);
 // The first family slot whose Conta equals the trimmed code, or 0 (the empty slot).
 int ProcuraConta(const InventoryTables& tables, const QString& code);
 

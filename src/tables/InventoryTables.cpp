@@ -485,8 +485,13 @@ int InventoryTables::ProcuraArtigo(const CellValue& code)
 
 void InventoryTables::CalculaQtEmUnidadeCompra(int slot)
 {
+    CalculaQtEmUnidadeCompra(slot, ProcuraArtigo(m_TabLeituras.at(size_t(slot)).CodArtigo));
+}
+
+void InventoryTables::CalculaQtEmUnidadeCompra(int slot, int articleSlot)
+{
     Leitura& l = m_TabLeituras.at(size_t(slot));
-    if (const std::optional<double> quantity = qtEmUnidadeCompra(l, m_TabArtigos[size_t(ProcuraArtigo(l.CodArtigo))]))
+    if (const std::optional<double> quantity = qtEmUnidadeCompra(l, m_TabArtigos.at(size_t(articleSlot))))
         l.QtEmUnidadeCompra = *quantity;
 }
 

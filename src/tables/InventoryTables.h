@@ -73,6 +73,8 @@ public:
     int ProcuraArtigo(const CellValue& code);
     int ProcuraArtigo(const QString& code) { return ProcuraArtigo(CellValue::text(code)); }
     void CalculaQtEmUnidadeCompra(int slot);
+    // The same, for a caller that has already found the reading's article (a slot above 0).
+    void CalculaQtEmUnidadeCompra(int slot, int articleSlot);
     // The quantity of reading l in the purchase unit of its article a; nullopt when a's conversion is 0 and the
     // reading's unit needs it.
     static std::optional<double> qtEmUnidadeCompra(const Leitura& l, const Artigo& a);

@@ -86,17 +86,19 @@ double parseDecimal(const QByteArray& number)
 
 QString padDecimals(const QString& text, int decimals, int width)
 {
-    QString s = text;
-    const qsizetype comma = s.indexOf(u',');
-    if (comma < 0)
-        s += u',' + QString(decimals, u'0');
-    else if (s.size() - comma - 1 < decimals)
-        s += QString(decimals - (s.size() - comma - 1), u'0');
     if (width < 1)
         return {};
-    if (s.size() >= width)
-        return s.right(width);
-    return QString(width - s.size(), u' ') + s;
+    // Built in one piece: a report calls this for every value it prints.
+    const qsizetype comma = text.indexOf(u',');
+    const qsizetype zeros = std::max<qsizetype>(decimals - (comma < 0 ? 0 : text.size() - comma - 1), 0);
+    QString padded(std::max<qsizetype>(text.size() + (comma < 0 ? 1 : 0) + zeros, width), u' ');
+    char16_t* end = reinterpret_cast<char16_t*>(padded.data()) + padded.size();
+    std::fill(end - zeros, end, u'0');
+    char16_t* at = end - zeros;
+    if (comma < 0)
+        *--at = u',';
+    std::copy(text.utf16(), text.utf16() + text.size(), at - text.size());
+    return padded.size() > width ? padded.right(width) : padded;
 }
 
 std::optional<QDate> makeDate(int year, int month, int day, bool twoDigitYear)
@@ -176,10 +178,9 @@ QString numberToSiteText(double value, int significantDigits)
     char buffer[64];
     const auto result
         = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significantDigits);
-    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
-    text.replace(u'.', u',');
-    text.replace(u'e', u'E');
-    return text;
+    for (char* c = buffer; c != result.ptr; ++c)
+        *c = *c == '.' ? ',' : *c == 'e' ? 'E' : *c;
+    return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
 std::optional<double> siteTextToNumber(const QString& text)

@@ -37,12 +37,19 @@ char encodeChar(QChar c)
 
 QByteArray encode(const QString& text)
 {
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    char* out = bytes.data();
-    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
-    for (qsizetype i = 0; i < text.size(); ++i)
-        out[i] = in[i] < 0x80 ? char(in[i]) : encodeChar(QChar(in[i]));
+    QByteArray bytes;
+    appendEncoded(bytes, text);
     return bytes;
+}
+
+void appendEncoded(QByteArray& out, QStringView text)
+{
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    char* to = out.data() + at;
+    const char16_t* in = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        to[i] = in[i] < 0x80 ? char(in[i]) : encodeChar(QChar(in[i]));
 }
 
 } // namespace Windows1252

@@ -12,6 +12,8 @@ inline QString decode(const QByteArray& bytes)
 }
 // One byte a character; a character without a single-byte form becomes "?".
 QByteArray encode(const QString& text);
+// The same, appended to out.
+void appendEncoded(QByteArray& out, QStringView text);
 char encodeChar(QChar c);
 
 } // namespace Windows1252

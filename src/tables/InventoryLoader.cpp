@@ -41,11 +41,12 @@ bool InventoryLoader::LerFicheiroArtigos(QString* error)
         if (c[i] < 0 && !m_data1.field(sheet.heading(int(i)), &ignored, error))
             return false;
     }
-    CellValue v[Sheets::Artigos::Posicao + 1];
+    const CellValue* v[Sheets::Artigos::Posicao + 1];
     for (; !m_data1.Eof(); m_data1.MoveNext()) {
         for (size_t i = 0; i < c.size(); ++i)
-            v[i] = m_data1.field(c[i]);
-        m_tables.AdicionaArtigo(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], 0, Origin::Loaded);
+            v[i] = &m_data1.field(c[i]);
+        m_tables.AdicionaArtigo(
+            *v[0], *v[1], *v[2], *v[3], *v[4], *v[5], *v[6], *v[7], *v[8], *v[9], *v[10], 0, Origin::Loaded);
     }
     return true;
 }

@@ -2,11 +2,76 @@
 
 #include "values/Conversions.h"
 
+#include <new>
+#include <utility>
+
+CellValue::CellValue(const CellValue& other)
+{
+    take(other);
+}
+
+CellValue::CellValue(CellValue&& other) noexcept
+{
+    if (other.isText()) {
+        new (&m_text) QString(std::move(other.m_text));
+        m_type = Type::Text;
+    } else {
+        take(other);
+    }
+}
+
+CellValue& CellValue::operator=(const CellValue& other)
+{
+    if (this == &other)
+        return *this;
+    if (isText() && other.isText()) {
+        m_text = other.m_text;
+        return *this;
+    }
+    this->~CellValue();
+    take(other);
+    return *this;
+}
+
+CellValue& CellValue::operator=(CellValue&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    if (isText() && other.isText()) {
+        m_text = std::move(other.m_text);
+        return *this;
+    }
+    this->~CellValue();
+    new (this) CellValue(std::move(other));
+    return *this;
+}
+
+CellValue::~CellValue()
+{
+    if (isText())
+        m_text.~QString();
+}
+
+void CellValue::take(const CellValue& other)
+{
+    if (other.isText())
+        new (&m_text) QString(other.m_text);
+    else
+        m_number = other.m_number;
+    m_type = other.m_type;
+}
+
+const QString& CellValue::noText()
+{
+    static const QString none;
+    return none;
+}
+
 CellValue CellValue::text(const QString& text)
 {
     CellValue v;
+    new (&v.m_text) QString(text);
     v.m_type = Type::Text;
-    v.m_text = text;
     return v;
 }
 

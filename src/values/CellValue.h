@@ -6,7 +6,7 @@
 class CellValue
 {
 public:
-    enum class Type
+    enum class Type : quint8
     {
         Null,
         Text,
@@ -16,7 +16,12 @@ public:
         Error,
     };
 
-    CellValue() = default;
+    CellValue() { }
+    CellValue(const CellValue& other);
+    CellValue(CellValue&& other) noexcept;
+    CellValue& operator=(const CellValue& other);
+    CellValue& operator=(CellValue&& other) noexcept;
+    ~CellValue();
     static CellValue text(const QString& text);
     static CellValue number(double value);
     static CellValue date(double dayNumber);
@@ -35,14 +40,21 @@ public:
     // as the Portuguese spreadsheet shows it (#DIV/0!, #N/D, ...); empty for Null.
     QString toText() const;
     // The text of a text cell without a copy; empty for the other types.
-    const QString& storedText() const { return m_text; }
+    const QString& storedText() const { return isText() ? m_text : noText(); }
     // Numeric payload of a number or date cell, 1 or 0 for a boolean, the code of an error; 0 for the others.
-    double numberValue() const { return m_number; }
+    double numberValue() const { return isText() ? 0.0 : m_number; }
 
     bool operator==(const CellValue& other) const;
 
 private:
+    static const QString& noText();
+    // Takes other's payload into this value, which holds none.
+    void take(const CellValue& other);
+
+    // A workbook holds millions of cells: a value holds its text or its number, not both.
+    union {
+        QString m_text;
+        double m_number = 0.0;
+    };
     Type m_type = Type::Null;
-    QString m_text;
-    double m_number = 0.0;
 };

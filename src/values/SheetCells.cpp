@@ -18,6 +18,9 @@ const SheetCells::Cell* SheetCells::cell(int row, int col) const
     if (row < 0 || size_t(row) >= rows.size())
         return nullptr;
     const auto& cells = rows[size_t(row)];
+    // A table's rows hold a cell in every column from A: the cell is then at its column's place.
+    if (col >= 0 && size_t(col) < cells.size() && cells[size_t(col)].col == col)
+        return &cells[size_t(col)];
     const auto it = placeOf(cells, col);
     return it != cells.end() && it->col == col ? &*it : nullptr;
 }

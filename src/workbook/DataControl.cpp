@@ -96,10 +96,26 @@ bool DataControl::MoveFirst(QString* error)
     return true;
 }
 
+void DataControl::prefetchTexts(int row) const
+{
+#if defined(__GNUC__)
+    if (!m_sheet || row < 0 || size_t(row) >= m_sheet->rows.size())
+        return;
+    for (const SheetCells::Cell& c : m_sheet->rows[size_t(row)]) {
+        if (c.value.isText())
+            __builtin_prefetch(c.value.storedText().constData());
+    }
+#else
+    Q_UNUSED(row);
+#endif
+}
+
 void DataControl::MoveNext()
 {
+    constexpr int kPrefetchRows = 8;
     if (m_row < m_end)
         ++m_row;
+    prefetchTexts(m_row + kPrefetchRows);
     m_visited = std::max(m_visited, std::min(m_row, m_end - 1) - m_headingRow);
 }
 

@@ -64,6 +64,9 @@ private:
     bool mergeChangesFromDisk(QString* error);
     QString sheetLabel() const;
     const SheetCells::Cell* cellAt(int row, int col) const;
+    // Asks for the texts of a row the cursor will soon reach: read row by row, a large sheet would otherwise
+    // wait on each text's memory, scattered over the heap.
+    void prefetchTexts(int row) const;
     int formatFor(int row, int col, const CellValue& value);
     void setCell(int row, int col, const CellValue& value);
     bool columnOf(const QString& column, int* col, QString* error) const;

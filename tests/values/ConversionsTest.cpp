@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace Conversions;
 
 TEST(NumericValue, ReadsTheLeadingNumberWithADecimalPoint)
@@ -118,6 +120,31 @@ TEST(FormatStrDecimais, PadsAndRightAlignsInTheWidth)
     EXPECT_EQ(FormatStrDecimais2(QStringLiteral("1"), -3), QString());
 }
 
+// The padding built in one piece gives what the plain concatenation gives, for any number text and width.
+TEST(FormatStrDecimais, MatchesThePlainVersionOnRandomTexts)
+{
+    const auto plain = [](QString s, int decimals, int width) {
+        const qsizetype comma = s.indexOf(u',');
+        if (comma < 0)
+            s += u',' + QString(decimals, u'0');
+        else if (s.size() - comma - 1 < decimals)
+            s += QString(decimals - (s.size() - comma - 1), u'0');
+        if (width < 1)
+            return QString();
+        return s.size() >= width ? s.right(width) : QString(width - s.size(), u' ') + s;
+    };
+    std::mt19937 rng(3);
+    const QString alphabet = QStringLiteral("0123456789,-E ");
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        for (int k = int(rng() % 12); k > 0; --k)
+            text += alphabet.at(int(rng() % alphabet.size()));
+        const int width = int(rng() % 16) - 2;
+        ASSERT_EQ(FormatStrDecimais2(text, width), plain(text, 2, width)) << qPrintable(text) << ' ' << width;
+        ASSERT_EQ(FormatStrDecimais3(text, width), plain(text, 3, width)) << qPrintable(text) << ' ' << width;
+    }
+}
+
 TEST(SiteDates, ReadDayMonthYearAndIsoTexts)
 {
     const double dec6 = 46362; // 06/12/2026
@@ -166,6 +193,33 @@ TEST(CellValueText, UsesTheSiteFormat)
     EXPECT_EQ(toDate(CellValue::text(QStringLiteral("06/12/2026"))), 46362);
     EXPECT_EQ(toDate(CellValue()), std::nullopt);
     EXPECT_EQ(toNumber(CellValue::text(QStringLiteral("2,5"))), 2.5);
+}
+
+// A value holds a text or a number in one place: copies and assignments between the kinds keep each intact.
+TEST(CellValueText, CopiesAndAssignsAcrossKinds)
+{
+    const CellValue text = CellValue::text(QStringLiteral("Arroz"));
+    const CellValue number = CellValue::number(2.5);
+    CellValue v = text;
+    EXPECT_EQ(v.storedText(), QStringLiteral("Arroz"));
+    EXPECT_EQ(v.numberValue(), 0.0);
+    v = number;
+    EXPECT_TRUE(v.isNumber());
+    EXPECT_EQ(v.numberValue(), 2.5);
+    EXPECT_EQ(v.storedText(), QString());
+    v = text;
+    v = v;
+    EXPECT_EQ(v, text);
+    CellValue moved = std::move(v);
+    EXPECT_EQ(moved, text);
+    v = CellValue::date(46362);
+    EXPECT_EQ(v.toText(), QStringLiteral("06/12/2026"));
+    v = std::move(moved);
+    EXPECT_EQ(v, text);
+    v = CellValue();
+    EXPECT_TRUE(v.isNull());
+    EXPECT_EQ(v.numberValue(), 0.0);
+    EXPECT_EQ(text.storedText(), QStringLiteral("Arroz")); // the original was shared, never changed
 }
 
 // Every byte decodes to its character and encodes back to itself; a character with no byte becomes "?".

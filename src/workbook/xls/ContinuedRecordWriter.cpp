@@ -29,33 +29,46 @@ void ContinuedRecordWriter::append(const QByteArray& bytes)
 ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(
     const QString& text, const QByteArray& runs, const QByteArray& phonetic)
 {
+    // Straight into the record, without pieces of its own: a save writes a few hundred thousand strings.
     const bool wide = !fitsLatin1(text);
-    QByteArray header;
-    BiffCodec::append16(header, quint16(text.size()));
-    header.append(char((wide ? Biff::kStringWide : 0) | (runs.isEmpty() ? 0 : Biff::kStringRich)
-        | (phonetic.isEmpty() ? 0 : Biff::kStringPhonetic)));
+    char header[9];
+    qsizetype headerSize = 0;
+    const auto put = [&](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            header[headerSize++] = char(value >> (8 * i) & 0xFF);
+    };
+    put(quint16(text.size()), 2);
+    put(quint8((wide ? Biff::kStringWide : 0) | (runs.isEmpty() ? 0 : Biff::kStringRich)
+            | (phonetic.isEmpty() ? 0 : Biff::kStringPhonetic)),
+        1);
     if (!runs.isEmpty())
-        BiffCodec::append16(header, quint16(runs.size() / Biff::kRichTextRunSize));
+        put(quint16(runs.size() / Biff::kRichTextRunSize), 2);
     if (!phonetic.isEmpty())
-        BiffCodec::append32(header, quint32(phonetic.size()));
+        put(quint32(phonetic.size()), 4);
     const qsizetype width = wide ? 2 : 1;
     // The header and the first character stay together.
-    if (room() < header.size() + width)
+    if (room() < headerSize + width)
         startContinue();
     const qsizetype inRecord = Biff::kRecordHeaderSize + m_records.back().size();
     const Position start { m_recordStart + inRecord, inRecord };
-    m_records.back().append(header);
-    const QByteArray chars
-        = wide ? QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2) : text.toLatin1();
+    m_records.back().append(header, headerSize);
+    const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
     qsizetype at = 0;
-    while (at < chars.size()) {
-        const qsizetype take = std::min(chars.size() - at, room() / width * width);
+    while (at < text.size()) {
+        const qsizetype take = std::min(text.size() - at, room() / width);
         if (take == 0) {
             startContinue();
             m_records.back().append(char(wide ? Biff::kStringWide : 0));
             continue;
         }
-        m_records.back().append(chars.constData() + at, take);
+        QByteArray& record = m_records.back();
+        if (wide) {
+            record.append(reinterpret_cast<const char*>(chars + at), take * 2);
+        } else {
+            const qsizetype from = record.size();
+            record.resize(from + take);
+            std::transform(chars + at, chars + at + take, record.data() + from, [](char16_t c) { return char(c); });
+        }
         at += take;
     }
     appendSplit(runs.constData(), runs.size());

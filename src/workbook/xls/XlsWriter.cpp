@@ -303,19 +303,32 @@ private:
     void copySheet(QByteArray& out, const XlsSheet& sheet, const std::vector<BiffRecord>& records, quint32 offset)
     {
         const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
-        for (const BiffRecord& r : records) {
-            if (r.id == BiffId::Index) {
-                // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records move with the sheet.
-                QByteArray d = r.data;
-                for (qsizetype at = kIndexPositionsAt; at + 4 <= d.size(); at += 4) {
-                    const quint32 pos = read32(d, at);
-                    if (pos != 0)
-                        put32(d, at, quint32(qint64(pos) + shift));
-                }
-                appendRecord(out, r.id, d);
-            } else {
-                appendRecord(out, r.id, copiedData(sheet, r));
+        // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records move with the sheet.
+        const auto shiftIndex = [&](const QByteArray& index, qsizetype at) {
+            for (qsizetype p = kIndexPositionsAt; p + 4 <= index.size(); p += 4) {
+                if (const quint32 pos = read32(index, p); pos != 0)
+                    put32(out, at + p, quint32(qint64(pos) + shift));
             }
+        };
+        if (sheet.source.isEmpty()) {
+            for (const BiffRecord& r : records) {
+                appendRecord(out, r.id, copiedData(sheet, r));
+                if (r.id == BiffId::Index)
+                    shiftIndex(r.data, out.size() - r.data.size());
+            }
+            return;
+        }
+        // A sheet read lies in its source as it goes out: copied in one piece, then patched where it changes.
+        const qsizetype start = out.size() - qsizetype(sheet.streamOffset);
+        const BiffRecord& last = records.back();
+        out.append(sheet.source.constData() + sheet.streamOffset,
+            last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset));
+        for (const BiffRecord& r : records) {
+            const qsizetype at = start + (r.data.constData() - sheet.source.constData());
+            if (r.id == BiffId::Index)
+                shiftIndex(r.data, at);
+            else if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= kLabelSstSize)
+                put32(out, at + Biff::kCellHeaderSize, remapped(sheet, read32(r.data, Biff::kCellHeaderSize)));
         }
     }
 

@@ -31,19 +31,25 @@ QByteArray ContinuedRecordReader::bytes(qsizetype count)
     return out;
 }
 
+// Byte by byte rather than through bytes(): the shared strings of a large workbook read a few of these each.
 quint8 ContinuedRecordReader::byte()
 {
-    return quint8(bytes(1)[0]);
+    skipEmpty();
+    if (m_piece >= m_pieces.size())
+        throw BiffDamaged { QStringLiteral("texto partido a meio") };
+    return quint8(m_pieces[m_piece]->at(m_pos++));
 }
 
 quint16 ContinuedRecordReader::word()
 {
-    return BiffCodec::read16(bytes(2), 0);
+    const quint8 low = byte();
+    return quint16(low | byte() << 8);
 }
 
 quint32 ContinuedRecordReader::dword()
 {
-    return BiffCodec::read32(bytes(4), 0);
+    const quint16 low = word();
+    return quint32(low) | quint32(word()) << 16;
 }
 
 QString ContinuedRecordReader::characters(qsizetype count, bool wide)

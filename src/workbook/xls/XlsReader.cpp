@@ -138,10 +138,10 @@ public:
         int dimensionRows = 0;
         // A text cell shares its string with the shared-string table; taking a share touches the string,
         // scattered over the heap. Asking for it some records ahead hides most of that wait on a large sheet.
-        Lookahead ahead(m_stream, pos);
+        Lookahead ahead(m_stream, pos, *m_strings);
         while (depth > 0) {
             BiffCodec::nextRecord(m_stream, &pos, &r);
-            ahead.step(*m_strings);
+            ahead.step();
             if (r.id == BiffId::Bof)
                 ++depth;
             else if (r.id == BiffId::Eof)
@@ -173,42 +173,63 @@ public:
     }
 
 private:
-    // A cursor some records ahead of the reading one, which asks for the strings of the text cells it passes.
+    // Two cursors some records ahead of the reading one. The farther asks for the table entries of the text
+    // cells it passes, the nearer, reaching them once they have come, for their strings.
     class Lookahead
     {
     public:
-        Lookahead(const QByteArray& stream, qsizetype pos)
+        Lookahead(const QByteArray& stream, qsizetype pos, const std::vector<XlsString>& strings)
             : m_stream(stream)
-            , m_pos(pos)
+            , m_strings(strings)
+            , m_near(pos)
+            , m_far(pos)
         {
-            for (int i = 0; i < kDistance; ++i)
-                step(nullptr);
+            for (int i = 0; i < kFar; ++i) {
+                if (i < kNear)
+                    next(m_near);
+                prefetch(next(m_far));
+            }
         }
 
-        void step(const std::vector<XlsString>* strings)
+        void step()
         {
-            BiffRecord r;
-            if (BiffCodec::readRecord(m_stream, &m_pos, &r) != BiffCodec::RecordRead::Ok) {
-                m_pos = m_stream.size();
-                return;
-            }
-#if defined(__GNUC__)
-            if (!strings || r.id != BiffId::LabelSst || r.data.size() < Biff::kCellHeaderSize + 4)
-                return;
-            const quint32 index = read32(r.data, Biff::kCellHeaderSize);
-            if (index < strings->size())
-                __builtin_prefetch((*strings)[index].text.constData());
-#endif
-        }
-        void step(const std::vector<XlsString>& strings)
-        {
-            step(&strings);
+            prefetch(next(m_far));
+            if (const XlsString* s = next(m_near))
+                prefetch(s->text.constData());
         }
 
     private:
-        static constexpr int kDistance = 16;
+        static constexpr int kNear = 16;
+        static constexpr int kFar = 48;
+
+        // The table entry of the text cell at pos, if it is one; pos moves past it.
+        const XlsString* next(qsizetype& pos) const
+        {
+            BiffRecord r;
+            if (BiffCodec::readRecord(m_stream, &pos, &r) != BiffCodec::RecordRead::Ok) {
+                pos = m_stream.size();
+                return nullptr;
+            }
+            if (r.id != BiffId::LabelSst || r.data.size() < Biff::kCellHeaderSize + 4)
+                return nullptr;
+            const quint32 index = read32(r.data, Biff::kCellHeaderSize);
+            return index < m_strings.size() ? &m_strings[index] : nullptr;
+        }
+
+        static void prefetch(const void* address)
+        {
+#if defined(__GNUC__)
+            if (address)
+                __builtin_prefetch(address);
+#else
+            Q_UNUSED(address);
+#endif
+        }
+
         const QByteArray& m_stream;
-        qsizetype m_pos;
+        const std::vector<XlsString>& m_strings;
+        qsizetype m_near;
+        qsizetype m_far;
     };
 
     struct Protected

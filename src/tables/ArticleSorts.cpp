@@ -5,7 +5,7 @@
 #include "values/Conversions.h"
 
 #include <algorithm>
-#include <numeric>
+#include <functional>
 
 ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
     : m_tables(tables)
@@ -13,14 +13,52 @@ ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
 {
 }
 
-template <typename Before> void ArticleSorts::sortBy(const Before& before)
+namespace {
+
+// A text with its first eight characters packed beside it, in the order QString compares them (a missing
+// character packs as 0, before any other): most comparisons end on the packed ones, without reaching the
+// texts scattered over the heap.
+struct TextKey
+{
+    quint64 first = 0;
+    quint64 second = 0;
+    const QString* text = nullptr;
+
+    explicit TextKey(const QString& t)
+        : text(&t)
+    {
+        for (qsizetype i = 0; i < 8; ++i) {
+            const quint64 c = i < t.size() ? t.at(i).unicode() : 0;
+            (i < 4 ? first : second) |= c << (16 * (3 - i % 4));
+        }
+    }
+
+    bool operator<(const TextKey& other) const
+    {
+        if (first != other.first)
+            return first < other.first;
+        if (second != other.second)
+            return second < other.second;
+        return *text < *other.text;
+    }
+};
+
+} // namespace
+
+template <typename Key, typename Before> void ArticleSorts::sortBy(const Key& key, const Before& before)
 {
     m_ui.setBusy(UserInteraction::Window::ArticleEditor, true);
     const int n = m_tables.NArtigos();
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 1);
+    // Each article's key beside its slot: the comparisons stay in one array.
+    std::vector<std::pair<decltype(key(m_tables.artigo(0))), int>> keyed;
+    keyed.reserve(size_t(n));
+    for (int slot = 1; slot <= n; ++slot)
+        keyed.emplace_back(key(m_tables.artigo(slot)), slot);
     std::stable_sort(
-        order.begin(), order.end(), [&](int x, int y) { return before(m_tables.artigo(x), m_tables.artigo(y)); });
+        keyed.begin(), keyed.end(), [&](const auto& x, const auto& y) { return before(x.first, y.first); });
+    std::vector<int> order(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        order[size_t(k)] = keyed[size_t(k)].second;
     std::vector<int> rank(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k)
         rank[size_t(order[size_t(k)] - 1)] = k;
@@ -35,22 +73,22 @@ template <typename Before> void ArticleSorts::sortBy(const Before& before)
 
 void ArticleSorts::OrdenarArtigos()
 {
-    sortBy([](const Artigo& a, const Artigo& b) { return a.DescArtigo < b.DescArtigo; });
+    sortBy([](const Artigo& a) { return TextKey(a.DescArtigo); }, std::less<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorData()
 {
-    sortBy([](const Artigo& a, const Artigo& b) { return a.DataUltimaImportacao > b.DataUltimaImportacao; });
+    sortBy([](const Artigo& a) { return a.DataUltimaImportacao; }, std::greater<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorCodigo()
 {
-    sortBy([](const Artigo& a, const Artigo& b) { return a.CodArtigo < b.CodArtigo; });
+    sortBy([](const Artigo& a) { return TextKey(a.CodArtigo); }, std::less<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorPosicao()
 {
-    sortBy([](const Artigo& a, const Artigo& b) { return a.Posicao > b.Posicao; });
+    sortBy([](const Artigo& a) { return a.Posicao; }, std::greater<>());
 }
 
 int ArticleSorts::exchangePasses(const std::vector<int>& rank)

@@ -37,15 +37,25 @@ void appendDouble(QByteArray& d, double v)
 {
     quint64 bits;
     std::memcpy(&bits, &v, sizeof bits);
-    append32(d, quint32(bits & 0xFFFFFFFFu));
-    append32(d, quint32(bits >> 32));
+    char bytes[8];
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = char(bits >> (8 * i) & 0xFF);
+    d.append(bytes, 8);
 }
 
 void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
 {
-    append16(out, id);
-    append16(out, quint16(data.size()));
-    out.append(data);
+    // One append, not three: a save writes a million records.
+    const qsizetype at = out.size();
+    out.resize(at + Biff::kRecordHeaderSize + data.size());
+    char* p = out.data() + at;
+    const quint16 header[2] = { id, quint16(data.size()) };
+    for (int i = 0; i < 2; ++i) {
+        p[2 * i] = char(header[i] & 0xFF);
+        p[2 * i + 1] = char(header[i] >> 8);
+    }
+    if (!data.isEmpty())
+        std::memcpy(p + Biff::kRecordHeaderSize, data.constData(), size_t(data.size()));
 }
 
 void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize)

@@ -54,8 +54,8 @@ inline void append16(QByteArray& d, quint16 v)
 
 inline void append32(QByteArray& d, quint32 v)
 {
-    append16(d, quint16(v & 0xFFFF));
-    append16(d, quint16(v >> 16));
+    const char bytes[4] = { char(v & 0xFF), char(v >> 8 & 0xFF), char(v >> 16 & 0xFF), char(v >> 24) };
+    d.append(bytes, 4);
 }
 
 void appendDouble(QByteArray& d, double v);

@@ -697,10 +697,14 @@ private:
         return read16(m_cells, end - 2) - read16(m_cells, piece.at + Biff::kRecordHeaderSize + 2);
     }
 
-    // Appends a record of the original sheet to m_cells as (part of) the piece for col.
-    void rawRecord(Piece& piece, quint16 id, const QByteArray& data)
+    // Appends a record of the original sheet to m_cells as (part of) the piece for col; a LABELSST then points
+    // at its string's place in the new table.
+    void rawRecord(Piece& piece, const XlsSheet& sheet, const BiffRecord& r)
     {
-        appendRecord(m_cells, id, data);
+        const qsizetype at = m_cells.size() + Biff::kRecordHeaderSize;
+        appendRecord(m_cells, r.id, r.data);
+        if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= kLabelSstSize)
+            put32(m_cells, at + Biff::kCellHeaderSize, remapped(sheet, read32(r.data, Biff::kCellHeaderSize)));
         piece.size = quint32(m_cells.size() - piece.at);
     }
 
@@ -736,7 +740,7 @@ private:
             return last;
         Piece piece { quint32(m_cells.size()), 0, quint16(col) };
         for (size_t k = i; k <= last; ++k)
-            rawRecord(piece, recs[k].id, copiedData(sheet, recs[k]));
+            rawRecord(piece, sheet, recs[k]);
         rows[size_t(row)].pieces.push_back(piece);
         return last;
     }
@@ -753,7 +757,7 @@ private:
             anyRewritten = anyRewritten || isRewritten(sheet, row, c);
         if (!anyRewritten) {
             Piece piece { quint32(m_cells.size()), 0, quint16(col) };
-            rawRecord(piece, r.id, r.data);
+            rawRecord(piece, sheet, r);
             plan.pieces.push_back(piece);
             return;
         }

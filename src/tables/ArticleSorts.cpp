@@ -5,6 +5,7 @@
 #include "values/Conversions.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 
 ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
@@ -15,30 +16,25 @@ ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
 
 namespace {
 
-// A text with its first eight characters packed beside it, in the order QString compares them (a missing
+// A text with its first sixteen characters packed beside it, in the order QString compares them (a missing
 // character packs as 0, before any other): most comparisons end on the packed ones, without reaching the
 // texts scattered over the heap.
 struct TextKey
 {
-    quint64 first = 0;
-    quint64 second = 0;
+    std::array<quint64, 4> packed {};
     const QString* text = nullptr;
 
     explicit TextKey(const QString& t)
         : text(&t)
     {
-        for (qsizetype i = 0; i < 8; ++i) {
-            const quint64 c = i < t.size() ? t.at(i).unicode() : 0;
-            (i < 4 ? first : second) |= c << (16 * (3 - i % 4));
-        }
+        for (qsizetype i = 0; i < qsizetype(packed.size()) * 4 && i < t.size(); ++i)
+            packed[size_t(i / 4)] |= quint64(t.at(i).unicode()) << (16 * (3 - i % 4));
     }
 
     bool operator<(const TextKey& other) const
     {
-        if (first != other.first)
-            return first < other.first;
-        if (second != other.second)
-            return second < other.second;
+        if (packed != other.packed)
+            return packed < other.packed;
         return *text < *other.text;
     }
 };

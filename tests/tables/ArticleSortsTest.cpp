@@ -111,11 +111,11 @@ TEST_F(Sorts, MatchNeighbourExchangePassesOnRandomTables)
         tables.setNArtigos(0);
         const int n = int(rng() % 120);
         for (int i = 0; i < n; ++i) {
-            // Texts that part only after their first eight characters, or on a NUL, compare in full.
+            // Texts that part only after their first sixteen characters, or on a NUL, compare in full.
             static const QString descs[] = { QStringLiteral("Açúcar"), QStringLiteral("arroz"), QStringLiteral("Arroz"),
-                QStringLiteral("Óleo"), QStringLiteral("Zimbro"), QString(), QStringLiteral("Açúcar branco fino"),
-                QStringLiteral("Açúcar branco"), QStringLiteral("Açúcar b"), QString::fromUtf16(u"Arroz\0", 6),
-                QString::fromUtf16(u"Arroz\0b", 7) };
+                QStringLiteral("Óleo"), QStringLiteral("Zimbro"), QString(), QStringLiteral("Azeite virgem extra 5 L"),
+                QStringLiteral("Azeite virgem extra 1 L"), QStringLiteral("Azeite virgem extra"),
+                QString::fromUtf16(u"Arroz\0", 6), QString::fromUtf16(u"Arroz\0b", 7) };
             addArticle(QStringLiteral("C%1").arg(i), descs[rng() % 11], 46000 + rng() % 4, int(rng() % 5));
         }
         // Nearly sorted tables need few passes: the progress shows it.

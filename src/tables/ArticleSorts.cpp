@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <string_view>
 
 ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
     : m_tables(tables)
@@ -17,31 +18,58 @@ ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
 namespace {
 
 // A text with its first sixteen characters packed beside it, in the order QString compares them (a missing
-// character packs as 0, before any other): most comparisons end on the packed ones, without reaching the
-// texts scattered over the heap.
+// character packs as 0, before any other): most comparisons end on the packed ones.
 struct TextKey
 {
     std::array<quint64, 4> packed {};
-    const QString* text = nullptr;
+    std::u16string_view text;
 
-    explicit TextKey(const QString& t)
-        : text(&t)
+    explicit TextKey(std::u16string_view t)
+        : text(t)
     {
-        for (qsizetype i = 0; i < qsizetype(packed.size()) * 4 && i < t.size(); ++i)
-            packed[size_t(i / 4)] |= quint64(t.at(i).unicode()) << (16 * (3 - i % 4));
+        for (size_t i = 0; i < packed.size() * 4 && i < t.size(); ++i)
+            packed[i / 4] |= quint64(t[i]) << (16 * (3 - i % 4));
     }
 
     bool operator<(const TextKey& other) const
     {
         if (packed != other.packed)
             return packed < other.packed;
-        return *text < *other.text;
+        return text < other.text;
     }
+};
+
+// The texts of one sort side by side: the comparisons that go past the packed characters read one block of
+// memory rather than strings scattered over the heap.
+class TextArena
+{
+public:
+    TextArena(const InventoryTables& tables, QString Artigo::*field)
+        : m_field(field)
+    {
+        qsizetype characters = 0;
+        for (int slot = 1; slot <= tables.NArtigos(); ++slot)
+            characters += (tables.artigo(slot).*field).size();
+        m_chars.reserve(size_t(characters)); // never grows past: the keys point into it
+    }
+
+    TextKey operator()(const Artigo& a)
+    {
+        const QString& text = a.*m_field;
+        const size_t at = m_chars.size();
+        const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
+        m_chars.insert(m_chars.end(), chars, chars + text.size());
+        return TextKey(std::u16string_view(m_chars.data() + at, size_t(text.size())));
+    }
+
+private:
+    QString Artigo::*m_field;
+    std::vector<char16_t> m_chars;
 };
 
 } // namespace
 
-template <typename Key, typename Before> void ArticleSorts::sortBy(const Key& key, const Before& before)
+template <typename Key, typename Before> void ArticleSorts::sortBy(Key&& key, const Before& before)
 {
     m_ui.setBusy(UserInteraction::Window::ArticleEditor, true);
     const int n = m_tables.NArtigos();
@@ -69,7 +97,8 @@ template <typename Key, typename Before> void ArticleSorts::sortBy(const Key& ke
 
 void ArticleSorts::OrdenarArtigos()
 {
-    sortBy([](const Artigo& a) { return TextKey(a.DescArtigo); }, std::less<>());
+    TextArena arena(m_tables, &Artigo::DescArtigo);
+    sortBy(arena, std::less<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorData()
@@ -79,7 +108,8 @@ void ArticleSorts::OrdenarArtigosPorData()
 
 void ArticleSorts::OrdenarArtigosPorCodigo()
 {
-    sortBy([](const Artigo& a) { return TextKey(a.CodArtigo); }, std::less<>());
+    TextArena arena(m_tables, &Artigo::CodArtigo);
+    sortBy(arena, std::less<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorPosicao()

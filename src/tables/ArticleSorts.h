@@ -24,7 +24,7 @@ public:
 private:
     // Sorts by key(article), before(key, key) giving the order; templates rather than std::functions, as a
     // sort of 99,999 articles compares two million times.
-    template <typename Key, typename Before> void sortBy(const Key& key, const Before& before);
+    template <typename Key, typename Before> void sortBy(Key&& key, const Before& before);
 
     InventoryTables& m_tables;
     UserInteraction& m_ui;

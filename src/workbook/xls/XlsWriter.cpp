@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <future>
 
 namespace {
 
@@ -180,25 +181,37 @@ private:
             qsizetype size = -1;
             size_t hash = 0;
         };
-        std::vector<CachedHash> cache(kHashCacheSize);
         std::vector<Keyed> byHash(total);
-        for (size_t i = 0; i < total; ++i) {
-            const Candidate c = candidate(i);
-            const QChar* chars = c.text->constData();
-            size_t hash = 0;
-            const bool rich = !c.runs->isEmpty() || !c.phonetic->isEmpty();
-            if (!rich) {
-                CachedHash& cached = cache[(quintptr(chars) >> 4 ^ quintptr(c.text->size())) % kHashCacheSize];
-                if (cached.chars != chars || cached.size != c.text->size())
-                    cached = { chars, c.text->size(), qHash(*c.text) };
-                hash = cached.hash;
-            } else {
-                // Rich or phonetic strings differ from the plain ones with their text; the hash says so too.
-                hash = qHashMulti(1, *c.text, *c.runs, *c.phonetic);
+        const auto keyRange = [&](size_t begin, size_t end) {
+            std::vector<CachedHash> cache(kHashCacheSize);
+            for (size_t i = begin; i < end; ++i) {
+                const Candidate c = candidate(i);
+                const QChar* chars = c.text->constData();
+                size_t hash = 0;
+                const bool rich = !c.runs->isEmpty() || !c.phonetic->isEmpty();
+                if (!rich) {
+                    CachedHash& cached = cache[(quintptr(chars) >> 4 ^ quintptr(c.text->size())) % kHashCacheSize];
+                    if (cached.chars != chars || cached.size != c.text->size())
+                        cached = { chars, c.text->size(), qHash(*c.text) };
+                    hash = cached.hash;
+                } else {
+                    // Rich or phonetic strings differ from the plain ones with their text; the hash says so too.
+                    hash = qHashMulti(1, *c.text, *c.runs, *c.phonetic);
+                }
+                byHash[i] = { hash, chars, quint32(c.text->size()), rich, quint32(i) };
             }
-            byHash[i] = { hash, chars, quint32(c.text->size()), rich, quint32(i) };
-        }
-        std::sort(byHash.begin(), byHash.end(), [](const Keyed& a, const Keyed& b) { return a.hash < b.hash; });
+        };
+        const auto byHashOrder = [](const Keyed& a, const Keyed& b) { return a.hash < b.hash; };
+        // Each half keyed and sorted on a thread of its own, then the two merged: a full save keys a million.
+        const auto half = byHash.begin() + qsizetype(total / 2);
+        std::future<void> aside = std::async(std::launch::async, [&] {
+            keyRange(total / 2, total);
+            std::sort(half, byHash.end(), byHashOrder);
+        });
+        keyRange(0, total / 2);
+        std::sort(byHash.begin(), half, byHashOrder);
+        aside.get();
+        std::inplace_merge(byHash.begin(), half, byHash.end(), byHashOrder);
         // Each string of the new table as it was keyed, beside it.
         std::vector<Keyed> added;
         const auto same = [&](size_t index, const Keyed& k) {

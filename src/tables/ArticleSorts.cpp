@@ -3,11 +3,10 @@
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
+#include "values/SortedTexts.h"
 
 #include <algorithm>
-#include <array>
 #include <functional>
-#include <string_view>
 
 ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
     : m_tables(tables)
@@ -17,54 +16,29 @@ ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
 
 namespace {
 
-// A text with its first sixteen characters packed beside it, in the order QString compares them (a missing
-// character packs as 0, before any other): most comparisons end on the packed ones.
-struct TextKey
-{
-    std::array<quint64, 4> packed {};
-    std::u16string_view text;
-
-    explicit TextKey(std::u16string_view t)
-        : text(t)
-    {
-        for (size_t i = 0; i < packed.size() * 4 && i < t.size(); ++i)
-            packed[i / 4] |= quint64(t[i]) << (16 * (3 - i % 4));
-    }
-
-    bool operator<(const TextKey& other) const
-    {
-        if (packed != other.packed)
-            return packed < other.packed;
-        return text < other.text;
-    }
-};
-
-// The texts of one sort side by side: the comparisons that go past the packed characters read one block of
-// memory rather than strings scattered over the heap.
-class TextArena
+// A sort by one text of the articles: their keys, with the texts side by side.
+class TextKeys
 {
 public:
-    TextArena(const InventoryTables& tables, QString Artigo::*field)
+    TextKeys(const InventoryTables& tables, QString Artigo::*field)
         : m_field(field)
+        , m_texts(charactersOf(tables, field))
+    {
+    }
+
+    SortedTexts::Key operator()(const Artigo& a) { return m_texts.add(a.*m_field); }
+
+private:
+    static qsizetype charactersOf(const InventoryTables& tables, QString Artigo::*field)
     {
         qsizetype characters = 0;
         for (int slot = 1; slot <= tables.NArtigos(); ++slot)
             characters += (tables.artigo(slot).*field).size();
-        m_chars.reserve(size_t(characters)); // never grows past: the keys point into it
+        return characters;
     }
 
-    TextKey operator()(const Artigo& a)
-    {
-        const QString& text = a.*m_field;
-        const size_t at = m_chars.size();
-        const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
-        m_chars.insert(m_chars.end(), chars, chars + text.size());
-        return TextKey(std::u16string_view(m_chars.data() + at, size_t(text.size())));
-    }
-
-private:
     QString Artigo::*m_field;
-    std::vector<char16_t> m_chars;
+    SortedTexts m_texts;
 };
 
 } // namespace
@@ -97,8 +71,8 @@ template <typename Key, typename Before> void ArticleSorts::sortBy(Key&& key, co
 
 void ArticleSorts::OrdenarArtigos()
 {
-    TextArena arena(m_tables, &Artigo::DescArtigo);
-    sortBy(arena, std::less<>());
+    TextKeys keys(m_tables, &Artigo::DescArtigo);
+    sortBy(keys, std::less<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorData()
@@ -108,8 +82,8 @@ void ArticleSorts::OrdenarArtigosPorData()
 
 void ArticleSorts::OrdenarArtigosPorCodigo()
 {
-    TextArena arena(m_tables, &Artigo::CodArtigo);
-    sortBy(arena, std::less<>());
+    TextKeys keys(m_tables, &Artigo::CodArtigo);
+    sortBy(keys, std::less<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorPosicao()

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -101,6 +102,27 @@ TEST(ReportText, PadsLikeThePlainVersionOnRandomTexts)
             text += rng() % 3 ? QChar(char16_t(u'a' + rng() % 3)) : QChar(u' ');
         const int size = int(rng() % 14) - 2;
         ASSERT_EQ(ReportText::FormatStrSpaces2(text, size), plain(text, size)) << qPrintable(text) << ' ' << size;
+    }
+}
+
+// Values and quantities written directly read as the site's number text padded to its decimals does.
+TEST(ReportText, WritesValuesLikeThePlainVersionOnRandomNumbers)
+{
+    const auto plain = [](double v, int decimals, int width) {
+        const double scale = std::pow(10.0, decimals);
+        const QString text = Conversions::numberToSiteText(std::nearbyint(v * scale) / scale);
+        return decimals == 2 ? Conversions::FormatStrDecimais2(text, width)
+                             : Conversions::FormatStrDecimais3(text, width);
+    };
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> exponent(-5.0, 16.0);
+    for (int i = 0; i < 50000; ++i) {
+        double v = std::pow(10.0, exponent(rng)) * (rng() % 2 ? -1 : 1);
+        if (i % 4 == 0) // halves, where the rounding goes to the even neighbour
+            v = (double(rng() % 2000000) + 0.5) / (i % 8 == 0 ? 100.0 : 1000.0);
+        const int width = int(rng() % 20) - 2;
+        ASSERT_EQ(ReportText::valueText(v, width), plain(v, 2, width)) << v << ' ' << width;
+        ASSERT_EQ(ReportText::quantityText(v, width), plain(v, 3, width)) << v << ' ' << width;
     }
 }
 

@@ -68,9 +68,7 @@ public:
                 return false;
             }
         }
-        m_records.reserve(m_book.sheets.size());
-        for (const XlsSheet& sheet : m_book.sheets)
-            m_records.push_back(sheet.allRecords());
+        readRecords();
         if (m_biff8)
             collectStrings();
         QByteArray out;
@@ -96,6 +94,27 @@ public:
     }
 
 private:
+    // The records of every sheet, read again from the stream they came in; the largest sheet's on a second
+    // thread while this one reads the others.
+    void readRecords()
+    {
+        const auto& sheets = m_book.sheets;
+        m_records.resize(sheets.size());
+        const auto largest = std::max_element(sheets.begin(), sheets.end(),
+            [](const XlsSheet& a, const XlsSheet& b) { return a.rows.size() < b.rows.size(); });
+        std::future<void> aside;
+        if (largest != sheets.end()) {
+            const size_t i = size_t(largest - sheets.begin());
+            aside = std::async(std::launch::async, [this, i] { m_records[i] = m_book.sheets[i].allRecords(); });
+        }
+        for (size_t i = 0; i < sheets.size(); ++i) {
+            if (sheets.begin() + qsizetype(i) != largest)
+                m_records[i] = sheets[i].allRecords();
+        }
+        if (aside.valid())
+            aside.get();
+    }
+
     // The new index of a string a copied LABELSST points at (known after collectStrings()).
     quint32 remapped(const XlsSheet& sheet, quint32 old) const
     {

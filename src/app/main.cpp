@@ -1,5 +1,9 @@
 #include "app/MainWindow.h"
 #include "app/Translations.h"
+#include "platform/SettingsKeys.h"
+#include "platform/SettingsStore.h"
+#include "platform/SitePaths.h"
+#include "workbook/WorkbookPreread.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -17,6 +21,8 @@ int main(int argc, char* argv[])
             return 0;
         }
     }
+    // The site's workbook is read while the window system starts.
+    WorkbookPreread::start(SitePaths::resolve(SettingsStore().value(SettingsKeys::InventariosQel)));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));

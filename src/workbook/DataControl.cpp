@@ -1,6 +1,7 @@
 #include "workbook/DataControl.h"
 
 #include "platform/SitePaths.h"
+#include "workbook/WorkbookPreread.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,7 +55,7 @@ bool DataControl::Refresh(QString* error)
             return false;
         }
         const FileStamp stamp = stampOf(file);
-        if (!Workbook::read(file, &m_book, error))
+        if (!WorkbookPreread::take(file, &m_book) && !Workbook::read(file, &m_book, error))
             return false;
         m_stamp = stamp;
         m_loaded = true;

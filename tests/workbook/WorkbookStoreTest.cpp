@@ -9,6 +9,7 @@
 #include "values/NumberFormats.h"
 #include "workbook/DataControl.h"
 #include "workbook/Workbook.h"
+#include "workbook/WorkbookPreread.h"
 #include "workbook/xls/BiffRecords.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWorkbook.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -274,6 +276,29 @@ TEST_P(EitherFormat, AFailedCommandLeavesFileAndTablesAsTheyWere)
         << lastError.toStdString();
     EXPECT_EQ(tables.NArtigos(), 2);
     EXPECT_EQ(fileHash(path), before);
+}
+
+// The workbook read ahead while the program starts serves the first read of that file, once; a file changed
+// since is read again, never taken stale.
+TEST_F(Store, AWorkbookReadAheadServesOnlyTheFileAsItStillIs)
+{
+    addArticle(QStringLiteral("1001"), QStringLiteral("Arroz"));
+    ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e); })) << lastError.toStdString();
+    WorkbookPreread::start(path);
+    Workbook book;
+    ASSERT_TRUE(WorkbookPreread::take(path, &book));
+    ASSERT_TRUE(book.worksheet(QStringLiteral("Artigos")));
+    EXPECT_FALSE(WorkbookPreread::take(path, &book));
+
+    WorkbookPreread::start(path);
+    addArticle(QStringLiteral("1002"), QStringLiteral("Café"));
+    ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e); })) << lastError.toStdString();
+    // Another second, as a file saved later has, whatever the clock's resolution.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QFileInfo(path).lastModified().addSecs(2), QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(reload(&InventoryLoader::LerFicheiroArtigos).NArtigos(), 2);
 }
 
 TEST_F(Store, RefusesToSaveWhileExcelHoldsTheWorkbook)

@@ -43,13 +43,15 @@ InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock)
 InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock, int slotCount)
     : m_ui(ui)
     , m_clock(clock)
-    , m_TabArtigos(size_t(slotCount))
+    , m_TabArtigos(size_t(std::min(slotCount, 1)))
     , m_TabContas(size_t(std::min(slotCount, CapacidadeContas + 1)))
-    , m_TabLeituras(size_t(slotCount))
+    , m_TabLeituras(size_t(std::min(slotCount, 1)))
     , m_barcodeSlots(1)
 {
     if (slotCount == 0)
         return;
+    m_TabArtigos.reserve(size_t(slotCount));
+    m_TabLeituras.reserve(size_t(slotCount));
     // Sized for a full table once, so filling it never rehashes.
     m_slotByTrimmedCode.reserve(CapacidadeArtigos);
     m_groupByCode.reserve(CapacidadeCodBarras);
@@ -81,6 +83,8 @@ InventoryTables InventoryTables::snapshot() const
 void InventoryTables::restore(const InventoryTables& snapshot)
 {
     // Slots past the counts are left as they are: a slot is cleared when it is used again.
+    grownTo(m_TabArtigos, int(snapshot.m_TabArtigos.size()) - 1, CapacidadeArtigos);
+    grownTo(m_TabLeituras, int(snapshot.m_TabLeituras.size()) - 1, CapacidadeLeituras);
     std::copy(snapshot.m_TabArtigos.begin(), snapshot.m_TabArtigos.end(), m_TabArtigos.begin());
     std::copy(snapshot.m_TabContas.begin(), snapshot.m_TabContas.end(), m_TabContas.begin());
     std::copy(snapshot.m_TabLeituras.begin(), snapshot.m_TabLeituras.end(), m_TabLeituras.begin());
@@ -114,18 +118,19 @@ Artigo& InventoryTables::editArtigo(int slot)
 {
     m_articleIndexesValid = false;
     m_largestPosicaoValid = false;
-    return m_TabArtigos.at(size_t(slot));
+    return grownTo(m_TabArtigos, slot, CapacidadeArtigos);
 }
 
 Leitura& InventoryTables::editLeitura(int slot)
 {
     m_readingIndexValid = false;
-    return m_TabLeituras.at(size_t(slot));
+    return grownTo(m_TabLeituras, slot, CapacidadeLeituras);
 }
 
 void InventoryTables::setNArtigos(int count)
 {
     m_NArtigos = std::clamp(count, 0, CapacidadeArtigos);
+    grownTo(m_TabArtigos, m_NArtigos, CapacidadeArtigos);
     m_articleIndexesValid = false;
     m_largestPosicaoValid = false;
     if (m_NArtigos < CapacidadeArtigos)
@@ -135,6 +140,7 @@ void InventoryTables::setNArtigos(int count)
 void InventoryTables::setNLeituras(int count)
 {
     m_NLeituras = std::clamp(count, 0, CapacidadeLeituras);
+    grownTo(m_TabLeituras, m_NLeituras, CapacidadeLeituras);
     m_readingIndexValid = false;
     if (m_NLeituras < CapacidadeLeituras)
         m_leiturasLimit.reported = false;
@@ -239,8 +245,9 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
         i = m_NArtigos + 1;
         // A slot left behind by a deletion must look never used.
         if (i <= CapacidadeArtigos) {
-            m_TabArtigos[size_t(i)] = Artigo();
-            m_TabArtigos[size_t(i)].recordId = newRecordId();
+            Artigo& fresh = grownTo(m_TabArtigos, i, CapacidadeArtigos);
+            fresh = Artigo();
+            fresh.recordId = newRecordId();
         }
     }
     const Artigo& stored = i <= CapacidadeArtigos ? m_TabArtigos[size_t(i)] : neverUsed;
@@ -453,7 +460,7 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     if (isFull(m_NLeituras, m_leiturasLimit))
         return;
     const int slot = ++m_NLeituras;
-    Leitura& l = m_TabLeituras[size_t(slot)];
+    Leitura& l = grownTo(m_TabLeituras, slot, CapacidadeLeituras);
     l = Leitura();
     l.recordId = newRecordId();
     l.CodArtigo = key.CodArtigo;

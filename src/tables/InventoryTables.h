@@ -38,12 +38,12 @@ public:
     qint32 MaxPosicao() const { return m_MaxPosicao; }
 
     // Slots 0..capacity; a slot past the count reads as whatever it holds (empty when never used).
-    const Artigo& artigo(int slot) const { return m_TabArtigos.at(slot); }
+    const Artigo& artigo(int slot) const { return slotIn(m_TabArtigos, slot, CapacidadeArtigos); }
     const CodigoBarras& codigoBarras(int slot) const;
     // Whether some barcode entry's code, trimmed, equals the code trimmed.
     bool hasBarcode(const QString& code) const { return m_groupByCode.contains(Conversions::trimBlanks(code)); }
     const ContaContabilistica& conta(int slot) const { return m_TabContas.at(slot); }
-    const Leitura& leitura(int slot) const { return m_TabLeituras.at(slot); }
+    const Leitura& leitura(int slot) const { return slotIn(m_TabLeituras, slot, CapacidadeLeituras); }
 
     // Direct writes by the editors, the sorts and the housekeeping.
     Artigo& editArtigo(int slot);
@@ -84,6 +84,25 @@ public:
 private:
     // Tables of that many slots (0 for none), with no room set aside in the indexes.
     InventoryTables(UserInteraction& ui, const Clock& clock, int slotCount);
+
+    // The article and reading tables hold their slots up to the last one used, with room for all of them set
+    // aside: the memory of slots never used is never touched. A slot past them reads as never used.
+    template <typename T> static const T& slotIn(const std::vector<T>& table, int slot, int capacity)
+    {
+        static const T neverUsed;
+        if (slot >= 0 && slot <= capacity && size_t(slot) >= table.size())
+            return neverUsed;
+        return table.at(size_t(slot));
+    }
+    // The slot, the table grown to it first when it has not reached it.
+    template <typename T> static T& grownTo(std::vector<T>& table, int slot, int capacity)
+    {
+        if (slot >= 0 && slot <= capacity && size_t(slot) >= table.size()) {
+            table.reserve(size_t(capacity) + 1); // only a snapshot's table has less room
+            table.resize(size_t(slot) + 1);
+        }
+        return table.at(size_t(slot));
+    }
 
     struct ReadingKey
     {

@@ -3,6 +3,7 @@
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
+#include "values/SortedTexts.h"
 
 #include <algorithm>
 #include <numeric>
@@ -16,7 +17,7 @@ struct Key
 {
     double centre;
     double family;
-    const QString* description; // the article's, which the sort does not change
+    SortedTexts::Key description; // the article's
 
     bool operator<(const Key& other) const
     {
@@ -24,7 +25,7 @@ struct Key
             return centre < other.centre;
         if (family != other.family)
             return family < other.family;
-        return *description < *other.description;
+        return description < other.description;
     }
 };
 
@@ -36,13 +37,19 @@ std::vector<int> OrdenarInventarios(InventoryTables& tables, UserInteraction& ui
     const int n = tables.NLeituras();
     // Each reading's article is looked up once, not at every comparison.
     std::vector<int> articles(static_cast<size_t>(n));
+    qsizetype characters = 0;
+    for (int i = 1; i <= n; ++i) {
+        articles[size_t(i - 1)] = tables.ProcuraArtigo(tables.leitura(i).CodArtigo);
+        characters += tables.artigo(articles[size_t(i - 1)]).DescArtigo.size();
+    }
+    // Readings of one centre and family compare by description: side by side, with their first characters packed.
+    SortedTexts descriptions(characters);
     std::vector<Key> keys;
     keys.reserve(size_t(n));
     for (int i = 1; i <= n; ++i) {
         const Leitura& l = tables.leitura(i);
-        articles[size_t(i - 1)] = tables.ProcuraArtigo(l.CodArtigo);
         keys.push_back({ Conversions::numericValue(l.CentroCusto), Conversions::numericValue(l.FamiliaContabilista),
-            &tables.artigo(articles[size_t(i - 1)]).DescArtigo });
+            descriptions.add(tables.artigo(articles[size_t(i - 1)]).DescArtigo) });
     }
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);

@@ -63,7 +63,9 @@ TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
         u"1e1"_s };
     const QStringList families { u"61"_s, u"062"_s, u"62"_s, u"x"_s, u""_s, u"61a"_s };
     const QStringList codes { u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"77"_s, u"100000"_s };
-    const QStringList descriptions { u"Arroz"_s, u"arroz"_s, u"Água"_s, u""_s, u"Arroz"_s, u"Zimbro"_s };
+    // Some alike in their first sixteen characters, which the sort keeps packed.
+    const QStringList descriptions { u"Arroz"_s, u"arroz"_s, u"Água"_s, u""_s, u"Arroz"_s, u"Zimbro"_s,
+        u"Azeite virgem extra 5 L"_s, u"Azeite virgem extra 1 L"_s, u"Azeite virgem extra"_s };
     std::mt19937 rng(3);
     const auto pick = [&](const QStringList& list) { return list.at(qsizetype(rng() % list.size())); };
     ScriptedInteraction ui;

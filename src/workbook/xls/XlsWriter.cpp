@@ -322,45 +322,36 @@ private:
         }
     }
 
-    // The data of a record copied as it was read; a LABELSST now points at its string's place in the new table.
-    QByteArray copiedData(const XlsSheet& sheet, const BiffRecord& r) const
+    // Record r of sheet, copied as read with its data at dataAt in out: a LABELSST there now points at its
+    // string's place in the new table, an INDEX at the positions its sheet has moved to by shift.
+    void patchCopied(QByteArray& out, qsizetype dataAt, const XlsSheet& sheet, const BiffRecord& r, qint64 shift) const
     {
-        if (r.id != BiffId::LabelSst || !m_biff8 || r.data.size() < kLabelSstSize)
-            return r.data;
-        QByteArray d = r.data;
-        put32(d, Biff::kCellHeaderSize, remapped(sheet, read32(d, Biff::kCellHeaderSize)));
-        return d;
+        if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= kLabelSstSize) {
+            put32(out, dataAt + Biff::kCellHeaderSize, remapped(sheet, read32(r.data, Biff::kCellHeaderSize)));
+        } else if (r.id == BiffId::Index) {
+            // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records.
+            for (qsizetype p = kIndexPositionsAt; p + 4 <= r.data.size(); p += 4) {
+                if (const quint32 pos = read32(r.data, p); pos != 0)
+                    put32(out, dataAt + p, quint32(qint64(pos) + shift));
+            }
+        }
     }
 
     void copySheet(QByteArray& out, const XlsSheet& sheet, const std::vector<BiffRecord>& records, quint32 offset)
     {
         const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
-        // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records move with the sheet.
-        const auto shiftIndex = [&](const QByteArray& index, qsizetype at) {
-            for (qsizetype p = kIndexPositionsAt; p + 4 <= index.size(); p += 4) {
-                if (const quint32 pos = read32(index, p); pos != 0)
-                    put32(out, at + p, quint32(qint64(pos) + shift));
-            }
-        };
-        if (sheet.source.isEmpty()) {
-            for (const BiffRecord& r : records) {
-                appendRecord(out, r.id, copiedData(sheet, r));
-                if (r.id == BiffId::Index)
-                    shiftIndex(r.data, out.size() - r.data.size());
-            }
-            return;
-        }
         // A sheet read lies in its source as it goes out: copied in one piece, then patched where it changes.
-        const qsizetype start = out.size() - qsizetype(sheet.streamOffset);
-        const BiffRecord& last = records.back();
-        out.append(sheet.source.constData() + sheet.streamOffset,
-            last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset));
+        if (!sheet.source.isEmpty()) {
+            const BiffRecord& last = records.back();
+            out.append(sheet.source.constData() + sheet.streamOffset,
+                last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset));
+        }
         for (const BiffRecord& r : records) {
-            const qsizetype at = start + (r.data.constData() - sheet.source.constData());
-            if (r.id == BiffId::Index)
-                shiftIndex(r.data, at);
-            else if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= kLabelSstSize)
-                put32(out, at + Biff::kCellHeaderSize, remapped(sheet, read32(r.data, Biff::kCellHeaderSize)));
+            if (sheet.source.isEmpty())
+                appendRecord(out, r.id, r.data);
+            const qsizetype dataAt = sheet.source.isEmpty() ? out.size() - r.data.size()
+                                                            : (r.data.constData() - sheet.source.constData()) + shift;
+            patchCopied(out, dataAt, sheet, r, shift);
         }
     }
 
@@ -733,10 +724,8 @@ private:
     // at its string's place in the new table.
     void rawRecord(Piece& piece, const XlsSheet& sheet, const BiffRecord& r)
     {
-        const qsizetype at = m_cells.size() + Biff::kRecordHeaderSize;
         appendRecord(m_cells, r.id, r.data);
-        if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= kLabelSstSize)
-            put32(m_cells, at + Biff::kCellHeaderSize, remapped(sheet, read32(r.data, Biff::kCellHeaderSize)));
+        patchCopied(m_cells, m_cells.size() - r.data.size(), sheet, r, 0);
         piece.size = quint32(m_cells.size() - piece.at);
     }
 

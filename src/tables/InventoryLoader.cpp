@@ -5,6 +5,9 @@
 #include "tables/InventoryTables.h"
 #include "tables/Sheets.h"
 #include "workbook/DataControl.h"
+#include "workbook/SheetCursor.h"
+
+#include <future>
 
 InventoryLoader::InventoryLoader(DataControl& data1, InventoryTables& tables, UserInteraction& ui)
     : m_data1(data1)
@@ -51,32 +54,45 @@ bool InventoryLoader::LerFicheiroArtigos(QString* error)
     return true;
 }
 
-bool InventoryLoader::LerFicheiroDasLeituras(QString* error)
+namespace {
+
+template <typename Cursor> void fillReadings(Cursor& rows, const std::vector<int>& c, InventoryTables& tables)
 {
     using namespace Sheets::Inventario;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        tables.AdicionaLeitura(rows.field(c[CodArtigo]), rows.field(c[FamiliaContabilistica]),
+            rows.field(c[CentroCusto]), rows.field(c[Unidade]), rows.field(c[QtEmUnidadeInventario]),
+            rows.field(c[LeituraDuvidosa]));
+    }
+}
+
+template <typename Cursor> void fillBarcodes(Cursor& rows, const std::vector<int>& c, InventoryTables& tables)
+{
+    using namespace Sheets::CodBarras;
+    for (; !rows.Eof(); rows.MoveNext())
+        tables.AdicionaCodigosBarras(rows.field(c[CodArtigo]), rows.field(c[Unidade]), rows.field(c[CodBarras]));
+}
+
+} // namespace
+
+bool InventoryLoader::LerFicheiroDasLeituras(QString* error)
+{
     BusyPointer busy(m_ui);
     std::vector<int> c;
     // A site that has not counted yet has no readings; the terminal must still be reachable for the first count.
     if (!Sheets::open(m_data1, Sheets::inventario(), &c, error, Sheets::Rows::MayBeNone))
         return false;
-    for (; !m_data1.Eof(); m_data1.MoveNext()) {
-        m_tables.AdicionaLeitura(m_data1.field(c[CodArtigo]), m_data1.field(c[FamiliaContabilistica]),
-            m_data1.field(c[CentroCusto]), m_data1.field(c[Unidade]), m_data1.field(c[QtEmUnidadeInventario]),
-            m_data1.field(c[LeituraDuvidosa]));
-    }
+    fillReadings(m_data1, c, m_tables);
     return true;
 }
 
 bool InventoryLoader::LerFicheiroCodigosBarras(QString* error)
 {
-    using namespace Sheets::CodBarras;
     BusyPointer busy(m_ui);
     std::vector<int> c;
     if (!Sheets::open(m_data1, Sheets::codBarras(), &c, error, Sheets::Rows::MayBeNone))
         return false;
-    for (; !m_data1.Eof(); m_data1.MoveNext())
-        m_tables.AdicionaCodigosBarras(
-            m_data1.field(c[CodArtigo]), m_data1.field(c[Unidade]), m_data1.field(c[CodBarras]));
+    fillBarcodes(m_data1, c, m_tables);
     return true;
 }
 
@@ -92,9 +108,27 @@ bool InventoryLoader::loadAll(QString* firstMessage, QString* secondMessage)
         return fail(QStringLiteral("Erro em 'Contabilistica' ") + error);
     if (!LerFicheiroArtigos(&error))
         return fail(QStringLiteral("Erro em 'Artigos' ") + error);
-    if (!LerFicheiroDasLeituras(&error))
+    BusyPointer busy(m_ui);
+    std::vector<int> readingColumns;
+    if (!Sheets::open(m_data1, Sheets::inventario(), &readingColumns, &error, Sheets::Rows::MayBeNone))
         return fail(QStringLiteral("Erro em 'Inventarios' ") + error);
-    if (!LerFicheiroCodigosBarras(&error))
+    // The barcodes touch none of the readings' tables: they are read on a second thread meanwhile. A sheet with
+    // rows enough to fill the table is read after the readings, so the message that it is full comes in turn.
+    SheetCursor barcodeRows;
+    std::vector<int> barcodeColumns;
+    const bool barcodes = Sheets::openBeside(m_data1, Sheets::codBarras(), &barcodeRows, &barcodeColumns, &error);
+    const bool beside
+        = barcodes && barcodeRows.end() - barcodeRows.headingRow() - 1 <= InventoryTables::CapacidadeCodBarras;
+    std::future<void> barcodesRead;
+    if (beside) {
+        barcodesRead = std::async(std::launch::async, [&] { fillBarcodes(barcodeRows, barcodeColumns, m_tables); });
+    }
+    fillReadings(m_data1, readingColumns, m_tables);
+    if (beside)
+        barcodesRead.get();
+    else if (barcodes)
+        fillBarcodes(barcodeRows, barcodeColumns, m_tables);
+    if (!barcodes)
         return fail(QStringLiteral("Erro em 'CodBarras'"));
     return true;
 }

@@ -61,6 +61,17 @@ const Layout& artigosSemCodBarras()
     return all()[5];
 }
 
+namespace {
+
+template <typename Cursor> void findColumns(const Cursor& rows, const Layout& sheet, std::vector<int>* columns)
+{
+    columns->clear();
+    for (const QString& heading : sheet.headings)
+        columns->push_back(rows.column(heading));
+}
+
+} // namespace
+
 bool open(DataControl& data, const Layout& sheet, std::vector<int>* columns, QString* error, Rows rows)
 {
     data.setRecordSource(sheet.source());
@@ -71,9 +82,18 @@ bool open(DataControl& data, const Layout& sheet, std::vector<int>* columns, QSt
         *error = noRows;
         return false;
     }
-    columns->clear();
-    for (const QString& heading : sheet.headings)
-        columns->push_back(data.column(heading));
+    findColumns(data, sheet, columns);
+    return true;
+}
+
+bool openBeside(
+    const DataControl& data, const Layout& sheet, SheetCursor* cursor, std::vector<int>* columns, QString* error)
+{
+    if (!data.cursorOn(sheet.source(), cursor, error))
+        return false;
+    if (cursor->hasRecords())
+        cursor->MoveFirst();
+    findColumns(*cursor, sheet, columns);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 class DataControl;
+class SheetCursor;
 
 // The sheets of an inventory workbook and their headings, in the order a new workbook lays them out. Every
 // reader and writer of the workbook names its sheet and columns through these; each enum follows its sheet's
@@ -105,5 +106,8 @@ enum class Rows
 // rows are required.
 bool open(
     DataControl& data, const Layout& sheet, std::vector<int>* columns, QString* error, Rows rows = Rows::Required);
+// The same on a cursor of its own, beside the one data holds; the sheet may have no data row.
+bool openBeside(
+    const DataControl& data, const Layout& sheet, SheetCursor* cursor, std::vector<int>* columns, QString* error);
 
 } // namespace Sheets

@@ -20,8 +20,7 @@ void DataControl::discardChanges()
     m_dirty = false;
     m_book = Workbook();
     m_sheet = nullptr;
-    m_columns.clear();
-    m_row = m_end = m_visited = 0;
+    m_cursor = SheetCursor();
     m_editMode = EditMode::None;
 }
 
@@ -41,8 +40,7 @@ QString DataControl::sheetLabel() const
 bool DataControl::Refresh(QString* error)
 {
     m_sheet = nullptr;
-    m_columns.clear();
-    m_row = m_end = m_visited = 0;
+    m_cursor = SheetCursor();
     m_editMode = EditMode::None;
     if (m_path.isEmpty()) {
         discardChanges();
@@ -60,89 +58,49 @@ bool DataControl::Refresh(QString* error)
         m_stamp = stamp;
         m_loaded = true;
     }
-    SheetCells* sheet = m_book.worksheet(m_recordSource);
-    if (!sheet) {
-        *error = QStringLiteral("A folha %1 não existe no livro %2.").arg(m_recordSource, m_path);
+    m_sheet = m_book.worksheet(m_recordSource);
+    if (!m_sheet) {
+        *error = missingSheet(m_recordSource);
         return false;
     }
-    m_sheet = sheet;
-    m_headingRow = 0;
-    const auto blank = [sheet](int row) {
-        return size_t(row) >= sheet->rows.size()
-            || std::none_of(sheet->rows[size_t(row)].begin(), sheet->rows[size_t(row)].end(),
-                [](const SheetCells::Cell& c) { return !c.value.isNull(); });
-    };
-    while (m_headingRow < sheet->rowCount && blank(m_headingRow))
-        ++m_headingRow;
-    if (m_headingRow < sheet->rowCount && !blank(m_headingRow)) {
-        for (const SheetCells::Cell& c : sheet->rows[size_t(m_headingRow)]) {
-            const QString name = c.value.toText().trimmed().toLower();
-            if (!name.isEmpty() && !m_columns.contains(name))
-                m_columns.insert(name, c.col);
-        }
+    m_cursor = SheetCursor(*m_sheet);
+    return true;
+}
+
+QString DataControl::missingSheet(const QString& sheet) const
+{
+    return QStringLiteral("A folha %1 não existe no livro %2.").arg(sheet, m_path);
+}
+
+bool DataControl::cursorOn(const QString& sheet, SheetCursor* cursor, QString* error) const
+{
+    const SheetCells* found = m_loaded ? m_book.worksheet(sheet) : nullptr;
+    if (!found) {
+        *error = missingSheet(sheet);
+        return false;
     }
-    m_row = m_headingRow + 1;
-    m_end = std::max(sheet->rowCount, m_row);
+    *cursor = SheetCursor(*found);
     return true;
 }
 
 bool DataControl::MoveFirst(QString* error)
 {
-    if (!m_sheet || m_end <= m_headingRow + 1) {
+    if (!m_sheet || !m_cursor.hasRecords()) {
         *error = QStringLiteral("A folha %1 não tem linhas de dados.").arg(sheetLabel());
         return false;
     }
-    m_row = m_headingRow + 1;
-    m_visited = std::max(m_visited, 1);
+    m_cursor.MoveFirst();
     return true;
-}
-
-void DataControl::prefetchTexts(int row) const
-{
-#if defined(__GNUC__)
-    if (!m_sheet || row < 0 || size_t(row) >= m_sheet->rows.size())
-        return;
-    for (const SheetCells::Cell& c : m_sheet->rows[size_t(row)]) {
-        if (c.value.isText())
-            __builtin_prefetch(c.value.storedText().constData());
-    }
-#else
-    Q_UNUSED(row);
-#endif
-}
-
-void DataControl::MoveNext()
-{
-    constexpr int kPrefetchRows = 8;
-    if (m_row < m_end)
-        ++m_row;
-    prefetchTexts(m_row + kPrefetchRows);
-    m_visited = std::max(m_visited, std::min(m_row, m_end - 1) - m_headingRow);
-}
-
-void DataControl::MoveLast()
-{
-    if (!m_sheet || m_end <= m_headingRow + 1) {
-        m_visited = 0;
-        return;
-    }
-    m_row = m_end - 1;
-    m_visited = m_end - 1 - m_headingRow;
-}
-
-const SheetCells::Cell* DataControl::cellAt(int row, int col) const
-{
-    return m_sheet ? m_sheet->cell(row, col) : nullptr;
 }
 
 bool DataControl::columnOf(const QString& column, int* col, QString* error) const
 {
-    const auto found = m_columns.constFind(column.toLower());
-    if (found == m_columns.cend()) {
+    const int found = m_cursor.column(column);
+    if (found < 0) {
         *error = QStringLiteral("A coluna %1 não existe na folha %2.").arg(column, sheetLabel());
         return false;
     }
-    *col = *found;
+    *col = found;
     return true;
 }
 
@@ -167,7 +125,7 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
         }
         return true;
     }
-    const SheetCells::Cell* cell = cellAt(m_row, col);
+    const SheetCells::Cell* cell = cellAt(m_cursor.row(), col);
     *value = cell ? cell->value : CellValue();
     return true;
 }
@@ -175,10 +133,7 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
 const CellValue& DataControl::field(int column) const
 {
     static const CellValue null;
-    if (column < 0 || Eof() || m_editMode == EditMode::AddNew)
-        return null;
-    const SheetCells::Cell* cell = cellAt(m_row, column);
-    return cell ? cell->value : null;
+    return m_editMode == EditMode::AddNew ? null : m_cursor.field(column);
 }
 
 bool DataControl::Edit(QString* error)
@@ -232,7 +187,7 @@ bool DataControl::setField(int column, const CellValue& value)
 int DataControl::formatFor(int row, int col, const CellValue& value)
 {
     const SheetCells::Cell* own = cellAt(row, col);
-    const SheetCells::Cell* above = row - 1 > m_headingRow ? cellAt(row - 1, col) : nullptr;
+    const SheetCells::Cell* above = row - 1 > m_cursor.headingRow() ? cellAt(row - 1, col) : nullptr;
     const int base = own ? own->style : above ? above->style : m_book.defaultStyle();
     if (value.isDate()) {
         if (m_book.isDateStyle(base))
@@ -258,12 +213,12 @@ bool DataControl::Update(QString* error)
         *error = QStringLiteral("A linha da folha %1 não está a ser editada.").arg(sheetLabel());
         return false;
     }
-    const int row = m_editMode == EditMode::Edit ? m_row : m_end;
+    const int row = m_editMode == EditMode::Edit ? m_cursor.row() : m_cursor.end();
     for (const auto& [col, value] : m_buffer)
         setCell(row, col, value);
     if (m_editMode == EditMode::AddNew) {
-        m_end = row + 1;
-        m_sheet->rowCount = std::max(m_sheet->rowCount, m_end);
+        m_cursor.extendTo(row + 1);
+        m_sheet->rowCount = std::max(m_sheet->rowCount, row + 1);
         if (size_t(m_sheet->rowCount) > m_sheet->rows.size())
             m_sheet->rows.resize(size_t(m_sheet->rowCount));
     }
@@ -309,6 +264,8 @@ bool DataControl::mergeChangesFromDisk(QString* error)
     const QString sheetName = m_sheet ? m_sheet->name : QString();
     m_book = std::move(fresh);
     m_sheet = sheetName.isEmpty() ? nullptr : m_book.worksheet(sheetName);
+    if (m_sheet)
+        m_cursor.retarget(*m_sheet);
     return true;
 }
 

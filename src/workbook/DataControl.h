@@ -1,9 +1,9 @@
 #pragma once
 #include "values/CellValue.h"
+#include "workbook/SheetCursor.h"
 #include "workbook/Workbook.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 
 #include <utility>
@@ -23,16 +23,16 @@ public:
 
     // Fails when the sheet has no data row.
     bool MoveFirst(QString* error);
-    void MoveNext();
+    void MoveNext() { m_cursor.MoveNext(); }
     // Goes to the last row; on a sheet without data rows it leaves RecordCount at 0.
-    void MoveLast();
-    int RecordCount() const { return m_visited; }
-    bool Eof() const { return m_row >= m_end; }
+    void MoveLast() { m_cursor.MoveLast(); }
+    int RecordCount() const { return m_cursor.RecordCount(); }
+    bool Eof() const { return m_cursor.Eof(); }
 
     // The cell of the current row under that heading; fails when the column does not exist or no row is current.
     bool field(const QString& column, CellValue* value, QString* error) const;
     // The column under that heading, or -1; field(int) then reads it without looking the heading up again.
-    int column(const QString& heading) const { return m_columns.value(heading.toLower(), -1); }
+    int column(const QString& heading) const { return m_cursor.column(heading); }
     // A Null value when there is no such cell; the reference lasts until the sheet changes.
     const CellValue& field(int column) const;
     bool Edit(QString* error);
@@ -51,6 +51,8 @@ public:
 
     // The workbook held, for the commands that read it whole (nullptr before the first Refresh).
     const Workbook* workbook() const { return m_loaded ? &m_book : nullptr; }
+    // A cursor of its own on another sheet of the workbook held (after a Refresh), for reading beside this one.
+    bool cursorOn(const QString& sheet, SheetCursor* cursor, QString* error) const;
 
 private:
     struct FileStamp
@@ -63,10 +65,8 @@ private:
     bool lockedByAnotherProgram(QString* error) const;
     bool mergeChangesFromDisk(QString* error);
     QString sheetLabel() const;
-    const SheetCells::Cell* cellAt(int row, int col) const;
-    // Asks for the texts of a row the cursor will soon reach: read row by row, a large sheet would otherwise
-    // wait on each text's memory, scattered over the heap.
-    void prefetchTexts(int row) const;
+    const SheetCells::Cell* cellAt(int row, int col) const { return m_cursor.cellAt(row, col); }
+    QString missingSheet(const QString& sheet) const;
     int formatFor(int row, int col, const CellValue& value);
     void setCell(int row, int col, const CellValue& value);
     bool columnOf(const QString& column, int* col, QString* error) const;
@@ -79,11 +79,7 @@ private:
     FileStamp m_stamp;
 
     SheetCells* m_sheet = nullptr;
-    int m_headingRow = 0;
-    QHash<QString, int> m_columns; // lower-case heading -> column
-    int m_row = 0; // current sheet row
-    int m_end = 0; // one past the last data row
-    int m_visited = 0;
+    SheetCursor m_cursor;
 
     enum class EditMode
     {

@@ -2,7 +2,7 @@
 
 void ScriptedInteraction::showMessage(const QString& text)
 {
-    messages.append(text);
+    messages.append(std::this_thread::get_id() == m_owner ? text : QStringLiteral("[another thread] ") + text);
 }
 
 bool ScriptedInteraction::askYesNo(const QString& text, const QString& title)

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <thread>
+
 // Records what the core shows, for the tests to check.
 class ScriptedInteraction : public UserInteraction
 {
@@ -18,6 +20,8 @@ public:
     void setStatus(Status surface, const QString& text) override;
     void processEvents() override;
 
+    // A message from a thread other than the one that made this shows as such: the window system may only be
+    // touched from its own thread.
     QStringList messages;
     QStringList questions;
     QStringList questionTitles;
@@ -30,4 +34,7 @@ public:
     QHash<Status, QStringList> statusTexts; // every text each surface showed, in order
     int busyDepth = 0;
     int eventYields = 0;
+
+private:
+    std::thread::id m_owner = std::this_thread::get_id();
 };

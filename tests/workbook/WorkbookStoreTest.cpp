@@ -448,6 +448,53 @@ TEST_F(Store, RefusesASaveThatDoesNotFitTheSheet)
     EXPECT_EQ(fileHash(path), before);
 }
 
+// The barcodes load beside the readings; a sheet that fills their table still says so after the readings spoke.
+TEST_P(EitherFormat, LoadersSpeakInTheirOrder)
+{
+    const int barcodeRows = extension() == u".xlsx" ? InventoryTables::CapacidadeCodBarras + 1 : 3;
+    QString error;
+    const auto addRows = [&](const QString& sheet, int count, const std::function<QStringList(int)>& row) {
+        data1.setRecordSource(sheet);
+        ASSERT_TRUE(data1.Refresh(&error)) << error.toStdString();
+        for (int i = 1; i <= count; ++i) {
+            ASSERT_TRUE(data1.AddNew(&error));
+            const QStringList cells = row(i);
+            for (int col = 0; col < cells.size(); ++col)
+                data1.setField(col, T(cells[col]));
+            ASSERT_TRUE(data1.Update(&error));
+        }
+    };
+    addRows(QStringLiteral("Contabilistica$"), 1, [](int) {
+        return QStringList { QStringLiteral("F1"), QStringLiteral("Mercearia"), QStringLiteral("61") };
+    });
+    addRows(QStringLiteral("CodBarras$"), barcodeRows, [](int i) {
+        return QStringList { QString::number(i), QStringLiteral("UN"), QString::number(5600000000000 + i) };
+    });
+    addArticle(QStringLiteral("1"), QStringLiteral("Arroz"));
+    tables.AdicionaLeitura(T(QStringLiteral("123456")), T(QStringLiteral("F1")), T(QStringLiteral("Bar")),
+        T(QStringLiteral("UN")), CellValue::number(2), CellValue::number(0));
+    tables.AdicionaLeitura(T(QStringLiteral("1")), T(QStringLiteral("F1")), T(QStringLiteral("Bar")),
+        T(QStringLiteral("UN")), CellValue::number(2), CellValue::number(0));
+    ASSERT_TRUE(save([&](QString* e) { return writer.GravarArtigos(e) && writer.GravarFicheiroDasLeituras(e); }))
+        << lastError.toStdString();
+    ui.messages.clear();
+
+    DataControl fresh;
+    fresh.setDatabaseName(path);
+    InventoryTables loaded(ui, clock);
+    QString first, second;
+    ASSERT_TRUE(InventoryLoader(fresh, loaded, ui).loadAll(&first, &second)) << second.toStdString();
+    EXPECT_EQ(loaded.NLeituras(), 2);
+    EXPECT_EQ(loaded.leitura(2).QtEmUnidadeCompra, 2.0 / 12);
+    EXPECT_EQ(loaded.NCodBarras(), std::min(barcodeRows, InventoryTables::CapacidadeCodBarras));
+    EXPECT_EQ(loaded.codigoBarras(3).CodBarras.toText(), QStringLiteral("5600000000003"));
+    QStringList expected { QStringLiteral("ERRO CODARTIGO>99999") };
+    if (barcodeRows > InventoryTables::CapacidadeCodBarras)
+        expected << QStringLiteral("A tabela de códigos de barras está cheia (99999 códigos). Os códigos que faltam "
+                                   "não foram adicionados.");
+    EXPECT_EQ(ui.messages.join(u'\n').toStdString(), expected.join(u'\n').toStdString());
+}
+
 TEST_P(EitherFormat, LoadersReportTheSheetAndTheCause)
 {
     InventoryLoader loader(data1, tables, ui);

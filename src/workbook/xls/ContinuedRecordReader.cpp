@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
-ContinuedRecordReader::ContinuedRecordReader(std::vector<const QByteArray*> pieces)
+ContinuedRecordReader::ContinuedRecordReader(std::vector<const QByteArray*> pieces, size_t piece, qsizetype pos)
     : m_pieces(std::move(pieces))
+    , m_piece(piece)
+    , m_pos(pos)
 {
 }
 
@@ -13,6 +15,14 @@ bool ContinuedRecordReader::atEnd()
 {
     skipEmpty();
     return m_piece >= m_pieces.size();
+}
+
+bool ContinuedRecordReader::isAt(size_t piece, qsizetype pos)
+{
+    skipEmpty();
+    ContinuedRecordReader there(m_pieces, piece, pos);
+    there.skipEmpty();
+    return m_piece == there.m_piece && m_pos == there.m_pos;
 }
 
 QByteArray ContinuedRecordReader::bytes(qsizetype count)

@@ -14,13 +14,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
-#include <QStringBuilder>
 
 #include <algorithm>
-#include <optional>
 #include <vector>
-
-using ReportText::FormatStrSpaces2;
 
 namespace {
 
@@ -72,38 +68,66 @@ private:
     const QString& desConta(const QString& family);
     double refreshedValue(int i);
 
-    void write(QStringView line)
+    // A line is begun, given its pieces and ended: the pieces go straight into the bytes written, as a report
+    // writes hundreds of thousands of lines. Every line starts one column in.
+    ReportLines& begin()
     {
-        // Every line starts one column in. Lines go out a megabyte at a time.
         m_bytes.append(' ');
-        Windows1252::appendEncoded(m_bytes, line);
+        return *this;
+    }
+    ReportLines& text(QStringView piece)
+    {
+        Windows1252::appendEncoded(m_bytes, piece);
+        return *this;
+    }
+    ReportLines& repeated(int count, char c)
+    {
+        m_bytes.append(qsizetype(std::max(count, 0)), c);
+        return *this;
+    }
+    // The piece as FormatStrSpaces2 gives it: trimmed of blanks, then cut or padded to size.
+    ReportLines& padded(QStringView piece, int size)
+    {
+        if (size < 1)
+            return *this;
+        const QStringView trimmed = Conversions::blankTrimmed(piece);
+        return text(trimmed.left(size)).repeated(size - int(std::min<qsizetype>(trimmed.size(), size)), ' ');
+    }
+    // Lines go out a megabyte at a time.
+    void end()
+    {
         m_bytes.append("\r\n");
         if (m_bytes.size() >= kChunk)
             flush();
     }
-    void writeSeparator() { write(QString(w(101), u'-')); }
+    void writeBlank() { begin().end(); }
+    void writeSeparator() { begin().repeated(w(101), '-').end(); }
     void writeSummaryHeading(const QString& centre)
     {
-        write(QStringLiteral("Centro Custo ") + FormatStrSpaces2(centre, w(83)) + QStringLiteral("Valor"));
+        begin().text(u"Centro Custo ").padded(centre, w(83)).text(u"Valor").end();
     }
     void writeFamilyLine(const Leitura& l, double sum)
     {
-        write(QString(5, u' ') + FormatStrSpaces2(l.ContaContab, 5)
-            + FormatStrSpaces2(desConta(l.FamiliaContabilista), w(81)) + ReportText::valueText(sum, 10));
+        begin()
+            .repeated(5, ' ')
+            .padded(l.ContaContab, 5)
+            .padded(desConta(l.FamiliaContabilista), w(81))
+            .text(ReportText::valueText(sum, 10))
+            .end();
     }
-    void writeCentreTotal(double sum)
-    {
-        write(FormatStrSpaces2(QStringLiteral("Total :"), w(91)) + ReportText::valueText(sum, 10));
-    }
+    void writeCentreTotal(double sum) { begin().padded(u"Total :", w(91)).text(ReportText::valueText(sum, 10)).end(); }
     void writeFamilyHeading(const Leitura& l)
     {
-        write(QString(5, u' ') + QStringLiteral("Familia Contabilistica ")
-            + FormatStrSpaces2(l.ContaContab + u' ' + desConta(l.FamiliaContabilista), w(36))
-            + QStringLiteral("Qt    Unidade        P.Unit.    Valor"));
+        begin()
+            .repeated(5, ' ')
+            .text(u"Familia Contabilistica ")
+            .padded(QString(l.ContaContab + u' ' + desConta(l.FamiliaContabilista)), w(36))
+            .text(u"Qt    Unidade        P.Unit.    Valor")
+            .end();
     }
     void writeFamilyTotal(double sum)
     {
-        write(QString(5, u' ') + FormatStrSpaces2(QStringLiteral("Total :"), w(86)) + ReportText::valueText(sum, 10));
+        begin().repeated(5, ' ').padded(u"Total :", w(86)).text(ReportText::valueText(sum, 10)).end();
     }
     void writeReadingLine(const Leitura& l, const Artigo& a, double value);
 
@@ -139,7 +163,7 @@ void ReportLines::summary()
 {
     const int count = m_tables.NLeituras();
     writeSummaryHeading(reading(1).CentroCusto);
-    write({});
+    writeBlank();
     double family = 0.0;
     double centre = 0.0;
     for (int i = 1; i < count; ++i) {
@@ -152,9 +176,9 @@ void ReportLines::summary()
             if (positive(l.ContaContab))
                 writeFamilyLine(l, family);
             writeCentreTotal(centre);
-            write({});
+            writeBlank();
             writeSummaryHeading(next.CentroCusto);
-            write({});
+            writeBlank();
             family = centre = 0.0;
         }
         if (family > 0 && l.ContaContab != next.ContaContab) {
@@ -170,32 +194,36 @@ void ReportLines::summary()
     if (positive(reading(last).ContaContab))
         writeFamilyLine(reading(last), family);
     writeCentreTotal(centre);
-    write({});
+    writeBlank();
 }
 
 void ReportLines::writeReadingLine(const Leitura& l, const Artigo& a, double value)
 {
-    std::optional<double> unitPrice = a.PrecoCompraUnitario;
-    if (l.Unidade != a.UnidadeDeCompra) {
-        // Per stock unit; without a conversion the price column stays blank but the reading is listed.
-        unitPrice.reset();
-        if (a.ConversaoCompraStock != 0)
-            unitPrice = a.PrecoCompraUnitario / a.ConversaoCompraStock;
-    }
-    // One line per reading: built in one piece.
-    const QString blanks(10, u' ');
-    write(QString(blanks % l.CodArtigo % QStringView(blanks).left(5) % FormatStrSpaces2(a.DescArtigo, w(33))
-        % QStringView(blanks).left(5) % ReportText::quantityText(l.QtEmUnidadeInventario, 11) % u' '
-        % FormatStrSpaces2(l.Unidade, 9) % (unitPrice ? ReportText::valueText(*unitPrice, 11) : QString(11, u' '))
-        % ReportText::valueText(value, 11)));
+    begin()
+        .repeated(10, ' ')
+        .text(l.CodArtigo)
+        .repeated(5, ' ')
+        .padded(a.DescArtigo, w(33))
+        .repeated(5, ' ')
+        .text(ReportText::quantityText(l.QtEmUnidadeInventario, 11))
+        .repeated(1, ' ')
+        .padded(l.Unidade, 9);
+    // Per stock unit; without a conversion the price column stays blank but the reading is listed.
+    if (l.Unidade == a.UnidadeDeCompra)
+        text(ReportText::valueText(a.PrecoCompraUnitario, 11));
+    else if (a.ConversaoCompraStock != 0)
+        text(ReportText::valueText(a.PrecoCompraUnitario / a.ConversaoCompraStock, 11));
+    else
+        repeated(11, ' ');
+    text(ReportText::valueText(value, 11)).end();
 }
 
 void ReportLines::detail()
 {
     const int count = m_tables.NLeituras();
     writeSeparator();
-    write({});
-    write(QStringLiteral("Centro Custo ") + FormatStrSpaces2(reading(1).CentroCusto, 69));
+    writeBlank();
+    begin().text(u"Centro Custo ").padded(reading(1).CentroCusto, 69).end();
     writeFamilyHeading(reading(1));
     writeSeparator();
     double family = 0.0;
@@ -205,7 +233,7 @@ void ReportLines::detail()
         const Leitura& l = m_tables.leitura(i);
         if (const int a = m_articleOf[size_t(i)]; a > 0) {
             if (headingPending) {
-                write({});
+                writeBlank();
                 writeFamilyHeading(l);
                 writeSeparator();
                 headingPending = false;
@@ -227,9 +255,9 @@ void ReportLines::detail()
             writeSeparator();
             writeCentreTotal(centre);
             writeSeparator();
-            write({});
-            write({});
-            write(QStringLiteral("Centro Custo ") + next.CentroCusto);
+            writeBlank();
+            writeBlank();
+            begin().text(u"Centro Custo ").text(next.CentroCusto).end();
             writeSeparator();
             headingPending = true;
             family = centre = 0.0;

@@ -46,11 +46,7 @@ QString FormatStrSpaces2(const QString& st, int size)
 {
     if (size < 1)
         return {};
-    QStringView trimmed(st);
-    while (!trimmed.isEmpty() && trimmed.front() == u' ')
-        trimmed = trimmed.mid(1);
-    while (!trimmed.isEmpty() && trimmed.back() == u' ')
-        trimmed.chop(1);
+    const QStringView trimmed = Conversions::blankTrimmed(st);
     // Built in one piece: a report calls this twice a line.
     QString cell(size, u' ');
     std::copy_n(trimmed.utf16(), std::min<qsizetype>(trimmed.size(), size), reinterpret_cast<char16_t*>(cell.data()));

@@ -22,12 +22,7 @@ CellValue text(const QString& value)
 // A field of the record, blanks trimmed; a record cut short gives short or empty fields.
 QString field(const QString& entries, qsizetype at, qsizetype width)
 {
-    QStringView view = QStringView(entries).mid(at, width);
-    while (!view.isEmpty() && view.front() == u' ')
-        view = view.mid(1);
-    while (!view.isEmpty() && view.back() == u' ')
-        view.chop(1);
-    return view.toString();
+    return Conversions::blankTrimmed(QStringView(entries).mid(at, width)).toString();
 }
 
 // The quantity field: digits with blanks as padding are the usual case and read directly.

@@ -115,15 +115,17 @@ std::optional<QDate> makeDate(int year, int month, int day, bool twoDigitYear)
 
 QString trimBlanks(const QString& text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    if (begin == 0 && end == text.size())
-        return text;
-    return text.mid(begin, end - begin);
+    const QStringView trimmed = blankTrimmed(text);
+    return trimmed.size() == text.size() ? text : trimmed.toString();
+}
+
+QStringView blankTrimmed(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == u' ')
+        text = text.mid(1);
+    while (!text.isEmpty() && text.back() == u' ')
+        text.chop(1);
+    return text;
 }
 
 double numericValue(const QString& text)

@@ -12,6 +12,7 @@ namespace Conversions {
 
 // Leading and trailing blanks (spaces only) removed.
 QString trimBlanks(const QString& text);
+QStringView blankTrimmed(QStringView text);
 
 // Leading numeric part of a text read with "." as the decimal point, blanks ignored; 0 when there is none.
 double numericValue(const QString& text);

@@ -119,14 +119,6 @@ QString trimBlanks(const QString& text)
     return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
-QStringView blankTrimmed(QStringView text)
-{
-    while (!text.isEmpty() && text.front() == u' ')
-        text = text.mid(1);
-    while (!text.isEmpty() && text.back() == u' ')
-        text.chop(1);
-    return text;
-}
 
 double numericValue(const QString& text)
 {
@@ -138,6 +130,11 @@ double numericValue(const QString& text)
             value = value * 10 + (c.unicode() - u'0');
         return value;
     }
+    // A word, such as a cost centre's name, reads as 0 at once.
+    const auto first = std::find_if(
+        text.cbegin(), text.cend(), [](QChar c) { return c != u' ' && c != u'\t' && c != u'\n' && c != u'\r'; });
+    if (first == text.cend() || !(isAsciiDigit(*first) || *first == u'+' || *first == u'-' || *first == u'.'))
+        return 0.0;
     QString compact;
     compact.reserve(text.size());
     for (QChar c : text) {

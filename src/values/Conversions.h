@@ -12,7 +12,14 @@ namespace Conversions {
 
 // Leading and trailing blanks (spaces only) removed.
 QString trimBlanks(const QString& text);
-QStringView blankTrimmed(QStringView text);
+inline QStringView blankTrimmed(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == u' ')
+        text = text.mid(1);
+    while (!text.isEmpty() && text.back() == u' ')
+        text.chop(1);
+    return text;
+}
 
 // Leading numeric part of a text read with "." as the decimal point, blanks ignored; 0 when there is none.
 double numericValue(const QString& text);

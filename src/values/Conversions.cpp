@@ -119,7 +119,6 @@ QString trimBlanks(const QString& text)
     return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
-
 double numericValue(const QString& text)
 {
     // Article codes are short runs of digits: read them without building a number text.

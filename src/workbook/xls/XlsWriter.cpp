@@ -47,10 +47,29 @@ class Writer
         const QByteArray* phonetic;
     };
 
+    // The new string table and where each string goes: made once, then only read as the sheets are written.
+    struct StringTable
+    {
+        std::vector<Candidate> strings; // the strings of the workbook and its cells, each once
+        QHash<const std::vector<XlsString>*, std::vector<quint32>> remap;
+        std::vector<quint32> cellStrings; // for the rewritten text cells, in sheet and row order
+        std::vector<size_t> firstCellString; // of each sheet, in cellStrings
+        quint32 stringCells = 0;
+    };
+
 public:
     explicit Writer(const XlsWorkbook& book)
         : m_book(book)
         , m_biff8(book.version == XlsWorkbook::Version::Biff8)
+        , m_table(m_ownTable)
+    {
+    }
+
+    // A writer of one sheet beside main, with main's string table.
+    explicit Writer(const Writer& main)
+        : m_book(main.m_book)
+        , m_biff8(main.m_biff8)
+        , m_table(main.m_table)
     {
     }
 
@@ -77,6 +96,9 @@ public:
         for (const XlsSheet& sheet : m_book.sheets)
             expected = std::max(expected, sheet.source.size());
         out.reserve(expected + expected / 8);
+        std::vector<QByteArray> written;
+        if (!writeModifiedSheets(&written, error))
+            return false;
         std::vector<qsizetype> boundSheetAt;
         writeGlobals(out, &boundSheetAt);
         for (size_t i = 0; i < m_book.sheets.size(); ++i) {
@@ -85,15 +107,71 @@ public:
             put32(out, boundSheetAt[i], offset);
             if (!sheet.modified) {
                 copySheet(out, sheet, m_records[i], offset);
-            } else if (!writeSheet(out, sheet, m_records[i], error)) {
-                return false;
+                continue;
             }
+            // Written as if it began the stream: its INDEX (right after its BOF) moves by where it lands.
+            const QByteArray& part = written[i];
+            out.append(part);
+            const qsizetype indexAt = Biff::kRecordHeaderSize + read16(part, 2);
+            const qsizetype indexDataAt = indexAt + Biff::kRecordHeaderSize;
+            const BiffRecord index { BiffId::Index,
+                QByteArray::fromRawData(part.constData() + indexDataAt, read16(part, indexAt + 2)) };
+            patchCopied(out, offset + indexDataAt, sheet, index, offset);
+            written[i] = QByteArray();
         }
         *stream = std::move(out);
         return true;
     }
 
 private:
+    // Every modified sheet, each as if it began the stream: the largest on a second thread while this one writes
+    // the others. Each sheet's text cells know their first string, so neither writer waits on the other.
+    bool writeModifiedSheets(std::vector<QByteArray>* written, QString* error)
+    {
+        const auto& sheets = m_book.sheets;
+        written->resize(sheets.size());
+        size_t largest = sheets.size();
+        for (size_t i = 0; i < sheets.size(); ++i) {
+            if (sheets[i].modified && (largest == sheets.size() || sheets[i].rows.size() > sheets[largest].rows.size()))
+                largest = i;
+        }
+        bool asideWritten = true;
+        QString asideError;
+        std::future<void> aside;
+        if (largest < sheets.size()) {
+            aside = std::async(std::launch::async, [&] {
+                Writer beside(*this);
+                asideWritten = beside.writeSheetAt((*written)[largest], largest, m_records[largest], &asideError);
+            });
+        }
+        bool ok = true;
+        for (size_t i = 0; i < sheets.size() && ok; ++i) {
+            if (sheets[i].modified && i != largest)
+                ok = writeSheetAt((*written)[i], i, m_records[i], error);
+        }
+        if (aside.valid())
+            aside.get();
+        if (ok && !asideWritten)
+            *error = asideError;
+        return ok && asideWritten;
+    }
+
+    // Sheet i, whose records are those given; its text cells take the strings from its first one on.
+    bool writeSheetAt(QByteArray& out, size_t i, const std::vector<BiffRecord>& records, QString* error)
+    {
+        const XlsSheet& sheet = m_book.sheets[i];
+        if (i < m_table.firstCellString.size())
+            m_nextCellString = m_table.firstCellString[i];
+        // About the size it had, to spare the copies of a growing buffer.
+        if (!sheet.source.isEmpty() && !records.empty()) {
+            const BiffRecord& last = records.back();
+            const qsizetype extent
+                = last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset);
+            out.reserve(extent + extent / 8);
+        }
+        return writeSheet(out, sheet, records, error);
+    }
+
     // The records of every sheet, read again from the stream they came in; the largest sheet's on a second
     // thread while this one reads the others.
     void readRecords()
@@ -120,8 +198,8 @@ private:
     {
         if (!sheet.strings || old >= sheet.strings->size())
             return old;
-        const auto map = m_remap.constFind(sheet.strings.get());
-        return map == m_remap.cend() || map->at(old) >= kUnmapped - 1 ? old : map->at(old);
+        const auto map = m_table.remap.constFind(sheet.strings.get());
+        return map == m_table.remap.cend() || map->at(old) >= kUnmapped - 1 ? old : map->at(old);
     }
 
     // Every string the new stream holds, each once. Strings are grouped by hash after a sort, which keeps
@@ -143,8 +221,9 @@ private:
         cellTexts.reserve(cellCount);
         for (size_t s = 0; s < m_book.sheets.size(); ++s) {
             const XlsSheet& sheet = m_book.sheets[s];
+            m_table.firstCellString.push_back(cellTexts.size());
             if (sheet.strings) {
-                std::vector<quint32>& map = m_remap[sheet.strings.get()];
+                std::vector<quint32>& map = m_table.remap[sheet.strings.get()];
                 if (map.empty())
                     map.assign(sheet.strings->size(), kUnmapped);
             }
@@ -152,10 +231,10 @@ private:
                 if (r.id != BiffId::LabelSst || r.data.size() < kLabelSstSize
                     || (sheet.modified && isRewritten(sheet, r)))
                     continue;
-                ++m_stringCells;
+                ++m_table.stringCells;
                 const quint32 old = read32(r.data, Biff::kCellHeaderSize);
                 if (sheet.strings && old < sheet.strings->size()) {
-                    quint32& target = m_remap[sheet.strings.get()][old];
+                    quint32& target = m_table.remap[sheet.strings.get()][old];
                     if (target == kUnmapped) {
                         target = kUnmapped - 1;
                         const XlsString& string = (*sheet.strings)[old];
@@ -170,19 +249,19 @@ private:
                 for (const auto& cell : row) {
                     if (cell.rewritten && cell.value.isText() && !cell.value.storedText().isEmpty()) {
                         cellTexts.push_back(&cell.value.storedText());
-                        ++m_stringCells;
+                        ++m_table.stringCells;
                     }
                 }
             }
         }
         // Candidates past the old tables' strings are the cell texts, which need no list of their own.
         const size_t oldCount = candidates.size();
-        m_cellStrings.assign(cellTexts.size(), 0);
+        m_table.cellStrings.assign(cellTexts.size(), 0);
         const auto candidate = [&](size_t i) {
             return i < oldCount ? candidates[i] : Candidate { cellTexts[i - oldCount], &none, &none };
         };
         const auto target
-            = [&](size_t i) -> quint32& { return i < oldCount ? *targets[i] : m_cellStrings[i - oldCount]; };
+            = [&](size_t i) -> quint32& { return i < oldCount ? *targets[i] : m_table.cellStrings[i - oldCount]; };
         const size_t total = oldCount + cellTexts.size();
         // Most texts share their characters with others (a code in three sheets, a unit in every row): such
         // copies hash through a small cache on the characters' address and compare equal without being read.
@@ -237,7 +316,7 @@ private:
             const Keyed& a = added[index];
             if (a.chars == k.chars && a.size == k.size && !a.rich && !k.rich)
                 return true;
-            const Candidate& x = m_strings[index];
+            const Candidate& x = m_table.strings[index];
             const Candidate y = candidate(k.index);
             return *x.text == *y.text && *x.runs == *y.runs && *x.phonetic == *y.phonetic;
         };
@@ -245,13 +324,13 @@ private:
             size_t end = first;
             while (end < byHash.size() && byHash[end].hash == byHash[first].hash)
                 ++end;
-            const size_t groupStart = m_strings.size();
+            const size_t groupStart = m_table.strings.size();
             for (size_t k = first; k < end; ++k) {
                 size_t index = groupStart;
-                while (index < m_strings.size() && !same(index, byHash[k]))
+                while (index < m_table.strings.size() && !same(index, byHash[k]))
                     ++index;
-                if (index == m_strings.size()) {
-                    m_strings.push_back(candidate(byHash[k].index));
+                if (index == m_table.strings.size()) {
+                    m_table.strings.push_back(candidate(byHash[k].index));
                     added.push_back(byHash[k]);
                 }
                 target(byHash[k].index) = quint32(index);
@@ -276,14 +355,14 @@ private:
     {
         ContinuedRecordWriter sst(BiffId::Sst, out.size());
         QByteArray counts;
-        append32(counts, m_stringCells);
-        append32(counts, quint32(m_strings.size()));
+        append32(counts, m_table.stringCells);
+        append32(counts, quint32(m_table.strings.size()));
         sst.append(counts);
-        const int perBucket = std::max(8, int(m_strings.size() / 128) + 1);
+        const int perBucket = std::max(8, int(m_table.strings.size() / 128) + 1);
         QByteArray extSst;
         append16(extSst, quint16(perBucket));
-        for (size_t i = 0; i < m_strings.size(); ++i) {
-            const Candidate& s = m_strings[i];
+        for (size_t i = 0; i < m_table.strings.size(); ++i) {
+            const Candidate& s = m_table.strings[i];
             const ContinuedRecordWriter::Position at = sst.appendString(*s.text, *s.runs, *s.phonetic);
             if (i % size_t(perBucket) == 0) {
                 append32(extSst, quint32(at.inStream));
@@ -293,7 +372,7 @@ private:
         }
         sst.writeTo(out);
         appendRecord(out, BiffId::ExtSst, extSst);
-        std::vector<Candidate>().swap(m_strings);
+        std::vector<Candidate>().swap(m_table.strings);
     }
 
     void writeGlobals(QByteArray& out, std::vector<qsizetype>* boundSheetAt)
@@ -312,7 +391,7 @@ private:
             }
             if (r.id == BiffId::ExtSst)
                 continue;
-            if (r.id == BiffId::Eof && m_biff8 && !stringsWritten && !m_strings.empty()) {
+            if (r.id == BiffId::Eof && m_biff8 && !stringsWritten && !m_table.strings.empty()) {
                 writeStrings(out);
                 stringsWritten = true;
             }
@@ -430,7 +509,7 @@ private:
             }
             if (m_biff8) {
                 cellHead(BiffId::LabelSst, row, cell, 4);
-                append32(m_cells, m_cellStrings[m_nextCellString++]);
+                append32(m_cells, m_table.cellStrings[m_nextCellString++]);
                 return true;
             }
             const QByteArray bytes = Windows1252::encode(text);
@@ -802,12 +881,10 @@ private:
     const XlsWorkbook& m_book;
     const bool m_biff8;
     std::vector<std::vector<BiffRecord>> m_records; // of each sheet
-    std::vector<Candidate> m_strings; // the new table: the strings of the workbook and its cells, each once
-    QHash<const std::vector<XlsString>*, std::vector<quint32>> m_remap;
-    std::vector<quint32> m_cellStrings; // for the rewritten text cells, in sheet and row order
+    StringTable m_ownTable;
+    StringTable& m_table; // this writer's own, or the one of the writer it writes a sheet beside
     QByteArray m_cells; // the cell records of the sheet being written
     size_t m_nextCellString = 0;
-    quint32 m_stringCells = 0;
 };
 
 } // namespace

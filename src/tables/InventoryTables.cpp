@@ -12,7 +12,9 @@ namespace {
 
 CellValue trimmedCell(const CellValue& value)
 {
-    if (value.isNull())
+    // A text without blanks around it is shared as it is: each copy of a text takes a turn at its count.
+    if (value.isNull()
+        || (value.isText() && Conversions::blankTrimmed(value.storedText()).size() == value.storedText().size()))
         return value;
     return CellValue::text(trimBlanks(value.toText()));
 }
@@ -366,8 +368,8 @@ void InventoryTables::AdicionaCodigosBarras(
     if (CodArtigo.isNull())
         return;
     const QString code = trimBlanks(CodArtigo.toText());
-    const CellValue barcode = trimmedCell(CodBarras);
-    const CellValue unit = trimmedCell(Unidade);
+    CellValue barcode = trimmedCell(CodBarras);
+    CellValue unit = trimmedCell(Unidade);
     const bool barcodeGiven = !isEmptyText(barcode);
 
     int group = m_groupByCode.value(code, -1);
@@ -389,10 +391,11 @@ void InventoryTables::AdicionaCodigosBarras(
     }
     // The newest entry of a group comes first in slot order: this one stands in front of the others.
     const int entry = int(m_barcodeEntries.size());
-    m_barcodeEntries.push_back({ { CellValue::text(code), unit, barcode }, m_newestOfGroup[size_t(group)] });
-    m_newestOfGroup[size_t(group)] = entry;
     if (barcodeGiven)
         m_newestEntryByBarcode.insert({ group, barcode.toText() }, entry);
+    m_barcodeEntries.push_back(
+        { { CellValue::text(code), std::move(unit), std::move(barcode) }, m_newestOfGroup[size_t(group)] });
+    m_newestOfGroup[size_t(group)] = entry;
     ++m_NCodBarras;
     m_barcodeSlotsValid = false;
 }
@@ -441,7 +444,7 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     if (CodArtigo.isNull())
         return;
     // Readings are stored with a trimmed code, so the trimmed code is what finds them again.
-    const ReadingKey key { trimBlanks(CodArtigo.toText()), FamiliaContabilista.toText(), CentroCusto.toText(),
+    ReadingKey key { trimBlanks(CodArtigo.toText()), FamiliaContabilista.toText(), CentroCusto.toText(),
         Unidade.toText() };
     ensureReadingIndex();
     const std::optional<double> quantity = Conversions::toNumber(QtEmUnidadeInventario);
@@ -471,7 +474,8 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
         l.QtEmUnidadeInventario = *quantity;
     if (mark)
         l.LeituraDuvidosa = *mark;
-    m_readingIndex.insert(key, slot);
+    // The key goes into the index as it is: each copy of a text takes a turn at its shared count.
+    m_readingIndex.insert(std::move(key), slot);
     CalculaQtEmUnidadeCompra(slot);
 }
 

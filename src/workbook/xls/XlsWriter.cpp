@@ -109,6 +109,11 @@ public:
                 copySheet(out, sheet, m_records[i], offset);
                 continue;
             }
+            if (written[i].isEmpty()) {
+                if (!writeSheetAt(out, i, m_records[i], error))
+                    return false;
+                continue;
+            }
             // Written as if it began the stream: its INDEX (right after its BOF) moves by where it lands.
             const QByteArray& part = written[i];
             out.append(part);
@@ -124,33 +129,45 @@ public:
     }
 
 private:
-    // Every modified sheet, each as if it began the stream: the largest on a second thread while this one writes
-    // the others. Each sheet's text cells know their first string, so neither writer waits on the other.
+    // Two or more modified sheets are written apart, each as if it began the stream: the largest on a second
+    // thread while this one writes the others. Each sheet's text cells know their first string, so neither writer
+    // waits on the other. A lone modified sheet is left to go straight into the stream.
     bool writeModifiedSheets(std::vector<QByteArray>* written, QString* error)
     {
         const auto& sheets = m_book.sheets;
         written->resize(sheets.size());
+        if (std::count_if(sheets.begin(), sheets.end(), [](const XlsSheet& s) { return s.modified; }) < 2)
+            return true;
         size_t largest = sheets.size();
         for (size_t i = 0; i < sheets.size(); ++i) {
             if (sheets[i].modified && (largest == sheets.size() || sheets[i].rows.size() > sheets[largest].rows.size()))
                 largest = i;
         }
+        const auto writeApart = [this, written](Writer& writer, size_t i, QString* why) {
+            QByteArray& part = (*written)[i];
+            // About the size it had, to spare the copies of a growing buffer.
+            const std::vector<BiffRecord>& records = m_records[i];
+            const XlsSheet& sheet = m_book.sheets[i];
+            if (!sheet.source.isEmpty() && !records.empty()) {
+                const BiffRecord& last = records.back();
+                const qsizetype extent
+                    = last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset);
+                part.reserve(extent + extent / 8);
+            }
+            return writer.writeSheetAt(part, i, records, why);
+        };
         bool asideWritten = true;
         QString asideError;
-        std::future<void> aside;
-        if (largest < sheets.size()) {
-            aside = std::async(std::launch::async, [&] {
-                Writer beside(*this);
-                asideWritten = beside.writeSheetAt((*written)[largest], largest, m_records[largest], &asideError);
-            });
-        }
+        std::future<void> aside = std::async(std::launch::async, [&] {
+            Writer beside(*this);
+            asideWritten = writeApart(beside, largest, &asideError);
+        });
         bool ok = true;
         for (size_t i = 0; i < sheets.size() && ok; ++i) {
             if (sheets[i].modified && i != largest)
-                ok = writeSheetAt((*written)[i], i, m_records[i], error);
+                ok = writeApart(*this, i, error);
         }
-        if (aside.valid())
-            aside.get();
+        aside.get();
         if (ok && !asideWritten)
             *error = asideError;
         return ok && asideWritten;
@@ -159,17 +176,9 @@ private:
     // Sheet i, whose records are those given; its text cells take the strings from its first one on.
     bool writeSheetAt(QByteArray& out, size_t i, const std::vector<BiffRecord>& records, QString* error)
     {
-        const XlsSheet& sheet = m_book.sheets[i];
         if (i < m_table.firstCellString.size())
             m_nextCellString = m_table.firstCellString[i];
-        // About the size it had, to spare the copies of a growing buffer.
-        if (!sheet.source.isEmpty() && !records.empty()) {
-            const BiffRecord& last = records.back();
-            const qsizetype extent
-                = last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset);
-            out.reserve(extent + extent / 8);
-        }
-        return writeSheet(out, sheet, records, error);
+        return writeSheet(out, m_book.sheets[i], records, error);
     }
 
     // The records of every sheet, read again from the stream they came in; the largest sheet's on a second

@@ -80,6 +80,16 @@ private:
         Windows1252::appendEncoded(m_bytes, piece);
         return *this;
     }
+    ReportLines& value(double v, int width)
+    {
+        ReportText::appendValue(m_bytes, v, width);
+        return *this;
+    }
+    ReportLines& quantity(double v, int width)
+    {
+        ReportText::appendQuantity(m_bytes, v, width);
+        return *this;
+    }
     ReportLines& repeated(int count, char c)
     {
         m_bytes.append(qsizetype(std::max(count, 0)), c);
@@ -112,10 +122,10 @@ private:
             .repeated(5, ' ')
             .padded(l.ContaContab, 5)
             .padded(desConta(l.FamiliaContabilista), w(81))
-            .text(ReportText::valueText(sum, 10))
+            .value(sum, 10)
             .end();
     }
-    void writeCentreTotal(double sum) { begin().padded(u"Total :", w(91)).text(ReportText::valueText(sum, 10)).end(); }
+    void writeCentreTotal(double sum) { begin().padded(u"Total :", w(91)).value(sum, 10).end(); }
     void writeFamilyHeading(const Leitura& l)
     {
         begin()
@@ -125,11 +135,8 @@ private:
             .text(u"Qt    Unidade        P.Unit.    Valor")
             .end();
     }
-    void writeFamilyTotal(double sum)
-    {
-        begin().repeated(5, ' ').padded(u"Total :", w(86)).text(ReportText::valueText(sum, 10)).end();
-    }
-    void writeReadingLine(const Leitura& l, const Artigo& a, double value);
+    void writeFamilyTotal(double sum) { begin().repeated(5, ' ').padded(u"Total :", w(86)).value(sum, 10).end(); }
+    void writeReadingLine(const Leitura& l, const Artigo& a, double worth);
 
     InventoryTables& m_tables;
     const int m_n;
@@ -197,7 +204,7 @@ void ReportLines::summary()
     writeBlank();
 }
 
-void ReportLines::writeReadingLine(const Leitura& l, const Artigo& a, double value)
+void ReportLines::writeReadingLine(const Leitura& l, const Artigo& a, double worth)
 {
     begin()
         .repeated(10, ' ')
@@ -205,17 +212,17 @@ void ReportLines::writeReadingLine(const Leitura& l, const Artigo& a, double val
         .repeated(5, ' ')
         .padded(a.DescArtigo, w(33))
         .repeated(5, ' ')
-        .text(ReportText::quantityText(l.QtEmUnidadeInventario, 11))
+        .quantity(l.QtEmUnidadeInventario, 11)
         .repeated(1, ' ')
         .padded(l.Unidade, 9);
     // Per stock unit; without a conversion the price column stays blank but the reading is listed.
     if (l.Unidade == a.UnidadeDeCompra)
-        text(ReportText::valueText(a.PrecoCompraUnitario, 11));
+        value(a.PrecoCompraUnitario, 11);
     else if (a.ConversaoCompraStock != 0)
-        text(ReportText::valueText(a.PrecoCompraUnitario / a.ConversaoCompraStock, 11));
+        value(a.PrecoCompraUnitario / a.ConversaoCompraStock, 11);
     else
         repeated(11, ' ');
-    text(ReportText::valueText(value, 11)).end();
+    value(worth, 11).end();
 }
 
 void ReportLines::detail()

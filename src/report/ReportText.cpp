@@ -2,6 +2,7 @@
 
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
+#include "values/Windows1252.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,26 +19,49 @@ double roundHalfEven(double v, int decimals)
     return std::nearbyint(v * scale) / scale;
 }
 
-// v rounded to decimals (2 or 3) and shown with exactly that many, right-aligned in width; a longer text keeps
-// its last width characters. Below 10^(15 - decimals) a rounded value has at most 15 significant digits, so
-// its shortest text padded with zeros is its fixed notation: written directly, as a report writes hundreds of
-// thousands. Zero (which may be -0) and larger values take the general way.
-QString decimalsText(double v, int decimals, int width)
+// The general way, through the site's number text: zero (which may be -0), large values and no width.
+QString generalDecimals(double rounded, int decimals, int width)
 {
-    const double rounded = roundHalfEven(v, decimals);
-    if (rounded == 0.0 || !(std::fabs(rounded) < std::pow(10.0, 15 - decimals)) || width < 1) {
-        const QString text = Conversions::numberToSiteText(rounded);
-        return decimals == 2 ? Conversions::FormatStrDecimais2(text, width)
-                             : Conversions::FormatStrDecimais3(text, width);
-    }
+    const QString text = Conversions::numberToSiteText(rounded);
+    return decimals == 2 ? Conversions::FormatStrDecimais2(text, width) : Conversions::FormatStrDecimais3(text, width);
+}
+
+// v rounded to decimals (2 or 3) and shown with exactly that many, right-aligned in the width characters at out;
+// a longer text keeps its last width characters. Below 10^(15 - decimals) a rounded value has at most 15
+// significant digits, so its shortest text padded with zeros is its fixed notation: written directly, as a
+// report writes hundreds of thousands. False, with nothing written, when the general way is needed.
+template <typename Char> bool fixedDecimals(double rounded, int decimals, int width, Char* out)
+{
+    if (rounded == 0.0 || !(std::fabs(rounded) < std::pow(10.0, 15 - decimals)) || width < 1)
+        return false;
     char buffer[40];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
     const qsizetype shown = std::min<qsizetype>(result.ptr - buffer, width);
-    QString text(width, u' ');
-    char16_t* out = reinterpret_cast<char16_t*>(text.data()) + (width - shown);
+    std::fill_n(out, width - shown, Char(' '));
+    out += width - shown;
     for (const char* c = result.ptr - shown; c != result.ptr; ++c)
-        *out++ = *c == '.' ? u',' : char16_t(*c);
-    return text;
+        *out++ = Char(*c == '.' ? ',' : *c);
+    return true;
+}
+
+QString decimalsText(double v, int decimals, int width)
+{
+    const double rounded = roundHalfEven(v, decimals);
+    QString text(std::max(width, 0), u' ');
+    if (fixedDecimals(rounded, decimals, width, reinterpret_cast<char16_t*>(text.data())))
+        return text;
+    return generalDecimals(rounded, decimals, width);
+}
+
+void appendDecimals(QByteArray& out, double v, int decimals, int width)
+{
+    const double rounded = roundHalfEven(v, decimals);
+    const qsizetype at = out.size();
+    out.resize(at + std::max(width, 0));
+    if (fixedDecimals(rounded, decimals, width, out.data() + at))
+        return;
+    out.resize(at);
+    Windows1252::appendEncoded(out, generalDecimals(rounded, decimals, width));
 }
 
 } // namespace
@@ -71,6 +95,16 @@ QString valueText(double v, int width)
 QString quantityText(double v, int width)
 {
     return decimalsText(v, 3, width);
+}
+
+void appendValue(QByteArray& out, double v, int width)
+{
+    appendDecimals(out, v, 2, width);
+}
+
+void appendQuantity(QByteArray& out, double v, int width)
+{
+    appendDecimals(out, v, 3, width);
 }
 
 } // namespace ReportText

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 class InventoryTables;
@@ -16,5 +17,8 @@ int ProcuraConta(const InventoryTables& tables, const QString& code);
 QString valueText(double v, int width);
 // The same with three decimals.
 QString quantityText(double v, int width);
+// The same texts appended to out, one byte a character.
+void appendValue(QByteArray& out, double v, int width);
+void appendQuantity(QByteArray& out, double v, int width);
 
 } // namespace ReportText

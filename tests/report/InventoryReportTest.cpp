@@ -8,6 +8,7 @@
 #include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
 #include "values/Conversions.h"
+#include "values/Windows1252.h"
 #include "workbook/DataControl.h"
 
 #include <QDir>
@@ -123,6 +124,10 @@ TEST(ReportText, WritesValuesLikeThePlainVersionOnRandomNumbers)
         const int width = int(rng() % 20) - 2;
         ASSERT_EQ(ReportText::valueText(v, width), plain(v, 2, width)) << v << ' ' << width;
         ASSERT_EQ(ReportText::quantityText(v, width), plain(v, 3, width)) << v << ' ' << width;
+        QByteArray bytes("|");
+        ReportText::appendValue(bytes, v, width);
+        ReportText::appendQuantity(bytes, v, width);
+        ASSERT_EQ(bytes, "|" + Windows1252::encode(plain(v, 2, width) + plain(v, 3, width))) << v << ' ' << width;
     }
 }
 

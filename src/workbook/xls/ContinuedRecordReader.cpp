@@ -4,10 +4,8 @@
 
 #include <algorithm>
 
-ContinuedRecordReader::ContinuedRecordReader(std::vector<const QByteArray*> pieces, size_t piece, qsizetype pos)
+ContinuedRecordReader::ContinuedRecordReader(std::vector<const QByteArray*> pieces)
     : m_pieces(std::move(pieces))
-    , m_piece(piece)
-    , m_pos(pos)
 {
 }
 
@@ -15,14 +13,6 @@ bool ContinuedRecordReader::atEnd()
 {
     skipEmpty();
     return m_piece >= m_pieces.size();
-}
-
-bool ContinuedRecordReader::isAt(size_t piece, qsizetype pos)
-{
-    skipEmpty();
-    ContinuedRecordReader there(m_pieces, piece, pos);
-    there.skipEmpty();
-    return m_piece == there.m_piece && m_pos == there.m_pos;
 }
 
 QByteArray ContinuedRecordReader::bytes(qsizetype count)

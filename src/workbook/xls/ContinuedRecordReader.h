@@ -11,12 +11,10 @@
 class ContinuedRecordReader
 {
 public:
-    // The pieces must outlive the reader. It starts at byte pos of that piece.
-    explicit ContinuedRecordReader(std::vector<const QByteArray*> pieces, size_t piece = 0, qsizetype pos = 0);
+    // The pieces must outlive the reader.
+    explicit ContinuedRecordReader(std::vector<const QByteArray*> pieces);
 
     bool atEnd();
-    // Whether the next byte read is byte pos of that piece (the end of a piece is the start of the next).
-    bool isAt(size_t piece, qsizetype pos);
     QByteArray bytes(qsizetype count);
     quint8 byte();
     quint16 word();

@@ -10,15 +10,12 @@
 
 #include <algorithm>
 #include <future>
-#include <iterator>
 
 namespace {
 
 using BiffCodec::read16;
 using BiffCodec::read32;
 
-// Fewer shared strings than this are read faster on one thread than a second one starts.
-constexpr quint32 kStringsReadInHalves = 20000;
 // What a formula's cached result is when it is not a number.
 constexpr quint8 kFormulaString = 0; // in the STRING record that follows
 constexpr quint8 kFormulaBoolean = 1;
@@ -64,7 +61,6 @@ public:
         m_book->globalsSource = m_stream;
         const auto& g = m_book->globals;
         std::vector<const QByteArray*> sstPieces;
-        const QByteArray* extSst = nullptr;
         bool inSst = false;
         for (size_t i = 0; i < g.size(); ++i) {
             const BiffRecord& r = g[i];
@@ -105,80 +101,21 @@ public:
                 sstPieces = { &r.data };
                 inSst = true;
                 break;
-            case BiffId::ExtSst:
-                extSst = &r.data;
-                break;
             default:
                 break;
             }
         }
-        m_strings = std::make_shared<std::vector<XlsString>>(readStrings(sstPieces, extSst));
+        auto strings = std::make_shared<std::vector<XlsString>>();
+        if (!sstPieces.empty()) {
+            ContinuedRecordReader p(sstPieces);
+            p.dword();
+            const quint32 unique = p.dword();
+            strings->reserve(std::min<quint32>(unique, 1u << 20));
+            for (quint32 i = 0; i < unique && !p.atEnd(); ++i)
+                strings->push_back(p.unicodeString());
+        }
+        m_strings = strings;
         m_book->classifyFormats();
-    }
-
-    // The shared strings of a large workbook are read in two halves on two threads: the EXTSST record says where
-    // a string near the middle starts. The second half is taken only if the first ends exactly there.
-    std::vector<XlsString> readStrings(const std::vector<const QByteArray*>& pieces, const QByteArray* extSst) const
-    {
-        std::vector<XlsString> strings;
-        if (pieces.empty())
-            return strings;
-        ContinuedRecordReader p(pieces);
-        p.dword();
-        const quint32 unique = p.dword();
-        strings.reserve(std::min<quint32>(unique, 1u << 20));
-        const auto readUpTo = [](ContinuedRecordReader& reader, quint32 end, std::vector<XlsString>& into, quint32 i) {
-            for (; i < end && !reader.atEnd(); ++i)
-                into.push_back(reader.unicodeString());
-            return i;
-        };
-        size_t piece = 0;
-        qsizetype pos = 0;
-        const quint32 half = unique >= kStringsReadInHalves ? middleBucket(pieces, extSst, &piece, &pos) : 0;
-        std::vector<XlsString> second;
-        bool secondRead = false;
-        std::future<void> aside;
-        if (half > 0 && half < unique) {
-            aside = std::async(std::launch::async, [&] {
-                try {
-                    ContinuedRecordReader q(pieces, piece, pos);
-                    second.reserve(unique - half);
-                    readUpTo(q, unique, second, half);
-                    secondRead = true;
-                } catch (const BiffDamaged&) {
-                    // read again in turn, where the damage is reported
-                }
-            });
-        }
-        const quint32 read = readUpTo(p, half > 0 ? half : unique, strings, 0);
-        if (aside.valid())
-            aside.get();
-        if (secondRead && read == half && p.isAt(piece, pos)) {
-            std::move(second.begin(), second.end(), std::back_inserter(strings));
-            return strings;
-        }
-        readUpTo(p, unique, strings, read);
-        return strings;
-    }
-
-    // The index of the first string of the EXTSST's middle bucket and where it starts; 0 when there is none.
-    quint32 middleBucket(
-        const std::vector<const QByteArray*>& pieces, const QByteArray* extSst, size_t* piece, qsizetype* pos) const
-    {
-        constexpr qsizetype kBucketSize = 8;
-        if (!extSst || extSst->size() < 2 + 2 * kBucketSize)
-            return 0;
-        const qsizetype middle = (extSst->size() - 2) / kBucketSize / 2;
-        const qint64 at = read32(*extSst, 2 + middle * kBucketSize);
-        for (size_t i = 0; i < pieces.size(); ++i) {
-            const qint64 start = pieces[i]->constData() - m_stream.constData();
-            if (at >= start && at < start + pieces[i]->size()) {
-                *piece = i;
-                *pos = qsizetype(at - start);
-                return quint32(middle) * read16(*extSst, 0);
-            }
-        }
-        return 0;
     }
 
     void readSheet(XlsSheet& sheet)

@@ -86,11 +86,9 @@ XlsString ContinuedRecordReader::unicodeString(bool wideCount)
     const quint8 flags = byte();
     const qsizetype runCount = (flags & Biff::kStringRich) ? word() : 0;
     const qsizetype phoneticSize = (flags & Biff::kStringPhonetic) ? qsizetype(dword()) : 0;
-    XlsString s;
-    s.text = characters(count, flags & Biff::kStringWide);
-    s.runs = bytes(runCount * Biff::kRichTextRunSize);
-    s.phonetic = bytes(phoneticSize);
-    return s;
+    QString text = characters(count, flags & Biff::kStringWide);
+    QByteArray runs = bytes(runCount * Biff::kRichTextRunSize);
+    return XlsString(std::move(text), std::move(runs), bytes(phoneticSize));
 }
 
 void ContinuedRecordReader::skipEmpty()

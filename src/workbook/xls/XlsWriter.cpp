@@ -247,7 +247,7 @@ private:
                     if (target == kUnmapped) {
                         target = kUnmapped - 1;
                         const XlsString& string = (*sheet.strings)[old];
-                        candidates.push_back({ &string.text, &string.runs, &string.phonetic });
+                        candidates.push_back({ &string.text, &string.runs(), &string.phonetic() });
                         targets.push_back(&target);
                     }
                 }

@@ -35,12 +35,13 @@ std::vector<const QByteArray*> piecesOf(const std::vector<BiffRecord>& records)
 TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
 {
     const std::vector<XlsString> strings {
-        { QStringLiteral("curta"), {}, {} },
-        { QString(40, u'a'), {}, {} },
-        { QStringLiteral("ação € und 漢字 over the line"), {}, {} },
-        { QStringLiteral("com runs"), QByteArray::fromHex("0000010004000200"), QByteArray::fromHex("0102030405") },
-        { QString(), {}, {} },
-        { QString(33, QChar(0x20AC)), {}, {} },
+        XlsString(QStringLiteral("curta")),
+        XlsString(QString(40, u'a')),
+        XlsString(QStringLiteral("ação € und 漢字 over the line")),
+        XlsString(
+            QStringLiteral("com runs"), QByteArray::fromHex("0000010004000200"), QByteArray::fromHex("0102030405")),
+        XlsString(QString()),
+        XlsString(QString(33, QChar(0x20AC))),
     };
     // Small records put every kind of split within these few strings: between strings, in the characters of
     // both widths, in the runs and phonetic data, and where a string's header would straddle two records.
@@ -51,7 +52,7 @@ TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
         writer.append(QByteArray("\x07\x00", 2));
         std::vector<ContinuedRecordWriter::Position> starts;
         for (const XlsString& s : strings)
-            starts.push_back(writer.appendString(s.text, s.runs, s.phonetic));
+            starts.push_back(writer.appendString(s.text, s.runs(), s.phonetic()));
         QByteArray stream;
         writer.writeTo(stream);
 
@@ -79,8 +80,8 @@ TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
         for (const XlsString& expected : strings) {
             const XlsString s = reader.unicodeString();
             EXPECT_EQ(s.text, expected.text);
-            EXPECT_EQ(s.runs, expected.runs);
-            EXPECT_EQ(s.phonetic, expected.phonetic);
+            EXPECT_EQ(s.runs(), expected.runs());
+            EXPECT_EQ(s.phonetic(), expected.phonetic());
         }
         EXPECT_TRUE(reader.atEnd());
     }

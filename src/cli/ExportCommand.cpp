@@ -35,11 +35,11 @@ CommandResult ExportCommand::execute(const QStringList& arguments, CommandContex
     for (size_t r = first; r < sheet->rows.size(); ++r) {
         QStringList line;
         for (const SheetCells::Cell& cell : sheet->rows[r]) {
-            if (cell.value.isNull())
+            if (cell.value().isNull())
                 continue;
             while (line.size() < cell.col)
                 line.append(QString());
-            line.append(escaped(cell.value.toText()));
+            line.append(escaped(cell.value().toText()));
         }
         context.out << line.join(u'\t') << '\n';
     }

@@ -126,7 +126,7 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
         return true;
     }
     const SheetCells::Cell* cell = cellAt(m_cursor.row(), col);
-    *value = cell ? cell->value : CellValue();
+    *value = cell ? cell->value() : CellValue();
     return true;
 }
 

@@ -8,13 +8,13 @@ SheetCursor::SheetCursor(const SheetCells& sheet)
     const auto blank = [&sheet](int row) {
         return size_t(row) >= sheet.rows.size()
             || std::none_of(sheet.rows[size_t(row)].begin(), sheet.rows[size_t(row)].end(),
-                [](const SheetCells::Cell& c) { return !c.value.isNull(); });
+                [](const SheetCells::Cell& c) { return !c.value().isNull(); });
     };
     while (m_headingRow < sheet.rowCount && blank(m_headingRow))
         ++m_headingRow;
     if (m_headingRow < sheet.rowCount && !blank(m_headingRow)) {
         for (const SheetCells::Cell& c : sheet.rows[size_t(m_headingRow)]) {
-            const QString name = c.value.toText().trimmed().toLower();
+            const QString name = c.value().toText().trimmed().toLower();
             if (!name.isEmpty() && !m_columns.contains(name))
                 m_columns.insert(name, c.col);
         }
@@ -35,8 +35,8 @@ void SheetCursor::prefetchTexts(int row) const
     if (!m_sheet || row < 0 || size_t(row) >= m_sheet->rows.size())
         return;
     for (const SheetCells::Cell& c : m_sheet->rows[size_t(row)]) {
-        if (c.value.isText())
-            __builtin_prefetch(c.value.storedText().constData());
+        if (c.value().isText())
+            __builtin_prefetch(c.value().storedText().constData());
     }
 #else
     Q_UNUSED(row);
@@ -68,5 +68,5 @@ const CellValue& SheetCursor::field(int column) const
     if (column < 0 || Eof())
         return null;
     const SheetCells::Cell* cell = cellAt(m_row, column);
-    return cell ? cell->value : null;
+    return cell ? cell->value() : null;
 }

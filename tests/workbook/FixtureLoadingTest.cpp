@@ -98,7 +98,7 @@ TEST(XlsReaderFixtures, FormulaCellsReadAsTheirCachedValues)
     const auto text = [&](int row, int col) {
         for (const XlsSheet::Cell& c : sheet->rows[size_t(row)])
             if (c.col == col)
-                return c.value.toText() + u'/' + QString::number(int(c.value.type()));
+                return c.value().toText() + u'/' + QString::number(int(c.value().type()));
         return QStringLiteral("(none)");
     };
     EXPECT_EQ(text(0, 1), QStringLiteral("2,5/2"));
@@ -117,18 +117,18 @@ TEST(XlsReaderFixtures, DatesOfThe1904SystemAndRichText)
     ASSERT_TRUE(XlsReader::read(fixture("date1904-lo.xls"), &book, &error)) << error.toStdString();
     const XlsSheet* dates = book.sheet(QStringLiteral("Datas"));
     ASSERT_TRUE(dates && dates->rows.size() >= 5);
-    EXPECT_TRUE(dates->rows[1][0].value.isDate());
-    EXPECT_EQ(dates->rows[1][0].value.toText(), QStringLiteral("01/01/1904"));
-    EXPECT_EQ(dates->rows[4][0].value.toText(), QStringLiteral("01/03/2100"));
-    EXPECT_EQ(dates->rows[3][1].value.toText(), QStringLiteral("31/12/2024 23:59:59"));
+    EXPECT_TRUE(dates->rows[1][0].value().isDate());
+    EXPECT_EQ(dates->rows[1][0].value().toText(), QStringLiteral("01/01/1904"));
+    EXPECT_EQ(dates->rows[4][0].value().toText(), QStringLiteral("01/03/2100"));
+    EXPECT_EQ(dates->rows[3][1].value().toText(), QStringLiteral("31/12/2024 23:59:59"));
 
     ASSERT_TRUE(XlsReader::read(fixture("richtext-lo.xls"), &book, &error)) << error.toStdString();
     const XlsSheet* texts = book.sheet(QStringLiteral("textos"));
     ASSERT_TRUE(texts && texts->rows.size() >= 4);
-    EXPECT_EQ(texts->rows[1][0].value.toText(), QStringLiteral("Normal, negrito e azul"));
-    EXPECT_EQ(texts->rows[2][0].value.toText().size(), 4620);
-    EXPECT_TRUE(texts->rows[2][0].value.toText().contains(QStringLiteral("0330 preço €")));
-    EXPECT_EQ(texts->rows[3][0].value.toText(), QStringLiteral("Açúcar, limões, pão e feijão: 5 € / kg"));
+    EXPECT_EQ(texts->rows[1][0].value().toText(), QStringLiteral("Normal, negrito e azul"));
+    EXPECT_EQ(texts->rows[2][0].value().toText().size(), 4620);
+    EXPECT_TRUE(texts->rows[2][0].value().toText().contains(QStringLiteral("0330 preço €")));
+    EXPECT_EQ(texts->rows[3][0].value().toText(), QStringLiteral("Açúcar, limões, pão e feijão: 5 € / kg"));
 }
 
 TEST(XlsReaderFixtures, RefusesWhatItCannotReadWithTheReason)

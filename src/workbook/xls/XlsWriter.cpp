@@ -256,8 +256,8 @@ private:
                 continue;
             for (const auto& row : sheet.rows) {
                 for (const auto& cell : row) {
-                    if (cell.rewritten && cell.value.isText() && !cell.value.storedText().isEmpty()) {
-                        cellTexts.push_back(&cell.value.storedText());
+                    if (cell.rewritten && cell.value().isText() && !cell.value().storedText().isEmpty()) {
+                        cellTexts.push_back(&cell.value().storedText());
                         ++m_table.stringCells;
                     }
                 }
@@ -503,7 +503,7 @@ private:
     // Appends the cell's record to m_cells; a Null cell in the default format needs none.
     bool encodeCell(int row, const XlsSheet::Cell& cell, QString* error)
     {
-        const CellValue& v = cell.value;
+        const CellValue& v = cell.value();
         switch (v.type()) {
         case CellValue::Type::Null:
             if (cell.style != Biff::kDefaultCellXf)

@@ -207,7 +207,7 @@ void SheetRewriter::openRow(int row, bool empty)
 void SheetRewriter::writeCell(const SheetCells& sheet, size_t index, int row)
 {
     const SheetCells::Cell& cell = sheet.rows[size_t(row)][index];
-    const CellValue& value = cell.value;
+    const CellValue& value = cell.value();
     if (value.isNull() && cell.style == 0)
         return;
     open("c");
@@ -282,8 +282,8 @@ bool SheetRewriter::writeSheetData(QString* why)
         original.clear();
         if (keepsCells && !readRow(m_sheet.rowTags[r], &original, why))
             return false;
-        const bool any
-            = std::any_of(first, last, [](const auto& c) { return !c.rewritten || !c.value.isNull() || c.style != 0; });
+        const bool any = std::any_of(
+            first, last, [](const auto& c) { return !c.rewritten || !c.value().isNull() || c.style != 0; });
         if (!any && !inPart)
             continue;
         openRow(int(r), !any);

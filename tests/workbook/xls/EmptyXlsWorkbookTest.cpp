@@ -33,10 +33,10 @@ TEST(EmptyXlsWorkbook, ReadsBackWithItsSheetsHeadingsAndFormats)
     EXPECT_EQ(first.name, QStringLiteral("Primeira"));
     EXPECT_EQ(first.rowCount, 1);
     ASSERT_NE(first.cell(0, 1), nullptr);
-    EXPECT_EQ(first.cell(0, 1)->value, CellValue::text(QStringLiteral("Bê")));
+    EXPECT_EQ(first.cell(0, 1)->value(), CellValue::text(QStringLiteral("Bê")));
     EXPECT_EQ(first.cell(0, 2), nullptr);
     const XlsSheet& second = read.sheets[1];
     EXPECT_EQ(second.name, QStringLiteral("Vazia"));
     ASSERT_NE(second.cell(1, 2), nullptr);
-    EXPECT_EQ(second.cell(1, 2)->value, CellValue::date(45000.25));
+    EXPECT_EQ(second.cell(1, 2)->value(), CellValue::date(45000.25));
 }

@@ -195,9 +195,9 @@ with zipfile.ZipFile(src, 'w', zipfile.ZIP_DEFLATED) as z:
     ASSERT_TRUE(Workbook::read(path, &book, &error)) << error.toStdString();
     const SheetCells& artigos = *book.worksheet(u"Artigos"_s);
     ASSERT_TRUE(artigos.cell(1, 11) && artigos.cell(39, 0));
-    EXPECT_EQ(artigos.cell(1, 11)->value.toText(), u"nota de fora"_s);
-    EXPECT_EQ(artigos.cell(39, 0)->value.toText(), u"linha de fora"_s);
-    EXPECT_EQ(artigos.cell(2, 3)->value.toText(), u"Artigo 2"_s);
+    EXPECT_EQ(artigos.cell(1, 11)->value().toText(), u"nota de fora"_s);
+    EXPECT_EQ(artigos.cell(39, 0)->value().toText(), u"linha de fora"_s);
+    EXPECT_EQ(artigos.cell(2, 3)->value().toText(), u"Artigo 2"_s);
 }
 
 // A written cell that held a shared formula takes it with it: the cells that shared it keep their values
@@ -226,6 +226,6 @@ TEST(XlsxSharedFormula, CellsThatSharedAFormulaWrittenOverKeepTheirValues)
     EXPECT_TRUE(sheet.contains("<f>B10*2</f>")); // an ordinary formula in a cell not written stays
     Workbook book;
     ASSERT_TRUE(Workbook::read(path, &book, &error)) << error.toStdString();
-    EXPECT_EQ(book.worksheet(u"Folha1"_s)->cell(9, 2)->value.numberValue(), 5);
-    EXPECT_EQ(book.worksheet(u"Folha1"_s)->cell(10, 2)->value.numberValue(), 23.4);
+    EXPECT_EQ(book.worksheet(u"Folha1"_s)->cell(9, 2)->value().numberValue(), 5);
+    EXPECT_EQ(book.worksheet(u"Folha1"_s)->cell(10, 2)->value().numberValue(), 23.4);
 }

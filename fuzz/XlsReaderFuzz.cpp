@@ -1,7 +1,7 @@
 // libFuzzer target for the workbook reader and writer: the first byte picks a whole compound file or a bare
 // BIFF stream, so the fuzzer reaches the records without first having to build a valid compound file. A
-// workbook that reads is written back with a cell changed in its first worksheet (the others copied as they
-// came), and what is written must read again.
+// workbook that reads is written back with a cell changed in its first two worksheets (the others copied as
+// they came), and what is written must read again.
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWorkbook.h"
 #include "workbook/xls/XlsWriter.h"
@@ -29,13 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!ok)
         return 0;
+    int changed = 0;
     for (XlsSheet& sheet : book.sheets) {
         if (!sheet.isWorksheet)
             continue;
         sheet.setCell(1, SheetCells::Cell { 2, quint16(book.dateXf()), true, CellValue::text(QStringLiteral("é")) });
         sheet.rowCount = std::max(sheet.rowCount, 2);
         sheet.modified = true;
-        break;
+        if (++changed == 2)
+            break;
     }
     QByteArray written;
     if (!XlsWriter::writeStream(book, &written, &error))

@@ -96,81 +96,75 @@ public:
         for (const XlsSheet& sheet : m_book.sheets)
             expected = std::max(expected, sheet.source.size());
         out.reserve(expected + expected / 8);
-        std::vector<QByteArray> written;
-        if (!writeModifiedSheets(&written, error))
-            return false;
         std::vector<qsizetype> boundSheetAt;
         writeGlobals(out, &boundSheetAt);
-        for (size_t i = 0; i < m_book.sheets.size(); ++i) {
-            const XlsSheet& sheet = m_book.sheets[i];
+        const auto& sheets = m_book.sheets;
+        const size_t firstModified = size_t(
+            std::find_if(sheets.begin(), sheets.end(), [](const XlsSheet& s) { return s.modified; }) - sheets.begin());
+        std::vector<QByteArray> written(sheets.size());
+        for (size_t i = 0; i < sheets.size(); ++i) {
+            const XlsSheet& sheet = sheets[i];
             const quint32 offset = quint32(out.size());
             put32(out, boundSheetAt[i], offset);
             if (!sheet.modified) {
                 copySheet(out, sheet, m_records[i], offset);
-                continue;
-            }
-            if (written[i].isEmpty()) {
-                if (!writeSheetAt(out, i, m_records[i], error))
+            } else if (i == firstModified) {
+                if (!writeModifiedSheets(out, i, &written, error))
                     return false;
-                continue;
+            } else {
+                place(out, written[i], offset, sheet);
+                written[i] = QByteArray();
             }
-            // Written as if it began the stream: its INDEX (right after its BOF) moves by where it lands.
-            const QByteArray& part = written[i];
-            out.append(part);
-            const qsizetype indexAt = Biff::kRecordHeaderSize + read16(part, 2);
-            const qsizetype indexDataAt = indexAt + Biff::kRecordHeaderSize;
-            const BiffRecord index { BiffId::Index,
-                QByteArray::fromRawData(part.constData() + indexDataAt, read16(part, indexAt + 2)) };
-            patchCopied(out, offset + indexDataAt, sheet, index, offset);
-            written[i] = QByteArray();
         }
         *stream = std::move(out);
         return true;
     }
 
 private:
-    // Two or more modified sheets are written apart, each as if it began the stream: the largest on a second
-    // thread while this one writes the others. Each sheet's text cells know their first string, so neither writer
-    // waits on the other. A lone modified sheet is left to go straight into the stream.
-    bool writeModifiedSheets(std::vector<QByteArray>* written, QString* error)
+    // The first modified sheet goes into the stream on a second thread while this one writes the modified sheets
+    // after it apart, each as if it began the stream. Each sheet's text cells know their first string, so neither
+    // writer waits on the other. A lone modified sheet is written here.
+    bool writeModifiedSheets(QByteArray& out, size_t first, std::vector<QByteArray>* written, QString* error)
     {
         const auto& sheets = m_book.sheets;
-        written->resize(sheets.size());
         if (std::count_if(sheets.begin(), sheets.end(), [](const XlsSheet& s) { return s.modified; }) < 2)
-            return true;
-        size_t largest = sheets.size();
-        for (size_t i = 0; i < sheets.size(); ++i) {
-            if (sheets[i].modified && (largest == sheets.size() || sheets[i].rows.size() > sheets[largest].rows.size()))
-                largest = i;
-        }
-        const auto writeApart = [this, written](Writer& writer, size_t i, QString* why) {
-            QByteArray& part = (*written)[i];
-            // About the size it had, to spare the copies of a growing buffer.
-            const std::vector<BiffRecord>& records = m_records[i];
-            const XlsSheet& sheet = m_book.sheets[i];
-            if (!sheet.source.isEmpty() && !records.empty()) {
-                const BiffRecord& last = records.back();
-                const qsizetype extent
-                    = last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset);
-                part.reserve(extent + extent / 8);
-            }
-            return writer.writeSheetAt(part, i, records, why);
-        };
+            return writeSheetAt(out, first, m_records[first], error);
         bool asideWritten = true;
         QString asideError;
         std::future<void> aside = std::async(std::launch::async, [&] {
             Writer beside(*this);
-            asideWritten = writeApart(beside, largest, &asideError);
+            asideWritten = beside.writeSheetAt(out, first, m_records[first], &asideError);
         });
         bool ok = true;
-        for (size_t i = 0; i < sheets.size() && ok; ++i) {
-            if (sheets[i].modified && i != largest)
-                ok = writeApart(*this, i, error);
+        for (size_t i = first + 1; i < sheets.size() && ok; ++i) {
+            if (!sheets[i].modified)
+                continue;
+            QByteArray& part = (*written)[i];
+            // About the size it had, to spare the copies of a growing buffer.
+            const std::vector<BiffRecord>& records = m_records[i];
+            if (!sheets[i].source.isEmpty() && !records.empty()) {
+                const BiffRecord& last = records.back();
+                const qsizetype extent = last.data.constData() + last.data.size()
+                    - (sheets[i].source.constData() + sheets[i].streamOffset);
+                part.reserve(extent + extent / 8);
+            }
+            ok = writeSheetAt(part, i, records, error);
         }
         aside.get();
         if (ok && !asideWritten)
             *error = asideError;
         return ok && asideWritten;
+    }
+
+    // A sheet written apart goes in at offset: its INDEX (right after its BOF) moves by as much.
+    void place(QByteArray& out, const QByteArray& part, quint32 offset, const XlsSheet& sheet) const
+    {
+        out.append(part);
+        const qsizetype indexAt = Biff::kRecordHeaderSize + read16(part, 2);
+        const qsizetype indexDataAt = indexAt + Biff::kRecordHeaderSize;
+        const BiffRecord index { BiffId::Index,
+            QByteArray::fromRawData(part.constData() + indexDataAt, read16(part, indexAt + 2)) };
+        patchCopied(out, offset + indexDataAt, sheet, index, offset);
     }
 
     // Sheet i, whose records are those given; its text cells take the strings from its first one on.

@@ -264,8 +264,7 @@ bool DataControl::mergeChangesFromDisk(QString* error)
     const QString sheetName = m_sheet ? m_sheet->name : QString();
     m_book = std::move(fresh);
     m_sheet = sheetName.isEmpty() ? nullptr : m_book.worksheet(sheetName);
-    if (m_sheet)
-        m_cursor.retarget(*m_sheet);
+    m_cursor.retarget(m_sheet);
     return true;
 }
 

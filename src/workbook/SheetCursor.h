@@ -27,8 +27,9 @@ public:
     int RecordCount() const { return m_visited; }
     // A record added after the last one.
     void extendTo(int end) { m_end = end; }
-    // The same place in another copy of the sheet, the one a save merged our changes into.
-    void retarget(const SheetCells& sheet) { m_sheet = &sheet; }
+    // The same place in another copy of the sheet, the one a save merged our changes into; with none (another
+    // program took the sheet away), no cell is read any more.
+    void retarget(const SheetCells* sheet) { m_sheet = sheet; }
 
     // A Null value when there is no such cell or no current record.
     const CellValue& field(int column) const;

@@ -370,6 +370,46 @@ TEST_P(EitherFormat, KeepsWorkDoneMeanwhileOnOtherSheets)
 
 // Gnumeric opening the workbook and saving it back renumbers the cell formats the program's changed sheets
 // point at: the save is refused, Gnumeric's file stays as Gnumeric left it, and the command run again works.
+// Another program took away the sheet the data control stands on while it held a change to another: the save
+// merges, and the sheet that is gone reads as empty rather than from the workbook that was replaced.
+TEST_F(Store, ASheetTakenAwayMeanwhileReadsEmptyAfterTheMerge)
+{
+    QString error;
+    const auto addRow = [&](DataControl& data, const QString& sheet, const QString& first) {
+        data.setRecordSource(sheet);
+        ASSERT_TRUE(data.Refresh(&error) && data.AddNew(&error)) << error.toStdString();
+        data.setField(0, T(first));
+        ASSERT_TRUE(data.Update(&error)) << error.toStdString();
+    };
+    DataControl before;
+    before.setDatabaseName(path);
+    addRow(before, QStringLiteral("Contabilistica$"), QStringLiteral("F1"));
+    ASSERT_TRUE(before.commit(&error)) << error.toStdString();
+    addRow(data1, QStringLiteral("Artigos$"), QStringLiteral("7"));
+    data1.setRecordSource(QStringLiteral("Contabilistica$"));
+    ASSERT_TRUE(data1.Refresh(&error) && data1.MoveFirst(&error)) << error.toStdString();
+    ASSERT_EQ(data1.field(0).toText(), QStringLiteral("F1"));
+
+    XlsWorkbook theirs;
+    ASSERT_TRUE(XlsReader::read(path, &theirs, &error)) << error.toStdString();
+    const auto gone = std::find_if(theirs.sheets.begin(), theirs.sheets.end(),
+        [](const XlsSheet& sheet) { return sheet.name == u"Contabilistica"; });
+    ASSERT_NE(gone, theirs.sheets.end());
+    // Each sheet has its BOUNDSHEET record, in the same order.
+    const qsizetype position = gone - theirs.sheets.begin();
+    qsizetype boundSheets = 0;
+    const auto record = std::find_if(theirs.globals.begin(), theirs.globals.end(),
+        [&](const BiffRecord& r) { return r.id == BiffId::BoundSheet && boundSheets++ == position; });
+    ASSERT_NE(record, theirs.globals.end());
+    theirs.globals.erase(record);
+    theirs.sheets.erase(gone);
+    ASSERT_TRUE(XlsWriter::save(theirs, path, &error)) << error.toStdString();
+
+    ASSERT_TRUE(data1.commit(&error)) << error.toStdString();
+    EXPECT_TRUE(data1.field(0).isNull());
+    EXPECT_TRUE(readWithXlrd(path, QStringLiteral("Artigos")).contains(QStringLiteral("\n'7'|")));
+}
+
 TEST_F(Store, RefusesToMergeWhenAnotherProgramChangedTheFormats)
 {
     addArticle(QStringLiteral("1"), QStringLiteral("Um"));

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ChangedWorksheets.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
@@ -29,16 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!ok)
         return 0;
-    int changed = 0;
-    for (XlsSheet& sheet : book.sheets) {
-        if (!sheet.isWorksheet)
-            continue;
-        sheet.setCell(1, SheetCells::Cell { 2, quint16(book.dateXf()), true, CellValue::text(QStringLiteral("é")) });
-        sheet.rowCount = std::max(sheet.rowCount, 2);
-        sheet.modified = true;
-        if (++changed == 2)
-            break;
-    }
+    changeFirstWorksheets(book.sheets, book.dateXf(), CellValue::text(QStringLiteral("é")));
     QByteArray written;
     if (!XlsWriter::writeStream(book, &written, &error))
         return 0;

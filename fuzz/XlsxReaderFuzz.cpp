@@ -1,6 +1,6 @@
 // libFuzzer target for the .xlsx reader and writer: the first byte picks a whole package or a bare worksheet's
 // XML, so the fuzzer reaches the cells without first having to build a valid zip. A package that reads is
-// written back with a cell changed, and what is written must read again.
+// written back with a cell changed in its first two worksheets, and what is written must read again.
 #include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxWorkbook.h"
 #include "workbook/xlsx/XlsxWriter.h"
@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+#include "ChangedWorksheets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -28,19 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!ok || data[0] & 1)
         return 0;
-    for (XlsxSheet& sheet : book.sheets) {
-        if (!sheet.isWorksheet)
-            continue;
-        sheet.setCell(1, SheetCells::Cell { 2, quint16(book.dateXf()), true, CellValue::date(46000) });
-        sheet.rowCount = std::max(sheet.rowCount, 2);
-        sheet.modified = true;
-        QByteArray written;
-        if (!XlsxWriter::toBytes(book, &written, &error))
-            return 0;
-        XlsxWorkbook again;
-        if (!XlsxReader::readBytes(written, QStringLiteral("again.xlsx"), &again, &error))
-            __builtin_trap();
-        break;
-    }
+    if (changeFirstWorksheets(book.sheets, book.dateXf(), CellValue::date(46000)) == 0)
+        return 0;
+    QByteArray written;
+    if (!XlsxWriter::toBytes(book, &written, &error))
+        return 0;
+    XlsxWorkbook again;
+    if (!XlsxReader::readBytes(written, QStringLiteral("again.xlsx"), &again, &error))
+        __builtin_trap();
     return 0;
 }

@@ -75,12 +75,17 @@ template <typename Cursor> void fillBarcodes(Cursor& rows, const std::vector<int
 
 } // namespace
 
+bool InventoryLoader::openReadings(std::vector<int>* columns, QString* error)
+{
+    // A site that has not counted yet has no readings; the terminal must still be reachable for the first count.
+    return Sheets::open(m_data1, Sheets::inventario(), columns, error, Sheets::Rows::MayBeNone);
+}
+
 bool InventoryLoader::LerFicheiroDasLeituras(QString* error)
 {
     BusyPointer busy(m_ui);
     std::vector<int> c;
-    // A site that has not counted yet has no readings; the terminal must still be reachable for the first count.
-    if (!Sheets::open(m_data1, Sheets::inventario(), &c, error, Sheets::Rows::MayBeNone))
+    if (!openReadings(&c, error))
         return false;
     fillReadings(m_data1, c, m_tables);
     return true;
@@ -110,7 +115,7 @@ bool InventoryLoader::loadAll(QString* firstMessage, QString* secondMessage)
         return fail(QStringLiteral("Erro em 'Artigos' ") + error);
     BusyPointer busy(m_ui);
     std::vector<int> readingColumns;
-    if (!Sheets::open(m_data1, Sheets::inventario(), &readingColumns, &error, Sheets::Rows::MayBeNone))
+    if (!openReadings(&readingColumns, &error))
         return fail(QStringLiteral("Erro em 'Inventarios' ") + error);
     // The barcodes touch none of the readings' tables: they are read on a second thread meanwhile. A sheet with
     // rows enough to fill the table is read after the readings, so the message that it is full comes in turn.

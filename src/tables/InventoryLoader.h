@@ -25,6 +25,8 @@ public:
     bool loadAll(QString* firstMessage, QString* secondMessage);
 
 private:
+    bool openReadings(std::vector<int>* columns, QString* error);
+
     DataControl& m_data1;
     InventoryTables& m_tables;
     UserInteraction& m_ui;

@@ -24,14 +24,6 @@ void DataControl::discardChanges()
     m_editMode = EditMode::None;
 }
 
-DataControl::FileStamp DataControl::stampOf(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {};
-    return { info.size(), info.lastModified() };
-}
-
 QString DataControl::sheetLabel() const
 {
     return QStringLiteral("%1 do livro %2").arg(m_recordSource, m_path);
@@ -52,7 +44,7 @@ bool DataControl::Refresh(QString* error)
             *error = QStringLiteral("O livro %1 não existe.").arg(m_path);
             return false;
         }
-        const FileStamp stamp = stampOf(file);
+        const FileStamp stamp = FileStamp::of(file);
         if (!WorkbookPreread::take(file, &m_book) && !Workbook::read(file, &m_book, error))
             return false;
         m_stamp = stamp;
@@ -275,11 +267,11 @@ bool DataControl::commit(QString* error)
     if (lockedByAnotherProgram(error))
         return false;
     const QString file = SitePaths::resolve(m_path);
-    if (!(stampOf(file) == m_stamp) && !mergeChangesFromDisk(error))
+    if (!(FileStamp::of(file) == m_stamp) && !mergeChangesFromDisk(error))
         return false;
     if (!m_book.save(file, error))
         return false;
-    m_stamp = stampOf(file);
+    m_stamp = FileStamp::of(file);
     m_dirty = false;
     return true;
 }

@@ -1,9 +1,9 @@
 #pragma once
 #include "values/CellValue.h"
+#include "workbook/FileStamp.h"
 #include "workbook/SheetCursor.h"
 #include "workbook/Workbook.h"
 
-#include <QDateTime>
 #include <QString>
 
 #include <utility>
@@ -55,13 +55,6 @@ public:
     bool cursorOn(const QString& sheet, SheetCursor* cursor, QString* error) const;
 
 private:
-    struct FileStamp
-    {
-        qint64 size = -1;
-        QDateTime modified;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static FileStamp stampOf(const QString& path);
     bool lockedByAnotherProgram(QString* error) const;
     bool mergeChangesFromDisk(QString* error);
     QString sheetLabel() const;

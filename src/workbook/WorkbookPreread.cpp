@@ -1,8 +1,8 @@
 #include "workbook/WorkbookPreread.h"
 
+#include "workbook/FileStamp.h"
 #include "workbook/Workbook.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 
 #include <future>
@@ -13,8 +13,7 @@ namespace {
 struct Pending
 {
     QString file;
-    qint64 size = -1;
-    QDateTime modified;
+    FileStamp stamp;
     std::future<std::optional<Workbook>> read;
 };
 
@@ -30,13 +29,11 @@ namespace WorkbookPreread {
 
 void start(const QString& file)
 {
-    const QFileInfo info(file);
-    if (!info.isFile())
+    if (!QFileInfo(file).isFile())
         return;
     Pending& p = pending();
     p.file = file;
-    p.size = info.size();
-    p.modified = info.lastModified();
+    p.stamp = FileStamp::of(file);
     p.read = std::async(std::launch::async, [file]() -> std::optional<Workbook> {
         Workbook book;
         QString error; // a failed read is read again by its taker, who then reports it
@@ -52,8 +49,7 @@ bool take(const QString& file, Workbook* book)
     if (!p.read.valid() || p.file != file)
         return false;
     std::optional<Workbook> read = p.read.get();
-    const QFileInfo info(file);
-    if (!read || info.size() != p.size || info.lastModified() != p.modified)
+    if (!read || !(FileStamp::of(file) == p.stamp))
         return false;
     *book = std::move(*read);
     return true;

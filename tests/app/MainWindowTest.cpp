@@ -9,7 +9,6 @@
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "support/WhenModal.h"
-#include "tables/InventoryLoader.h"
 #include "terminal/SimulatedTerminal.h"
 #include "terminal/TerminalSession.h"
 #include "values/Conversions.h"
@@ -79,35 +78,22 @@ private slots:
     void init();
     void cleanup();
 
-    void menuCaptionsLeadToTheirCommands();
-    void aMissingWorkbookGivesTwoMessagesAndNoTimer();
-    void startUpLoadsOpensThePortAndStartsTheTimer();
-    void pollShowsTheCradleAndCollectsAtOnce();
-    void cradleIsReadInsideACommandAndCollectedAfterIt();
-    void startUpMessagesComeBeforeTheWindow();
-    void settingsWindowShowsDefaultsOnAnEmptyStore();
-    void gravarStoresTheForms();
-    void gravarRefusesAMarginThatIsNotANumber();
-    void gravarReadsBackEveryFormItWrote();
+    void menuCaptionsLeadToTheirCommandsAndSairClosesEveryWindow();
+    void aMissingWorkbookIsToldBeforeTheWindowAndStartsNothing();
+    void startUpOpensThePortAndCollectsFromTheCradleOutsideCommands();
+    void settingsWindowShowsTheDefaultsAndStoresWhatItReadsBack();
     void aFailedSettingsWriteKeepsTheOldValuesInForce();
-    void reportTakesItsWidthFromTheSettingsWindow();
-    void qtOwnTextsAreInPortuguese();
-    void limparFicheiroBacksUpAndBlanksTheReadings();
+    void reportIsWrittenAtTheSettingsWindowsWidthAndShown();
+    void limparFicheiroBacksUpBlanksTheReadingsAndOffersTheBackupToCompare();
     void limparFicheiroKeepsTheReadingsWhenTheBackupFails();
-    void staleArticlesGoAfterNinetyDays();
-    void staleDeletionStopsOnNoOrABadAnswer();
-    void sairClosesTheOtherWindowsAndThePort();
-    void glanceFollowsACollectionAndAClear();
-    void varianceOpensFromItsMenuAfterAClear();
-    void reportIsWrittenAndShown();
-    void simulatorWindowDocksAndLoadsEntries();
-    void simulatorWindowFollowsTheTerminal();
-    void realDialogsCarryTheTitleAndNoIcon();
+    void staleArticlesGoOnlyAfterAWholeNumberOfDaysConfirmed();
+    void simulatorWindowDocksLoadsAndFollowsTheTerminal();
+    void realDialogsAreInPortugueseWithTheTitleAndNoIcon();
     void screenshotUnderXvfbIsNotBlank();
 
 private:
     void makeDemoWorkbook();
-    void makeWindow();
+    void makeWindow(bool show = true);
     void startDemo();
     void holdEntriesAndCollectAtOnce(SimulatedTerminal& terminal);
     void trigger(const QString& action);
@@ -115,6 +101,7 @@ private:
     QString iniText() const { return QString::fromUtf8(fileBytes(m_profile->path(QStringLiteral("Tarvik.ini")))); }
     static QByteArray fileBytes(const QString& path);
     QLabel* label(const QString& name) const { return m_window->findChild<QLabel*>(name); }
+    QWidget* form3() const { return m_window->findChild<QWidget*>(QStringLiteral("Form3")); }
 
     std::unique_ptr<TestProfile> m_profile;
     std::unique_ptr<MainWindow> m_window;
@@ -141,12 +128,13 @@ void MainWindowTest::makeDemoWorkbook()
     QCOMPARE(cli.exitCode(), 0);
 }
 
-void MainWindowTest::makeWindow()
+void MainWindowTest::makeWindow(bool show)
 {
     auto dialogs = std::make_unique<ScriptedDialogs>();
     m_dialogs = dialogs.get();
     m_window = std::make_unique<MainWindow>(std::move(dialogs));
-    m_window->show();
+    if (show)
+        m_window->show();
 }
 
 void MainWindowTest::startDemo()
@@ -178,10 +166,21 @@ QByteArray MainWindowTest::fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A person finds each command by its captions, and the entry runs that command.
-void MainWindowTest::menuCaptionsLeadToTheirCommands()
+// The glance's total row: readings, doubtful ones, value.
+static QStringList glanceTotal(QWidget* window)
 {
-    makeWindow();
+    auto* table = window->findChild<QTableWidget*>(QStringLiteral("glanceTable"));
+    QStringList cells;
+    for (int c = 0; table && c < table->columnCount(); ++c)
+        cells << table->item(table->rowCount() - 1, c)->text();
+    return cells;
+}
+
+// A person finds each command by its captions, and the entry runs that command. "Sair" closes the other windows
+// and the port.
+void MainWindowTest::menuCaptionsLeadToTheirCommandsAndSairClosesEveryWindow()
+{
+    startDemo();
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Inventarios Tarvik" TARVIK_VERSION));
     const auto entry = [this](const QStringList& captions) -> QAction* {
         QList<QAction*> actions = m_window->menuBar()->actions();
@@ -216,168 +215,77 @@ void MainWindowTest::menuCaptionsLeadToTheirCommands()
     }
 
     entry({ QStringLiteral("Configurações"), QStringLiteral("Gerais") })->trigger();
-    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("Form3"))->isVisible());
+    QPointer<QWidget> settings = form3();
+    QVERIFY(settings && settings->isVisible());
+    entry({ QStringLiteral("Terminal"), QStringLiteral("Terminal simulado...") })->trigger();
+    QPointer<QWidget> simulator = m_window->findChild<QWidget*>(QStringLiteral("simulatorWindow"));
+    QVERIFY(simulator && simulator->isVisible());
     entry({ QStringLiteral("Terminal"), QStringLiteral("Receber dados do terminal") })->trigger();
     QCOMPARE(m_dialogs->script.messages, QStringList { QStringLiteral("Por favor coloque terminal no suporte!") });
     entry({ file, advanced, QStringLiteral("Importar dados do ficheiro RAW") })->trigger();
     QCOMPARE(m_dialogs->script.questions, QStringList { QStringLiteral("Tem a certeza") });
     entry({ file, QStringLiteral("Sair") })->trigger();
     QVERIFY(!m_window->isVisible());
-}
-
-void MainWindowTest::reportIsWrittenAndShown()
-{
-    startDemo();
-    trigger(QStringLiteral("CriarFicheiro"));
-    QPointer<QWidget> viewer = m_window->findChild<QWidget*>(QStringLiteral("Form4"));
-    QVERIFY(viewer && viewer->isVisible());
-    auto* text1 = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
-    QVERIFY(!text1->isReadOnly());
-    QVERIFY(text1->toPlainText().contains(QStringLiteral("Centro Custo 10")));
-    QVERIFY(fileBytes(SitePaths::resolve(QStringLiteral("c:\\Report.txt"))).contains("\r\n"));
-    // Run again, the command closes the open viewer and opens a new one on the new file.
-    text1->setPlainText(QStringLiteral("editado"));
-    trigger(QStringLiteral("CriarFicheiro"));
     QTest::qWait(1);
-    QVERIFY(!viewer);
-    const auto viewers = m_window->findChildren<ReportViewer*>(QStringLiteral("Form4"));
-    QCOMPARE(viewers.size(), 1);
-    QVERIFY(viewers.first()
-                ->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
-                ->toPlainText()
-                .contains(QStringLiteral("Centro Custo 10")));
-
-    // Printing writes the viewer's own file again, even after the setting names another one.
-    const QString shown = SitePaths::resolve(QStringLiteral("c:\\Report.txt"));
-    QFile::remove(shown);
-    QString error;
-    QVERIFY(m_window->site().settings().save(
-        { { SettingsKeys::FicheiroDeReport, QStringLiteral("c:\\Outro.txt") } }, &error));
-    QStringList errors;
-    QVERIFY(viewers.first()->freshPages(&errors));
-    QVERIFY(QFile::exists(shown));
-    QVERIFY(!QFile::exists(SitePaths::resolve(QStringLiteral("c:\\Outro.txt"))));
+    QVERIFY(!settings);
+    QVERIFY(!simulator);
+    QVERIFY(!m_window->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
 }
 
-void MainWindowTest::aMissingWorkbookGivesTwoMessagesAndNoTimer()
+// Start-up's two messages come before the window; without a workbook there is no port and no timer.
+void MainWindowTest::aMissingWorkbookIsToldBeforeTheWindowAndStartsNothing()
 {
-    makeWindow();
-    m_window->startUp();
-    QCOMPARE(m_dialogs->script.messages.size(), 2);
-    QCOMPARE(m_dialogs->script.messages[0], QStringLiteral("Erro a ler o ficheiro c:\\InventariosQel.xls"));
-    QVERIFY2(m_dialogs->script.messages[1].startsWith(QStringLiteral("Erro em 'Contabilistica' ")),
-        qPrintable(m_dialogs->script.messages[1]));
-    QVERIFY(m_dialogs->script.messages[1].size() > QStringLiteral("Erro em 'Contabilistica' ").size());
+    makeWindow(false);
+    m_window->open();
+    const QStringList& messages = m_dialogs->script.messages;
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(m_dialogs->mainWindowShown, (QList<bool> { false, false }));
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(messages[0], QStringLiteral("Erro a ler o ficheiro c:\\InventariosQel.xls"));
+    QVERIFY2(messages[1].startsWith(QStringLiteral("Erro em 'Contabilistica' ")), qPrintable(messages[1]));
+    QVERIFY(messages[1].size() > QStringLiteral("Erro em 'Contabilistica' ").size());
     QVERIFY(!m_window->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QVERIFY(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort().isEmpty());
     // The menus still work.
     trigger(QStringLiteral("ConfiguraçõesGerais"));
-    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("Form3"))->isVisible());
+    QVERIFY(form3()->isVisible());
 }
 
-void MainWindowTest::startUpLoadsOpensThePortAndStartsTheTimer()
-{
-    makeDemoWorkbook();
-    QSettings(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
-        .setValue(QStringLiteral("Startup/CommPort"), QStringLiteral("3"));
-    makeWindow();
-    m_window->startUp();
-    QCOMPARE(m_dialogs->script.messages, QStringList());
-    QCOMPARE(m_window->site().tables().NArtigos(), 30);
-    QCOMPARE(m_window->site().tables().NLeituras(), 12);
-    QCOMPARE(m_window->site().session()->port(), 3);
-    QCOMPARE(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort(), QStringLiteral("3"));
-    auto* timer = m_window->findChild<QTimer*>(QStringLiteral("Timer1"));
-    QVERIFY(timer->isActive());
-    QCOMPARE(timer->interval(), 100);
-}
-
-void MainWindowTest::pollShowsTheCradleAndCollectsAtOnce()
-{
-    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
-    holdEntriesAndCollectAtOnce(terminal);
-    startDemo();
-    QString error;
-    QLabel* panel2 = label(QStringLiteral("Panel2"));
-    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) OFF"), 2000);
-    const int before = m_window->site().tables().NLeituras();
-    QVERIFY(terminal.setDocked(true, &error));
-    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) ON"), 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
-    QVERIFY(m_window->site().tables().NLeituras() > before);
-    QCOMPARE(m_dialogs->script.messages, QStringList());
-    QVERIFY(QFile::exists(TerminalSession::rawFilePath()));
-}
-
-// The glance's total row: readings, doubtful ones, value.
-static QStringList glanceTotal(QWidget* window)
-{
-    auto* table = window->findChild<QTableWidget*>(QStringLiteral("glanceTable"));
-    QStringList cells;
-    for (int c = 0; table && c < table->columnCount(); ++c)
-        cells << table->item(table->rowCount() - 1, c)->text();
-    return cells;
-}
-
-void MainWindowTest::glanceFollowsACollectionAndAClear()
-{
-    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
-    holdEntriesAndCollectAtOnce(terminal);
-    startDemo();
-    const QString readings = QString::number(m_window->site().tables().NLeituras());
-    QCOMPARE(glanceTotal(m_window.get()).mid(0, 2), QStringList({ QStringLiteral("Total"), readings }));
-    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("terminalLabel"))
-                ->text()
-                .contains(QStringLiteral("nenhuma recolha")));
-    QString error;
-    QVERIFY(terminal.setDocked(true, &error));
-    QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
-    QCOMPARE(glanceTotal(m_window.get())[1], QString::number(m_window->site().tables().NLeituras()));
-    QVERIFY(glanceTotal(m_window.get())[1] != readings);
-    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("terminalLabel"))
-                ->text()
-                .contains(QStringLiteral("última recolha em 06/12/2026 10:30")));
-    trigger(QStringLiteral("LimparFicheiro"));
-    QCOMPARE(glanceTotal(m_window.get()),
-        QStringList({ QStringLiteral("Total"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0,00") }));
-}
-
-// "Análise" comes after "Terminal"; the backup the clear wrote is offered and compared in a viewer.
-void MainWindowTest::varianceOpensFromItsMenuAfterAClear()
-{
-    startDemo();
-    const QList<QAction*> menus = m_window->menuBar()->actions();
-    QCOMPARE(menus.last()->text(), QStringLiteral("Análise"));
-    QCOMPARE(menus.at(menus.size() - 2)->text(), QStringLiteral("Terminal"));
-    trigger(QStringLiteral("LimparFicheiro"));
-    QStringList offered;
-    whenModal([&offered](QWidget* modal) {
-        auto* dialog = qobject_cast<QInputDialog*>(modal);
-        offered = dialog->comboBoxItems();
-        dialog->accept();
-    });
-    trigger(QStringLiteral("CompararContagem"));
-    QCOMPARE(offered.size(), 1);
-    QVERIFY(offered[0].startsWith(QStringLiteral("Variação desde a contagem de domingo, 6 de dezembro de 2026")));
-    auto* viewer = m_window->findChild<QWidget*>(QStringLiteral("VarianceViewer"));
-    QVERIFY(viewer && viewer->isVisible());
-    const QString text = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
-    QVERIFY2(text.startsWith(offered[0] + u'\n') && text.contains(QStringLiteral("Total geral")), qPrintable(text));
-    QCOMPARE(m_dialogs->script.messages, QStringList());
-}
-
-// The cradle is read on every tick while a command waits for an answer; what falls due is collected after it.
-void MainWindowTest::cradleIsReadInsideACommandAndCollectedAfterIt()
+// The port the settings name and Timer1; the cradle shows in Panel2, and with AutoDescarrega on, the entries are
+// collected as soon as the terminal is in it, and the glance follows. While a command waits for an answer the
+// cradle is still read on every tick, and what falls due then is collected after the command.
+void MainWindowTest::startUpOpensThePortAndCollectsFromTheCradleOutsideCommands()
 {
     SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
     holdEntriesAndCollectAtOnce(terminal);
     const QByteArray entries = terminal.entries();
-    QString error;
-    QVERIFY(terminal.loadEntries(QByteArray(), &error));
-    QVERIFY(terminal.setDocked(true, &error));
+    QSettings(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("Startup/CommPort"), QStringLiteral("3"));
     startDemo();
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QCOMPARE(m_window->site().tables().NArtigos(), 30);
+    QCOMPARE(m_window->site().tables().NLeituras(), 12);
+    QCOMPARE(m_window->site().session()->port(), 3);
+    QCOMPARE(terminal.openedPort(), QStringLiteral("3"));
+    auto* timer = m_window->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 100);
+    QCOMPARE(glanceTotal(m_window.get()).mid(0, 2), QStringList({ QStringLiteral("Total"), QStringLiteral("12") }));
+    QLabel* terminalLabel = label(QStringLiteral("terminalLabel"));
+    QVERIFY(terminalLabel->text().contains(QStringLiteral("nenhuma recolha")));
+
     QLabel* panel2 = label(QStringLiteral("Panel2"));
-    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 1) ON"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 3) OFF"), 2000);
+    QString error;
+    QVERIFY(terminal.setDocked(true, &error));
+    QTRY_COMPARE_WITH_TIMEOUT(panel2->text(), QStringLiteral("Port Open ( 3) ON"), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
+    QVERIFY(m_window->site().tables().NLeituras() > 12);
+    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QVERIFY(QFile::exists(TerminalSession::rawFilePath()));
+    QCOMPARE(glanceTotal(m_window.get())[1], QString::number(m_window->site().tables().NLeituras()));
+    QVERIFY(terminalLabel->text().contains(QStringLiteral("última recolha em 06/12/2026 10:30")));
+
     QStringList panelDuringQuestion;
     QByteArray heldDuringQuestion;
     m_dialogs->whileAsking = [&] {
@@ -392,106 +300,71 @@ void MainWindowTest::cradleIsReadInsideACommandAndCollectedAfterIt()
     };
     trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
     QCOMPARE(panelDuringQuestion,
-        (QStringList { QStringLiteral("Port Open ( 1) OFF"), QStringLiteral("Port Open ( 1) ON") }));
+        (QStringList { QStringLiteral("Port Open ( 3) OFF"), QStringLiteral("Port Open ( 3) ON") }));
     QCOMPARE(heldDuringQuestion, entries);
     QTRY_VERIFY_WITH_TIMEOUT(terminal.entries().isEmpty(), 2000);
     QCOMPARE(m_dialogs->script.messages, QStringList());
 }
 
-void MainWindowTest::startUpMessagesComeBeforeTheWindow()
-{
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    m_dialogs = dialogs.get();
-    m_window = std::make_unique<MainWindow>(std::move(dialogs));
-    m_window->open();
-    QCOMPARE(m_dialogs->script.messages.size(), 2);
-    QCOMPARE(m_dialogs->mainWindowShown, (QList<bool> { false, false }));
-    QVERIFY(m_window->isVisible());
-}
-
-void MainWindowTest::settingsWindowShowsDefaultsOnAnEmptyStore()
+// Opened on an empty store the window shows the defaults. "Gravar" refuses a margin that is not a number; what it
+// writes it reads back and saves again untouched (a margin of 10,5 is stored " 10.5").
+void MainWindowTest::settingsWindowShowsTheDefaultsAndStoresWhatItReadsBack()
 {
     makeWindow();
     trigger(QStringLiteral("ConfiguraçõesGerais"));
-    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    QVERIFY(form3 && form3->isVisible());
-    QCOMPARE(form3->windowTitle(), QStringLiteral("Tarvik"));
-    QVERIFY(!form3->isModal());
-    const auto text
-        = [form3](const char* name) { return form3->findChild<QLineEdit*>(QString::fromLatin1(name))->text(); };
-    QCOMPARE(text("Text1"), QStringLiteral("1"));
-    QCOMPARE(text("Text6"), QStringLiteral("ESTABELECIMENTO"));
-    QCOMPARE(text("Text7"), QStringLiteral("c:\\InventariosQel.xls"));
-    QCOMPARE(text("Text8"), QStringLiteral("c:\\report.txt"));
-    QCOMPARE(text("Text10"), QStringLiteral("80"));
-    QCOMPARE(text("Text11"), QStringLiteral("100"));
-    QCOMPARE(text("Text2"), QStringLiteral("10"));
-    QVERIFY(!form3->findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
-    QVERIFY(!form3->findChild<QCheckBox*>(QStringLiteral("Check2"))->isChecked());
-    QCOMPARE(form3->findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("Gravar"));
+    QWidget* form = form3();
+    QVERIFY(form && form->isVisible());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Tarvik"));
+    QVERIFY(!form->isModal());
+    const auto field = [&form](const char* name) { return form->findChild<QLineEdit*>(QString::fromLatin1(name)); };
+    const auto box = [&form](const char* name) { return form->findChild<QCheckBox*>(QString::fromLatin1(name)); };
+    const auto gravar
+        = [&form] { QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton); };
+    QCOMPARE(field("Text1")->text(), QStringLiteral("1"));
+    QCOMPARE(field("Text6")->text(), QStringLiteral("ESTABELECIMENTO"));
+    QCOMPARE(field("Text7")->text(), QStringLiteral("c:\\InventariosQel.xls"));
+    QCOMPARE(field("Text8")->text(), QStringLiteral("c:\\report.txt"));
+    QCOMPARE(field("Text10")->text(), QStringLiteral("80"));
+    QCOMPARE(field("Text11")->text(), QStringLiteral("100"));
+    QCOMPARE(field("Text2")->text(), QStringLiteral("10"));
+    QVERIFY(!box("Check1")->isChecked());
+    QVERIFY(!box("Check2")->isChecked());
+    QCOMPARE(form->findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("Gravar"));
     // Opening the window reads the port again from its field.
     QCOMPARE(m_window->site().session()->port(), 1);
     QVERIFY(iniText().isEmpty());
-}
 
-void MainWindowTest::gravarStoresTheForms()
-{
-    makeWindow();
-    trigger(QStringLiteral("ConfiguraçõesGerais"));
-    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    QTest::mouseClick(form3->findChild<QCheckBox*>(QStringLiteral("Check1")), Qt::LeftButton);
-    auto* port = form3->findChild<QLineEdit*>(QStringLiteral("Text1"));
-    port->clear();
-    QTest::keyClicks(port, QStringLiteral("4"));
-    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    QTRY_VERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Form3")));
+    field("Text6")->setText(QStringLiteral("Cantina"));
+    field("Text2")->setText(QStringLiteral("dez"));
+    gravar();
+    QCOMPARE(m_dialogs->script.messages.size(), 1);
+    QVERIFY(m_dialogs->script.messages[0].contains(QStringLiteral("dez")));
+    QVERIFY(form->isVisible());
+    QVERIFY(!iniText().contains(QStringLiteral("Cantina")));
+
+    field("Text2")->setText(QStringLiteral("10,5"));
+    QTest::mouseClick(box("Check1"), Qt::LeftButton);
+    field("Text1")->clear();
+    QTest::keyClicks(field("Text1"), QStringLiteral("4"));
+    gravar();
+    QTRY_VERIFY(!form3());
+    const QString first = iniText();
+    QVERIFY2(first.contains(QStringLiteral("Margem=\" 10.5\"")), qPrintable(first));
     QSettings stored(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat);
     stored.beginGroup(QStringLiteral("Startup"));
     QCOMPARE(stored.value(QStringLiteral("AutoDescarrega")).toString(), QStringLiteral(" 1"));
     QCOMPARE(stored.value(QStringLiteral("AutoAbrevia")).toString(), QStringLiteral(" 0"));
-    QCOMPARE(stored.value(QStringLiteral("Margem")).toString(), QStringLiteral(" 10"));
     QCOMPARE(stored.value(QStringLiteral("COM")).toString(), QStringLiteral("4"));
     QCOMPARE(stored.value(QStringLiteral("FicheiroDeReport")).toString(), QStringLiteral("c:\\report.txt"));
     QVERIFY(!stored.contains(QStringLiteral("CommPort")));
-    // The ticked box reads back ticked.
+
     trigger(QStringLiteral("ConfiguraçõesGerais"));
-    form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    QVERIFY(form3->findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
+    form = form3();
+    QVERIFY(box("Check1")->isChecked());
     QCOMPARE(m_window->site().session()->port(), 4);
-}
-
-void MainWindowTest::gravarRefusesAMarginThatIsNotANumber()
-{
-    makeWindow();
-    trigger(QStringLiteral("ConfiguraçõesGerais"));
-    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    form3->findChild<QLineEdit*>(QStringLiteral("Text6"))->setText(QStringLiteral("Cantina"));
-    form3->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("dez"));
-    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    gravar();
+    QTRY_VERIFY(!form3());
     QCOMPARE(m_dialogs->script.messages.size(), 1);
-    QVERIFY(m_dialogs->script.messages[0].contains(QStringLiteral("dez")));
-    QVERIFY(form3->isVisible());
-    QVERIFY(!iniText().contains(QStringLiteral("Cantina")));
-}
-
-// What the window writes it reads back: a margin saved as " 10.5" saves again untouched.
-void MainWindowTest::gravarReadsBackEveryFormItWrote()
-{
-    makeWindow();
-    trigger(QStringLiteral("ConfiguraçõesGerais"));
-    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    form3->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("10,5"));
-    QTest::mouseClick(form3->findChild<QCheckBox*>(QStringLiteral("Check2")), Qt::LeftButton);
-    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    QTRY_VERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Form3")));
-    const QString first = iniText();
-    QVERIFY2(first.contains(QStringLiteral("Margem=\" 10.5\"")), qPrintable(first));
-    trigger(QStringLiteral("ConfiguraçõesGerais"));
-    form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    QVERIFY(form3->findChild<QCheckBox*>(QStringLiteral("Check2"))->isChecked());
-    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    QCOMPARE(m_dialogs->script.messages, QStringList());
-    QTRY_VERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Form3")));
     QCOMPARE(iniText(), first);
 }
 
@@ -499,23 +372,24 @@ void MainWindowTest::aFailedSettingsWriteKeepsTheOldValuesInForce()
 {
     makeWindow();
     trigger(QStringLiteral("ConfiguraçõesGerais"));
-    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
+    QWidget* form = form3();
     // A folder where the settings file should be: the store cannot be written, even by root.
     QVERIFY(QDir().mkpath(m_profile->path(QStringLiteral("Tarvik.ini"))));
-    form3->findChild<QLineEdit*>(QStringLiteral("Text6"))->setText(QStringLiteral("Cantina"));
-    QTest::mouseClick(form3->findChild<QCheckBox*>(QStringLiteral("Check1")), Qt::LeftButton);
-    QTest::mouseClick(form3->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    form->findChild<QLineEdit*>(QStringLiteral("Text6"))->setText(QStringLiteral("Cantina"));
+    QTest::mouseClick(form->findChild<QCheckBox*>(QStringLiteral("Check1")), Qt::LeftButton);
+    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     QCOMPARE(m_dialogs->script.messages.size(), 1);
     QVERIFY2(m_dialogs->script.messages[0].contains(QStringLiteral("ficam como estavam")),
         qPrintable(m_dialogs->script.messages[0]));
-    QVERIFY(form3->isVisible());
+    QVERIFY(form->isVisible());
     SettingsStore& settings = m_window->site().settings();
     QCOMPARE(settings.value(SettingsKeys::NomeEstabelecimento), QStringLiteral("ESTABELECIMENTO"));
     QCOMPARE(settings.value(SettingsKeys::AutoDescarrega), QStringLiteral("0"));
 }
 
-// Unsaved or not shown, the width comes from the settings window; loading it there also reads the port.
-void MainWindowTest::reportTakesItsWidthFromTheSettingsWindow()
+// Unsaved or not shown, the width comes from the settings window; loading it there also reads the port. Run again,
+// the command closes the open viewer and opens a new one on the new file.
+void MainWindowTest::reportIsWrittenAtTheSettingsWindowsWidthAndShown()
 {
     QSettings ini(m_profile->path(QStringLiteral("Tarvik.ini")), QSettings::IniFormat);
     ini.setValue(QStringLiteral("Startup/NumerodeCaracteres"), QStringLiteral("109"));
@@ -527,30 +401,39 @@ void MainWindowTest::reportTakesItsWidthFromTheSettingsWindow()
     const QString report = SitePaths::resolve(QStringLiteral("c:\\Report.txt"));
     QCOMPARE(fileBytes(report).indexOf("\r\n"), 1 + 101);
     QCOMPARE(m_window->site().session()->port(), 5);
-    auto* form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    QVERIFY(form3 && !form3->isVisible());
-    form3->findChild<QLineEdit*>(QStringLiteral("Text11"))->setText(QStringLiteral("110"));
+    QVERIFY(form3() && !form3()->isVisible());
+    QPointer<QWidget> viewer = m_window->findChild<QWidget*>(QStringLiteral("Form4"));
+    QVERIFY(viewer && viewer->isVisible());
+    auto* text1 = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+    QVERIFY(!text1->isReadOnly());
+    QVERIFY(text1->toPlainText().contains(QStringLiteral("Centro Custo 10")));
+
+    text1->setPlainText(QStringLiteral("editado"));
+    form3()->findChild<QLineEdit*>(QStringLiteral("Text11"))->setText(QStringLiteral("110"));
     trigger(QStringLiteral("CriarFicheiro"));
     QCOMPARE(fileBytes(report).indexOf("\r\n"), 1 + 100);
+    QTest::qWait(1);
+    QVERIFY(!viewer);
+    const auto viewers = m_window->findChildren<ReportViewer*>(QStringLiteral("Form4"));
+    QCOMPARE(viewers.size(), 1);
+    QVERIFY(viewers.first()
+                ->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
+                ->toPlainText()
+                .contains(QStringLiteral("Centro Custo 10")));
+
+    // Printing writes the viewer's own file again, even after the setting names another one.
+    QFile::remove(report);
+    QString error;
+    QVERIFY(m_window->site().settings().save(
+        { { SettingsKeys::FicheiroDeReport, QStringLiteral("c:\\Outro.txt") } }, &error));
+    QStringList errors;
+    QVERIFY(viewers.first()->freshPages(&errors));
+    QVERIFY(QFile::exists(report));
+    QVERIFY(!QFile::exists(SitePaths::resolve(QStringLiteral("c:\\Outro.txt"))));
 }
 
-void MainWindowTest::qtOwnTextsAreInPortuguese()
-{
-    Translations::install(*QCoreApplication::instance());
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarvik"), QStringLiteral("?"),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Sim"));
-    QCOMPARE(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Não"));
-    QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Cancelar"));
-    QLineEdit edit;
-    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
-    QStringList entries;
-    for (const QAction* action : menu->actions())
-        entries.append(action->text().remove(u'&'));
-    QVERIFY2(entries.join(u'|').contains(QStringLiteral("Copiar")), qPrintable(entries.join(u'|')));
-}
-
-void MainWindowTest::limparFicheiroBacksUpAndBlanksTheReadings()
+// The backup the clear wrote is offered under "Análise", after "Terminal", and compared in a viewer of its own.
+void MainWindowTest::limparFicheiroBacksUpBlanksTheReadingsAndOffersTheBackupToCompare()
 {
     startDemo();
     QCOMPARE(m_window->site().tables().NLeituras(), 12);
@@ -559,6 +442,8 @@ void MainWindowTest::limparFicheiroBacksUpAndBlanksTheReadings()
     QCOMPARE(m_dialogs->script.messages, QStringList());
     QCOMPARE(m_window->site().tables().NLeituras(), 0);
     QCOMPARE(fileBytes(SitePaths::resolve(QStringLiteral("c:\\InventariosQel 6_ 12_ 2026_ 10 30_Bak.xls"))), before);
+    QCOMPARE(glanceTotal(m_window.get()),
+        QStringList({ QStringLiteral("Total"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0,00") }));
 
     // Twelve blank rows stay, and a reload finds no readings.
     DataControl data1;
@@ -572,10 +457,27 @@ void MainWindowTest::limparFicheiroBacksUpAndBlanksTheReadings()
     QVERIFY(data1.field(QStringLiteral("CodArtigo"), &code, &error));
     QVERIFY(code.isNull());
     ScriptedInteraction quiet;
-    Clock clock;
-    InventoryTables reloaded(quiet, clock);
-    QVERIFY(InventoryLoader(data1, reloaded, quiet).LerFicheiroDasLeituras(&error));
-    QCOMPARE(reloaded.NLeituras(), 0);
+    Site reloaded(quiet);
+    QVERIFY(!reloaded.load().failed());
+    QCOMPARE(reloaded.tables().NLeituras(), 0);
+
+    const QList<QAction*> menus = m_window->menuBar()->actions();
+    QCOMPARE(menus.last()->text(), QStringLiteral("Análise"));
+    QCOMPARE(menus.at(menus.size() - 2)->text(), QStringLiteral("Terminal"));
+    QStringList offered;
+    whenModal([&offered](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        offered = dialog->comboBoxItems();
+        dialog->accept();
+    });
+    trigger(QStringLiteral("CompararContagem"));
+    QCOMPARE(offered.size(), 1);
+    QVERIFY(offered[0].startsWith(QStringLiteral("Variação desde a contagem de domingo, 6 de dezembro de 2026")));
+    auto* viewer = m_window->findChild<QWidget*>(QStringLiteral("VarianceViewer"));
+    QVERIFY(viewer && viewer->isVisible());
+    const QString text = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
+    QVERIFY2(text.startsWith(offered[0] + u'\n') && text.contains(QStringLiteral("Total geral")), qPrintable(text));
+    QCOMPARE(m_dialogs->script.messages, QStringList());
 }
 
 void MainWindowTest::limparFicheiroKeepsTheReadingsWhenTheBackupFails()
@@ -593,123 +495,104 @@ void MainWindowTest::limparFicheiroKeepsTheReadingsWhenTheBackupFails()
     QCOMPARE(fileBytes(workbookPath()), before);
 }
 
-void MainWindowTest::staleArticlesGoAfterNinetyDays()
+// Cancelled, empty, not a number, not whole or answered No, nothing is deleted or written; confirmed, the articles
+// last imported more than that many days ago go, to the minute, and those never imported.
+void MainWindowTest::staleArticlesGoOnlyAfterAWholeNumberOfDaysConfirmed()
 {
     startDemo();
     InventoryTables& tables = m_window->site().tables();
-    const double now = Conversions::dayNumberFromDateTime(QDateTime(QDate(2026, 12, 6), QTime(10, 30)));
-    tables.editArtigo(1).DataUltimaImportacao = now - 90.5;
-    tables.editArtigo(2).DataUltimaImportacao
-        = Conversions::dayNumberFromDateTime(QDateTime(QDate(2026, 12, 6), QTime(10, 30)).addDays(-90));
-    tables.editArtigo(3).DataUltimaImportacao = now - 91;
+    const QDateTime now(QDate(2026, 12, 6), QTime(10, 30));
+    tables.editArtigo(1).DataUltimaImportacao = Conversions::dayNumberFromDateTime(now) - 90.5;
+    tables.editArtigo(2).DataUltimaImportacao = Conversions::dayNumberFromDateTime(now.addDays(-90));
+    tables.editArtigo(3).DataUltimaImportacao = Conversions::dayNumberFromDateTime(now) - 91;
     tables.editArtigo(4).DataUltimaImportacao = 0; // never imported
     const QString kept = tables.artigo(2).CodArtigo;
     const QString fifth = tables.artigo(5).CodArtigo;
-    m_dialogs->script.typedAnswers = { QStringLiteral("90") };
-    m_dialogs->script.answers = { true };
+    const QDateTime written = QFileInfo(workbookPath()).lastModified();
+    ScriptedInteraction& script = m_dialogs->script;
+    script.typedAnswers = { QStringLiteral("90"), std::nullopt, QString(), QStringLiteral("noventa"),
+        QStringLiteral("9.5"), QStringLiteral("90") };
+    script.answers = { false, true };
+    for (int i = 0; i < 5; ++i)
+        trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
+    QCOMPARE(script.prompts.size(), 5);
+    // Only the whole number reached the question.
+    QCOMPARE(script.questions.size(), 1);
+    QCOMPARE(tables.NArtigos(), 30);
+    QCOMPARE(QFileInfo(workbookPath()).lastModified(), written);
+
     trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
-    QCOMPARE(m_dialogs->script.prompts,
-        QStringList { QStringLiteral("Apagar artigos: Apagar artigos não movimentados á mais de x dias? [90]") });
-    QCOMPARE(m_dialogs->script.questionTitles, QStringList { QStringLiteral("Apagar artigos") });
-    QCOMPARE(m_dialogs->script.questions,
-        QStringList { QStringLiteral("Se prosseguir vai apagar todos os artigos com mais de x "
-                                     "dias. Deseja prosseguir?") });
-    QCOMPARE(m_dialogs->script.messages, QStringList());
+    QCOMPARE(script.prompts.last(),
+        QStringLiteral("Apagar artigos: Apagar artigos não movimentados á mais de x dias? [90]"));
+    QCOMPARE(script.questionTitles, QStringList(2, QStringLiteral("Apagar artigos")));
+    QCOMPARE(script.questions.last(),
+        QStringLiteral("Se prosseguir vai apagar todos os artigos com mais de x dias. Deseja prosseguir?"));
+    QCOMPARE(script.messages, QStringList());
     QCOMPARE(tables.NArtigos(), 27);
     QCOMPARE(tables.artigo(1).CodArtigo, kept);
     QCOMPARE(tables.artigo(2).CodArtigo, fifth);
     QVERIFY(tables.artigo(28).CodArtigo.isEmpty());
-
     ScriptedInteraction quiet;
-    Clock clock;
-    InventoryTables reloaded(quiet, clock);
-    DataControl data1;
-    data1.setDatabaseName(QStringLiteral("c:\\InventariosQel.xls"));
-    QString error;
-    QVERIFY(InventoryLoader(data1, reloaded, quiet).LerFicheiroArtigos(&error));
-    QCOMPARE(reloaded.NArtigos(), 27);
-    QCOMPARE(reloaded.artigo(1).CodArtigo, kept);
+    Site reloaded(quiet);
+    QVERIFY(!reloaded.load().failed());
+    QCOMPARE(reloaded.tables().NArtigos(), 27);
+    QCOMPARE(reloaded.tables().artigo(1).CodArtigo, kept);
 }
 
-void MainWindowTest::staleDeletionStopsOnNoOrABadAnswer()
-{
-    startDemo();
-    m_window->site().tables().editArtigo(1).DataUltimaImportacao = 0;
-    QFile workbook(workbookPath());
-    const QDateTime written = QFileInfo(workbook).lastModified();
-
-    m_dialogs->script.typedAnswers
-        = { QStringLiteral("90"), std::nullopt, QString(), QStringLiteral("noventa"), QStringLiteral("9.5") };
-    m_dialogs->script.answers = { false };
-    for (int i = 0; i < 5; ++i)
-        trigger(QStringLiteral("ApagarArtigosNaoInventariados"));
-    QCOMPARE(m_dialogs->script.prompts.size(), 5);
-    // Only the whole number reached the question.
-    QCOMPARE(m_dialogs->script.questions.size(), 1);
-    QCOMPARE(m_window->site().tables().NArtigos(), 30);
-    QCOMPARE(QFileInfo(workbook).lastModified(), written);
-    QCOMPARE(m_dialogs->script.messages, QStringList());
-}
-
-void MainWindowTest::sairClosesTheOtherWindowsAndThePort()
-{
-    startDemo();
-    trigger(QStringLiteral("ConfiguraçõesGerais"));
-    trigger(QStringLiteral("Simulador"));
-    QPointer<QWidget> form3 = m_window->findChild<QWidget*>(QStringLiteral("Form3"));
-    QPointer<QWidget> simulator = m_window->findChild<QWidget*>(QStringLiteral("simulatorWindow"));
-    QVERIFY(form3 && simulator);
-    trigger(QStringLiteral("Sair"));
-    QVERIFY(!m_window->isVisible());
-    QTest::qWait(1);
-    QVERIFY(!form3);
-    QVERIFY(!simulator);
-    QVERIFY(!m_window->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
-}
-
-void MainWindowTest::simulatorWindowDocksAndLoadsEntries()
+// Its buttons dock, load and undock; what changes the terminal from elsewhere, as a collection or tarvik-cli does,
+// shows too.
+void MainWindowTest::simulatorWindowDocksLoadsAndFollowsTheTerminal()
 {
     makeWindow();
     trigger(QStringLiteral("Simulador"));
     auto* simulator = m_window->findChild<QWidget*>(QStringLiteral("simulatorWindow"));
     QVERIFY(simulator);
+    auto* state = simulator->findChild<QLabel*>(QStringLiteral("stateLabel"));
+    QVERIFY(state->text().contains(QStringLiteral(" 0 leituras")));
+    const auto click = [simulator](const char* button) {
+        QTest::mouseClick(simulator->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+    };
     SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
-    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("dockButton")), Qt::LeftButton);
+    click("dockButton");
     QVERIFY(terminal.isDocked());
     m_dialogs->script.chosenFiles = { QStringLiteral(TARVIK_DEMO_ENTRIES) };
-    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("loadButton")), Qt::LeftButton);
-    QCOMPARE(terminal.entries().size() % 55, 0);
-    QVERIFY(!terminal.entries().isEmpty());
-    auto* state = simulator->findChild<QLabel*>(QStringLiteral("stateLabel"));
-    QVERIFY2(state->text().contains(QString::number(terminal.entries().size() / 55)), qPrintable(state->text()));
-    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("undockButton")), Qt::LeftButton);
+    click("loadButton");
+    const QByteArray entries = terminal.entries();
+    QCOMPARE(entries.size() % 55, 0);
+    QVERIFY(!entries.isEmpty());
+    QVERIFY2(state->text().contains(QString::number(entries.size() / 55)), qPrintable(state->text()));
+    click("undockButton");
     QVERIFY(!terminal.isDocked());
     m_dialogs->script.chosenFiles = { m_profile->path(QStringLiteral("absent.txt")) };
-    QTest::mouseClick(simulator->findChild<QPushButton*>(QStringLiteral("loadButton")), Qt::LeftButton);
+    click("loadButton");
     QCOMPARE(m_dialogs->script.messages.size(), 1);
-    QVERIFY(!terminal.entries().isEmpty());
-}
+    QCOMPARE(terminal.entries(), entries);
 
-void MainWindowTest::simulatorWindowFollowsTheTerminal()
-{
-    makeWindow();
-    trigger(QStringLiteral("Simulador"));
-    auto* state = m_window->findChild<QLabel*>(QStringLiteral("stateLabel"));
-    QVERIFY(state->text().contains(QStringLiteral(" 0 leituras")));
-    // Changed from elsewhere, as a collection or tarvik-cli does.
-    SimulatedTerminal terminal(SimulatedTerminal::defaultFolder());
     QString error;
-    QVERIFY(terminal.loadEntries(fileBytes(QStringLiteral(TARVIK_DEMO_ENTRIES)), &error));
     QVERIFY(terminal.setDocked(true, &error));
-    const QString held = QStringLiteral("No suporte · %1 leituras no terminal").arg(terminal.entries().size() / 55);
+    const QString held = QStringLiteral("No suporte · %1 leituras no terminal").arg(entries.size() / 55);
     QTRY_COMPARE_WITH_TIMEOUT(state->text(), held, 3000);
     QByteArray buffer(8, ' ');
     terminal.I_ClearAllEntries(buffer);
     QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("No suporte · 0 leituras no terminal"), 3000);
 }
 
-void MainWindowTest::realDialogsCarryTheTitleAndNoIcon()
+// Qt's own texts in Portuguese; the program's boxes titled "Tarvik", without an icon.
+void MainWindowTest::realDialogsAreInPortugueseWithTheTitleAndNoIcon()
 {
+    Translations::install(*QCoreApplication::instance());
+    QMessageBox standard(QMessageBox::NoIcon, QStringLiteral("Tarvik"), QStringLiteral("?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(standard.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Sim"));
+    QCOMPARE(standard.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Não"));
+    QCOMPARE(standard.button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Cancelar"));
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList entries;
+    for (const QAction* action : menu->actions())
+        entries.append(action->text().remove(u'&'));
+    QVERIFY2(entries.join(u'|').contains(QStringLiteral("Copiar")), qPrintable(entries.join(u'|')));
+
     QtUserInteraction ui;
     QString title;
     QMessageBox::Icon icon = QMessageBox::Information;

@@ -131,11 +131,9 @@ TEST(ReportText, WritesValuesLikeThePlainVersionOnRandomNumbers)
     }
 }
 
-TEST(ReportText, PadsAndFormatsTheColumns)
+// Pins the plain version above: halves to the even neighbour, no "-0,00", the leftmost digits lost.
+TEST(ReportText, FormatsValuesAndQuantities)
 {
-    EXPECT_EQ(ReportText::FormatStrSpaces2(u"  Arroz  "_s, 7), u"Arroz  "_s);
-    EXPECT_EQ(ReportText::FormatStrSpaces2(u"Arroz agulha"_s, 5), u"Arroz"_s);
-    EXPECT_EQ(ReportText::FormatStrSpaces2(u"Arroz"_s, -4), QString());
     EXPECT_EQ(ReportText::valueText(0.125, 6), u"  0,12"_s);
     EXPECT_EQ(ReportText::valueText(0.375, 6), u"  0,38"_s);
     EXPECT_EQ(ReportText::valueText(-0.001, 6), u"  0,00"_s);

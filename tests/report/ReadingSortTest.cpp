@@ -30,19 +30,17 @@ void sortByPasses(std::vector<Leitura>& readings, InventoryTables& tables)
         for (size_t i = 0; i + 1 < readings.size(); ++i) {
             Leitura& a = readings[i];
             Leitura& b = readings[i + 1];
-            if (val(b.CentroCusto) < val(a.CentroCusto)) {
-                std::swap(a, b);
-                exchanged = true;
-            }
+            // Each test sees the pair as the one before may have left it.
+            const auto exchangeIf = [&](bool wrong) {
+                if (wrong) {
+                    std::swap(a, b);
+                    exchanged = true;
+                }
+            };
+            exchangeIf(val(b.CentroCusto) < val(a.CentroCusto));
             if (val(b.CentroCusto) == val(a.CentroCusto)) {
-                if (val(b.FamiliaContabilista) < val(a.FamiliaContabilista)) {
-                    std::swap(a, b);
-                    exchanged = true;
-                }
-                if (val(b.FamiliaContabilista) == val(a.FamiliaContabilista) && desc(a) > desc(b)) {
-                    std::swap(a, b);
-                    exchanged = true;
-                }
+                exchangeIf(val(b.FamiliaContabilista) < val(a.FamiliaContabilista));
+                exchangeIf(val(b.FamiliaContabilista) == val(a.FamiliaContabilista) && desc(a) > desc(b));
             }
         }
     }
@@ -56,6 +54,7 @@ bool same(const Leitura& a, const Leitura& b)
 }
 
 } // namespace
+
 TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
 {
     TestProfile profile;

@@ -52,15 +52,6 @@ TEST_F(SiteTest, StartUpStopsAtAFailedLoadWithThePortClosed)
     EXPECT_TRUE(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort().isEmpty());
 }
 
-TEST_F(SiteTest, StartUpOpensThePortTheSettingNames)
-{
-    set(SettingsKeys::CommPort, u" 2.6 (COM3)"_s);
-    Site site(ui);
-    EXPECT_EQ(site.startUp(profile.path(u"programa"_s)).ending(), CommandResult::Ending::Done);
-    EXPECT_EQ(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort(), u"3"_s);
-    EXPECT_TRUE(ui.messages.isEmpty());
-}
-
 // A terminal library that cannot be used leaves the tables loaded; every terminal command says why.
 TEST_F(SiteTest, AnUnusableTerminalLibraryFailsEachTerminalCommandWithItsCause)
 {
@@ -75,11 +66,14 @@ TEST_F(SiteTest, AnUnusableTerminalLibraryFailsEachTerminalCommandWithItsCause)
     EXPECT_EQ(site.CriarFicheiroDeInventarios(u"100"_s).ending(), CommandResult::Ending::Done);
 }
 
-TEST_F(SiteTest, ReportGoesToTheSettingsFileUnderTheDataRootOrToTheOneGiven)
+TEST_F(SiteTest, StartUpOpensTheSettingsPortAndTheReportGoesToTheSettingsFile)
 {
+    set(SettingsKeys::CommPort, u" 2.6 (COM3)"_s);
     set(SettingsKeys::FicheiroDeReport, u"c:\\relatorios\\Inventario.txt"_s);
     Site site(ui);
-    ASSERT_FALSE(site.load().failed());
+    EXPECT_EQ(site.startUp(profile.path(u"programa"_s)).ending(), CommandResult::Ending::Done);
+    EXPECT_EQ(SimulatedTerminal(SimulatedTerminal::defaultFolder()).openedPort(), u"3"_s);
+    EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(site.reportPath(), profile.path(u"c/relatorios/Inventario.txt"_s));
     EXPECT_EQ(site.CriarFicheiroDeInventarios(u"109"_s).ending(), CommandResult::Ending::Done);
     QFile file(site.reportPath());

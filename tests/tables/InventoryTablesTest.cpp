@@ -44,33 +44,27 @@ protected:
 
 } // namespace
 
-TEST_F(Tables, SlotZeroStaysEmptyAndCountsStartAtZero)
-{
-    EXPECT_EQ(tables.NArtigos(), 0);
-    EXPECT_EQ(tables.NLeituras(), 0);
-    add("100", 3);
-    EXPECT_TRUE(tables.artigo(0).CodArtigo.isEmpty());
-    EXPECT_EQ(tables.artigo(1).CodArtigo, QStringLiteral("100"));
-}
-
 TEST_F(Tables, AdicionaArtigoRefusesBlankCodesAndMissingDates)
 {
+    const auto withCodeAndDate = [&](const CellValue& code, const CellValue& date) {
+        return tables.AdicionaArtigo(
+            code, T("F"), date, T("x"), N(1), T("a"), T("b"), N(1), T("d"), CellValue(), N(1), 0, 3);
+    };
     EXPECT_EQ(add("   ", 3), 0);
-    EXPECT_EQ(tables.AdicionaArtigo(CellValue(), T("F"), T("01/01/2026"), T("x"), N(1), T("a"), T("b"), N(1), T("d"),
-                  CellValue(), N(1), 0, 3),
-        0);
+    EXPECT_EQ(withCodeAndDate(CellValue(), T("01/01/2026")), 0);
     EXPECT_EQ(add("100", 3, ""), 0);
-    EXPECT_EQ(tables.AdicionaArtigo(
-                  T("100"), T("F"), CellValue(), T("x"), N(1), T("a"), T("b"), N(1), T("d"), CellValue(), N(1), 0, 3),
-        0);
+    EXPECT_EQ(withCodeAndDate(T("100"), CellValue()), 0);
     EXPECT_EQ(tables.NArtigos(), 0);
+    EXPECT_EQ(tables.NLeituras(), 0);
 }
 
+// Slot 0 stays empty: the first article goes to slot 1.
 TEST_F(Tables, AdicionaArtigoWritesTheFieldsOfALoadedArticle)
 {
     ASSERT_EQ(tables.AdicionaArtigo(T(" 100 "), T("F1"), T("01/12/2026"), T(" Arroz "), T("2.5"), T("CX"), T("UN"),
                   T("0,5"), T("Mercearia"), T("05/12/2026"), T("2.5"), 0, 3),
         1);
+    EXPECT_TRUE(tables.artigo(0).CodArtigo.isEmpty());
     const Artigo& a = tables.artigo(1);
     EXPECT_EQ(a.CodArtigo, QStringLiteral("100"));
     EXPECT_EQ(a.DescArtigo, QStringLiteral(" Arroz "));
@@ -87,8 +81,7 @@ TEST_F(Tables, AdicionaArtigoWritesTheFieldsOfALoadedArticle)
 TEST_F(Tables, AdicionaArtigoTakesUnidadeWhenTheConversionIsNotPositive)
 {
     for (const CellValue& conversion : { N(0), T(""), N(-2), T("abc"), CellValue() }) {
-        const int slot = add("200", 3, "01/12/2026", conversion);
-        ASSERT_EQ(slot, 1);
+        ASSERT_EQ(add("200", 3, "01/12/2026", conversion), 1);
         EXPECT_EQ(tables.artigo(1).UnidadeDeCompra, QStringLiteral("Unidade"));
         EXPECT_EQ(tables.artigo(1).UnidadeDeStock, QStringLiteral("Unidade"));
         EXPECT_EQ(tables.artigo(1).ConversaoCompraStock, 1);
@@ -193,24 +186,15 @@ TEST_F(Tables, ContasKeepTheFirstOfDuplicateCodesAndStopAtAnEmptyCell)
     EXPECT_TRUE(tables.conta(2).DesConta.isEmpty());
 }
 
-TEST_F(Tables, AdicionaCodigosBarrasInsertsBeforeFirstEntryOfKnownArticle)
+// Where an entry goes is checked against a plain list below; here, the fields as stored.
+TEST_F(Tables, AdicionaCodigosBarrasTrimsTheFieldsAndSkipsAMissingCode)
 {
-    tables.AdicionaCodigosBarras(T("10"), T("UN"), T("111"));
-    tables.AdicionaCodigosBarras(T("20"), T("UN"), T("222"));
     tables.AdicionaCodigosBarras(T(" 10 "), T(" CX "), T(" 333 "));
-    tables.AdicionaCodigosBarras(T("10"), T("KG"), T("111")); // same barcode, new unit
-    tables.AdicionaCodigosBarras(T("10"), T(""), T("111")); // no unit: a new entry in front
-    tables.AdicionaCodigosBarras(T("30"), T("UN"), T("")); // unknown article without barcode
     tables.AdicionaCodigosBarras(CellValue(), T("UN"), T("9"));
-    ASSERT_EQ(tables.NCodBarras(), 4);
-    const auto entry = [&](int slot) {
-        const CodigoBarras& c = tables.codigoBarras(slot);
-        return c.CodArtigo.toText() + u'|' + c.Unidade.toText() + u'|' + c.CodBarras.toText();
-    };
-    EXPECT_EQ(entry(1), QStringLiteral("10||111"));
-    EXPECT_EQ(entry(2), QStringLiteral("10|CX|333"));
-    EXPECT_EQ(entry(3), QStringLiteral("10|KG|111"));
-    EXPECT_EQ(entry(4), QStringLiteral("20|UN|222"));
+    ASSERT_EQ(tables.NCodBarras(), 1);
+    EXPECT_EQ(tables.codigoBarras(1).CodArtigo.toText(), QStringLiteral("10"));
+    EXPECT_EQ(tables.codigoBarras(1).Unidade.toText(), QStringLiteral("CX"));
+    EXPECT_EQ(tables.codigoBarras(1).CodBarras.toText(), QStringLiteral("333"));
     EXPECT_TRUE(tables.codigoBarras(0).CodArtigo.isNull());
 }
 
@@ -230,13 +214,11 @@ TEST_F(Tables, AdicionaLeituraMergesEqualReadingsAndConvertsToPurchaseUnits)
     EXPECT_EQ(tables.leitura(2).QtEmUnidadeCompra, 2);
 }
 
-TEST_F(Tables, ProcuraArtigoReportsCodesAboveTheLimit)
+// Exact matches of texts are checked against plain scans below.
+TEST_F(Tables, ProcuraArtigoTakesNumbersAndReportsCodesAboveTheLimit)
 {
     add("100", 3);
-    EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral("100")), 1);
     EXPECT_EQ(tables.ProcuraArtigo(N(100)), 1);
-    EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral(" 100")), 0);
-    EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral("555")), 0);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral("100000")), 0);
     EXPECT_EQ(ui.messages, QStringList { QStringLiteral("ERRO CODARTIGO>99999") });
@@ -303,6 +285,15 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
             else if (!trimmed.isEmpty()) {
                 readings.push_back(key);
                 quantities.push_back(1);
+            }
+            if (rng() % 50 == 0 && !readings.empty()) {
+                // Editors change a reading's unit in place; the index must find it under the new one.
+                const size_t i = rng() % readings.size();
+                readings[i][3] = QStringLiteral("U%1").arg(rng() % 3);
+                if (std::count(readings.begin(), readings.end(), readings[i]) == 1)
+                    tables.editLeitura(int(i) + 1).Unidade = readings[i][3];
+                else
+                    readings[i][3] = tables.leitura(int(i) + 1).Unidade;
             }
             break;
         }

@@ -7,82 +7,59 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 using namespace Conversions;
+using namespace Qt::StringLiterals;
 
-TEST(NumericValue, ReadsTheLeadingNumberWithADecimalPoint)
+TEST(NumericValue, ReadsTheLeadingNumberWithADecimalPointAndNumberCellsAsTheyAre)
 {
-    EXPECT_EQ(numericValue(QStringLiteral("00123")), 123);
-    EXPECT_EQ(numericValue(QStringLiteral("12abc")), 12);
-    EXPECT_EQ(numericValue(QString()), 0);
-    EXPECT_EQ(numericValue(QStringLiteral("abc")), 0);
-    EXPECT_EQ(numericValue(QStringLiteral("1,5")), 1);
-    EXPECT_EQ(numericValue(QStringLiteral("1.5")), 1.5);
-    EXPECT_EQ(numericValue(QStringLiteral(" - 1 2.5 x")), -12.5);
-    EXPECT_EQ(numericValue(QStringLiteral("+.25")), 0.25);
-    EXPECT_EQ(numericValue(QStringLiteral("1.5e3")), 1500);
-    EXPECT_EQ(numericValue(QStringLiteral("2D2")), 200);
-    EXPECT_EQ(numericValue(QStringLiteral("7e")), 7);
-    EXPECT_EQ(numericValue(QStringLiteral("7e+x")), 7);
-    EXPECT_EQ(numericValue(QStringLiteral("--5")), 0);
-    EXPECT_EQ(numericValue(QStringLiteral(".")), 0);
-    EXPECT_GT(numericValue(QStringLiteral("1e999")), 99999);
-}
-
-TEST(NumericValue, TakesNumberCellsAsTheyAre)
-{
+    const std::pair<QString, double> cases[] = { { u"00123"_s, 123 }, { u"12abc"_s, 12 }, { QString(), 0 },
+        { u"abc"_s, 0 }, { u"1,5"_s, 1 }, { u"1.5"_s, 1.5 }, { u" - 1 2.5 x"_s, -12.5 }, { u"+.25"_s, 0.25 },
+        { u"1.5e3"_s, 1500 }, { u"2D2"_s, 200 }, { u"7e"_s, 7 }, { u"7e+x"_s, 7 }, { u"--5"_s, 0 }, { u"."_s, 0 } };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(numericValue(text), value) << text.toStdString();
+    EXPECT_GT(numericValue(u"1e999"_s), 99999);
     EXPECT_EQ(numericValue(CellValue::number(2.5)), 2.5);
-    EXPECT_EQ(numericValue(CellValue::text(QStringLiteral("2,5"))), 2);
+    EXPECT_EQ(numericValue(CellValue::text(u"2,5"_s)), 2);
     EXPECT_EQ(numericValue(CellValue()), 0);
 }
 
 TEST(RoundToWhole, SendsHalvesToTheEvenNeighbour)
 {
-    EXPECT_EQ(roundToWhole(2.5), 2);
-    EXPECT_EQ(roundToWhole(3.5), 4);
-    EXPECT_EQ(roundToWhole(-2.5), -2);
-    EXPECT_EQ(roundToWhole(-3.5), -4);
-    EXPECT_EQ(roundToWhole(2.4999), 2);
-    EXPECT_EQ(roundToWhole(2.5001), 3);
-    EXPECT_EQ(roundToWhole(1e20), 2147483647);
-    EXPECT_EQ(roundToWhole(-1e20), -2147483647 - 1);
+    const std::pair<double, qint32> cases[] = { { 2.5, 2 }, { 3.5, 4 }, { -2.5, -2 }, { -3.5, -4 }, { 2.4999, 2 },
+        { 2.5001, 3 }, { 1e20, 2147483647 }, { -1e20, -2147483647 - 1 } };
+    for (const auto& [value, whole] : cases)
+        EXPECT_EQ(roundToWhole(value), whole) << value;
 }
 
 TEST(SiteNumberText, WritesTheShortestFormWithADecimalComma)
 {
-    EXPECT_EQ(numberToSiteText(2.5), QStringLiteral("2,5"));
-    EXPECT_EQ(numberToSiteText(12), QStringLiteral("12"));
-    EXPECT_EQ(numberToSiteText(-0.0), QStringLiteral("0"));
-    EXPECT_EQ(numberToSiteText(0.1 + 0.2), QStringLiteral("0,3"));
-    EXPECT_EQ(numberToSiteText(1234567.891), QStringLiteral("1234567,891"));
-    EXPECT_EQ(numberToSiteText(123456789012345), QStringLiteral("123456789012345"));
-    EXPECT_EQ(numberToSiteText(1e15), QStringLiteral("1E+15"));
-    EXPECT_EQ(numberToSiteText(0.0001), QStringLiteral("0,0001"));
-    EXPECT_EQ(numberToSiteText(0.00001), QStringLiteral("1E-05"));
-    EXPECT_EQ(numberToSiteText(8.5f, 7), QStringLiteral("8,5"));
+    const std::pair<double, QString> cases[] = { { 2.5, u"2,5"_s }, { 12, u"12"_s }, { -0.0, u"0"_s },
+        { 0.1 + 0.2, u"0,3"_s }, { 1234567.891, u"1234567,891"_s }, { 123456789012345, u"123456789012345"_s },
+        { 1e15, u"1E+15"_s }, { 0.0001, u"0,0001"_s }, { 0.00001, u"1E-05"_s } };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(numberToSiteText(value), text) << value;
+    EXPECT_EQ(numberToSiteText(8.5f, 7), u"8,5"_s);
 }
 
 TEST(SiteNumberText, DoesNotDependOnTheMachineLocale)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(numberToSiteText(1.5), QStringLiteral("1,5"));
-    EXPECT_EQ(siteTextToNumber(QStringLiteral("1,5")), 1.5);
+    EXPECT_EQ(numberToSiteText(1.5), u"1,5"_s);
+    EXPECT_EQ(siteTextToNumber(u"1,5"_s), 1.5);
     QLocale::setDefault(QLocale::c());
 }
 
 TEST(SiteNumberText, ReadsWholeTextsOnly)
 {
-    EXPECT_EQ(siteTextToNumber(QStringLiteral("12,5")), 12.5);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral(" -3 ")), -3);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral(",5")), 0.5);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral("1,5E3")), 1500);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral("12.5")), std::nullopt);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral("1,2,3")), std::nullopt);
-    EXPECT_EQ(siteTextToNumber(QString()), std::nullopt);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral(",")), std::nullopt);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral("1e999")), std::nullopt);
-    EXPECT_EQ(siteTextToNumber(QStringLiteral("١٢")), std::nullopt);
+    const std::pair<QString, std::optional<double>> cases[]
+        = { { u"12,5"_s, 12.5 }, { u" -3 "_s, -3 }, { u",5"_s, 0.5 }, { u"1,5E3"_s, 1500 }, { u"12.5"_s, std::nullopt },
+              { u"1,2,3"_s, std::nullopt }, { QString(), std::nullopt }, { u","_s, std::nullopt },
+              { u"1e999"_s, std::nullopt }, { u"١٢"_s, std::nullopt } };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(siteTextToNumber(text), value) << text.toStdString();
 }
 
 TEST(SiteNumberText, RoundTripsRandomNumbers)
@@ -98,26 +75,24 @@ TEST(SiteNumberText, RoundTripsRandomNumbers)
 
 TEST(AsciiToDouble, ReadsCommaAsDecimalPoint)
 {
-    EXPECT_EQ(AsciiToDouble(QString()), 0);
-    EXPECT_EQ(AsciiToDouble(QStringLiteral("0.75")), 0.75);
-    EXPECT_EQ(AsciiToDouble(QStringLiteral("1,5")), 1.5);
-    EXPECT_EQ(AsciiToDouble(QStringLiteral("12.5")), 12.5);
-    EXPECT_EQ(AsciiToDouble(QStringLiteral("12,50")), 12.5);
-    EXPECT_EQ(AsciiToDouble(QStringLiteral("abc")), std::nullopt);
-    EXPECT_EQ(AsciiToDouble(QStringLiteral("1.234,5")), std::nullopt);
+    const std::pair<QString, std::optional<double>> cases[]
+        = { { QString(), 0 }, { u"0.75"_s, 0.75 }, { u"1,5"_s, 1.5 }, { u"12.5"_s, 12.5 }, { u"12,50"_s, 12.5 },
+              { u"abc"_s, std::nullopt }, { u"1.234,5"_s, std::nullopt } };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(AsciiToDouble(text), value) << text.toStdString();
     EXPECT_EQ(AsciiToDouble(CellValue()), std::nullopt);
     EXPECT_EQ(AsciiToDouble(CellValue::number(3.25)), 3.25);
 }
 
 TEST(FormatStrDecimais, PadsAndRightAlignsInTheWidth)
 {
-    EXPECT_EQ(FormatStrDecimais2(QStringLiteral("12"), 8), QStringLiteral("   12,00"));
-    EXPECT_EQ(FormatStrDecimais2(QStringLiteral("3,5"), 6), QStringLiteral("  3,50"));
-    EXPECT_EQ(FormatStrDecimais2(QStringLiteral("3,25"), 6), QStringLiteral("  3,25"));
-    EXPECT_EQ(FormatStrDecimais3(QStringLiteral("2"), 7), QStringLiteral("  2,000"));
-    EXPECT_EQ(FormatStrDecimais2(QStringLiteral("1234,56"), 5), QStringLiteral("34,56"));
-    EXPECT_EQ(FormatStrDecimais2(QStringLiteral("1"), 0), QString());
-    EXPECT_EQ(FormatStrDecimais2(QStringLiteral("1"), -3), QString());
+    EXPECT_EQ(FormatStrDecimais2(u"12"_s, 8), u"   12,00"_s);
+    EXPECT_EQ(FormatStrDecimais2(u"3,5"_s, 6), u"  3,50"_s);
+    EXPECT_EQ(FormatStrDecimais2(u"3,25"_s, 6), u"  3,25"_s);
+    EXPECT_EQ(FormatStrDecimais3(u"2"_s, 7), u"  2,000"_s);
+    EXPECT_EQ(FormatStrDecimais2(u"1234,56"_s, 5), u"34,56"_s);
+    EXPECT_EQ(FormatStrDecimais2(u"1"_s, 0), QString());
+    EXPECT_EQ(FormatStrDecimais2(u"1"_s, -3), QString());
 }
 
 // The padding built in one piece gives what the plain concatenation gives, for any number text and width.
@@ -148,60 +123,47 @@ TEST(FormatStrDecimais, MatchesThePlainVersionOnRandomTexts)
 TEST(SiteDates, ReadDayMonthYearAndIsoTexts)
 {
     const double dec6 = 46362; // 06/12/2026
-    EXPECT_EQ(siteTextToDate(QStringLiteral("06/12/2026")), dec6);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("6-12-2026")), dec6);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("2026-12-06")), dec6);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("06/12/26")), dec6);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("06/12/2026 12:00")), dec6 + 0.5);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("06:00")), 0.25);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("31/02/2026")), std::nullopt);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("06/12/2026 25:00")), std::nullopt);
-    EXPECT_EQ(siteTextToDate(QStringLiteral("amanhã")), std::nullopt);
-    EXPECT_EQ(siteTextToDate(QString()), std::nullopt);
+    const std::pair<QString, std::optional<double>> cases[]
+        = { { u"06/12/2026"_s, dec6 }, { u"6-12-2026"_s, dec6 }, { u"2026-12-06"_s, dec6 }, { u"06/12/26"_s, dec6 },
+              { u"06/12/2026 12:00"_s, dec6 + 0.5 }, { u"06:00"_s, 0.25 }, { u"31/02/2026"_s, std::nullopt },
+              { u"06/12/2026 25:00"_s, std::nullopt }, { u"amanhã"_s, std::nullopt }, { QString(), std::nullopt } };
+    for (const auto& [text, date] : cases)
+        EXPECT_EQ(siteTextToDate(text), date) << text.toStdString();
 }
 
-TEST(SiteDates, WriteDayMonthYearWithTheTimeWhenThereIsOne)
+TEST(SiteDates, WriteDayMonthYearAndPortugueseLongDatesAndRoundTrip)
 {
-    EXPECT_EQ(dateToSiteText(46362), QStringLiteral("06/12/2026"));
-    EXPECT_EQ(dateToSiteText(46362.75), QStringLiteral("06/12/2026 18:00:00"));
-    EXPECT_EQ(dateToSiteText(0), QStringLiteral("30/12/1899"));
-    EXPECT_EQ(dateToSiteText(73051), QStringLiteral("01/01/2100"));
-    EXPECT_EQ(dateToSiteText(73110), QStringLiteral("01/03/2100"));
-    EXPECT_EQ(dateToSiteText(46362.99999999), QStringLiteral("07/12/2026"));
-    EXPECT_EQ(dateToSiteText(-1.25), QStringLiteral("29/12/1899 06:00:00"));
-}
-
-TEST(SiteDates, LongDatesArePortugueseWhateverTheMachinesLanguage)
-{
-    EXPECT_EQ(longDateText(46362.6), QStringLiteral("domingo, 6 de dezembro de 2026"));
-    EXPECT_EQ(longDateText(46363), QStringLiteral("segunda-feira, 7 de dezembro de 2026"));
-    EXPECT_EQ(longDateText(46025), QStringLiteral("sábado, 3 de janeiro de 2026"));
-    EXPECT_EQ(longDateText(46085), QStringLiteral("quarta-feira, 4 de março de 2026"));
-}
-
-TEST(SiteDates, DayNumbersRoundTripThroughDateTimes)
-{
+    const std::pair<double, QString> cases[] = { { 46362, u"06/12/2026"_s }, { 46362.75, u"06/12/2026 18:00:00"_s },
+        { 0, u"30/12/1899"_s }, { 73051, u"01/01/2100"_s }, { 73110, u"01/03/2100"_s },
+        { 46362.99999999, u"07/12/2026"_s }, { -1.25, u"29/12/1899 06:00:00"_s } };
+    for (const auto& [day, text] : cases)
+        EXPECT_EQ(dateToSiteText(day), text) << day;
+    // Whatever the machine's language.
+    EXPECT_EQ(longDateText(46362.6), u"domingo, 6 de dezembro de 2026"_s);
+    EXPECT_EQ(longDateText(46363), u"segunda-feira, 7 de dezembro de 2026"_s);
+    EXPECT_EQ(longDateText(46025), u"sábado, 3 de janeiro de 2026"_s);
+    EXPECT_EQ(longDateText(46085), u"quarta-feira, 4 de março de 2026"_s);
     for (double d : { 0.0, 1.5, 46362.25, 73110.0, -700.75 })
         EXPECT_DOUBLE_EQ(dayNumberFromDateTime(dateTimeFromDayNumber(d)), d);
 }
 
 TEST(CellValueText, UsesTheSiteFormat)
 {
-    EXPECT_EQ(CellValue::number(2.5).toText(), QStringLiteral("2,5"));
-    EXPECT_EQ(CellValue::date(46362).toText(), QStringLiteral("06/12/2026"));
+    EXPECT_EQ(CellValue::number(2.5).toText(), u"2,5"_s);
+    EXPECT_EQ(CellValue::date(46362).toText(), u"06/12/2026"_s);
     EXPECT_EQ(CellValue().toText(), QString());
-    EXPECT_EQ(toDate(CellValue::text(QStringLiteral("06/12/2026"))), 46362);
+    EXPECT_EQ(toDate(CellValue::text(u"06/12/2026"_s)), 46362);
     EXPECT_EQ(toDate(CellValue()), std::nullopt);
-    EXPECT_EQ(toNumber(CellValue::text(QStringLiteral("2,5"))), 2.5);
+    EXPECT_EQ(toNumber(CellValue::text(u"2,5"_s)), 2.5);
 }
 
 // A value holds a text or a number in one place: copies and assignments between the kinds keep each intact.
 TEST(CellValueText, CopiesAndAssignsAcrossKinds)
 {
-    const CellValue text = CellValue::text(QStringLiteral("Arroz"));
+    const CellValue text = CellValue::text(u"Arroz"_s);
     const CellValue number = CellValue::number(2.5);
     CellValue v = text;
-    EXPECT_EQ(v.storedText(), QStringLiteral("Arroz"));
+    EXPECT_EQ(v.storedText(), u"Arroz"_s);
     EXPECT_EQ(v.numberValue(), 0.0);
     v = number;
     EXPECT_TRUE(v.isNumber());
@@ -213,13 +175,13 @@ TEST(CellValueText, CopiesAndAssignsAcrossKinds)
     CellValue moved = std::move(v);
     EXPECT_EQ(moved, text);
     v = CellValue::date(46362);
-    EXPECT_EQ(v.toText(), QStringLiteral("06/12/2026"));
+    EXPECT_EQ(v.toText(), u"06/12/2026"_s);
     v = std::move(moved);
     EXPECT_EQ(v, text);
     v = CellValue();
     EXPECT_TRUE(v.isNull());
     EXPECT_EQ(v.numberValue(), 0.0);
-    EXPECT_EQ(text.storedText(), QStringLiteral("Arroz")); // the original was shared, never changed
+    EXPECT_EQ(text.storedText(), u"Arroz"_s); // the original was shared, never changed
 }
 
 // Every byte decodes to its character and encodes back to itself; a character with no byte becomes "?".
@@ -233,5 +195,5 @@ TEST(Windows1252, EveryByteRoundTrips)
     EXPECT_EQ(text.at(0x9F), QChar(0x0178));
     EXPECT_EQ(text.at(0xE7), QChar(u'ç'));
     EXPECT_EQ(Windows1252::encode(text), all);
-    EXPECT_EQ(Windows1252::encode(QStringLiteral("a€ção→")), QByteArray("a\x80\xE7\xE3o?"));
+    EXPECT_EQ(Windows1252::encode(u"a€ção→"_s), QByteArray("a\x80\xE7\xE3o?"));
 }

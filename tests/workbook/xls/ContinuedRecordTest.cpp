@@ -87,21 +87,18 @@ TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
     }
 }
 
-TEST(ContinuedRecord, CharactersChangeWidthWhereTheyCrossIntoAContinue)
+// As Excel writes it: one-byte characters, then the rest in UTF-16 after the CONTINUE's own flags. A string cut
+// short throws rather than read past the end.
+TEST(ContinuedRecord, CharactersChangeWidthAcrossAContinueAndCutStringsThrow)
 {
-    // As Excel writes it: one-byte characters, then the rest in UTF-16 after the CONTINUE's own flags.
     const QByteArray first = QByteArray::fromHex("0400") + QByteArray(1, '\0') + QByteArray("ab");
     const QByteArray second = QByteArray::fromHex("01ac20e700");
     ContinuedRecordReader reader({ &first, &second });
     EXPECT_EQ(reader.unicodeString().text, QStringLiteral("ab€ç"));
-}
 
-TEST(ContinuedRecord, DamagedStringsThrowInsteadOfReadingPastTheEnd)
-{
     const QByteArray cut = QByteArray::fromHex("0a00") + QByteArray(1, '\0') + QByteArray("abc");
     ContinuedRecordReader shortString({ &cut });
     EXPECT_THROW(shortString.unicodeString(), BiffDamaged);
-
     // A UTF-16 character with one byte left in its record.
     const QByteArray odd = QByteArray::fromHex("020001ac");
     const QByteArray rest = QByteArray::fromHex("0120e700");

@@ -11,6 +11,7 @@
 #include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxWorkbook.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 
@@ -128,53 +129,25 @@ TEST(XlsxReadingRules, StringsNumbersFormulasAndDates)
     QString error;
     ASSERT_TRUE(Workbook::read(fixture(u"reading-rules.xlsx"_s), &book, &error)) << error.toStdString();
     const SheetCells& s = *book.worksheet(u"Folha1"_s);
-    const std::pair<const char*, QString> expected[] = {
-        { "B2", u"\"Pão de forma\""_s },
-        { "B3", u"\"Açúcar\""_s }, // runs joined, phonetic text left out
-        { "B4", u"\"  Leite meio-gordo  \""_s },
-        { "B5", u"\"Café & chá <2 €>\""_s },
-        { "B6", u"\"Linha 1\r\nLinha 2\tfim\""_s },
-        { "B7", u"\"Código_x000D_\""_s },
-        { "B8", u"\"Bebidas\""_s },
-        { "B9", u"\"Lacticínios e ovos\""_s },
-        { "B10", u"42"_s },
-        { "C10", u"420"_s },
-        { "C11", u"23.4"_s },
-        { "B12", u"0.0015"_s },
-        { "C12", u"-2500"_s },
-        { "B13", u"TRUE"_s },
-        { "B14", u"FALSE"_s },
-        { "B15", u"#DIV/0!"_s },
-        { "C15", u"#N/D"_s },
-        { "B16", u"84"_s },
-        { "B17", u"\"Total: 42\""_s },
-        { "B18", u"TRUE"_s },
-        { "B19", u"#DIV/0!"_s },
-        { "B20", QString() }, // a formula not worked out: no value, and certainly not 0
-        { "B21", u"7"_s },
-        { "C21", u"\"oito\""_s },
-        { "A22", u"\"linha sem r\""_s },
-        { "B22", u"9"_s },
-        { "C24", u"10"_s },
-        { "D24", u"11"_s },
-        { "B26", u"D 2026-11-02"_s },
-        { "B29", u"D 2026-11-02"_s },
-        { "B31", u"D 2026-11-02 14:30:00"_s },
-        { "B34", u"D 2026-11-02 14:30:00"_s },
-        { "B35", u"D 1899-12-30 00:15:00"_s },
-        { "B36", u"D 1899-12-31 12:00:00"_s },
-        { "B37", u"D 1899-12-30 00:01:00"_s },
-        { "B38", u"D 2026-11-02 14:30:00"_s },
-        { "B39", u"D 1899-12-31 12:00:00"_s },
-        { "B40", u"D 2026-11-02 14:30:00"_s },
-        { "B41", u"46328"_s }, // quoted text is not a date code
-        { "B42", u"46328"_s }, // nor is the d of [Red]
-        { "B43", u"46328"_s },
-        { "B45", QString() },
-        { "C45", QString() },
-        { "B46", u"D 2026-11-02 14:30:00"_s },
-        { "B47", u"\"Fim\""_s },
-    };
+    const std::pair<const char*, QString> expected[]
+        = { { "B2", u"\"Pão de forma\""_s }, { "B3", u"\"Açúcar\""_s }, // runs joined, phonetic text left out
+              { "B4", u"\"  Leite meio-gordo  \""_s }, { "B5", u"\"Café & chá <2 €>\""_s },
+              { "B6", u"\"Linha 1\r\nLinha 2\tfim\""_s }, { "B7", u"\"Código_x000D_\""_s }, { "B8", u"\"Bebidas\""_s },
+              { "B9", u"\"Lacticínios e ovos\""_s }, { "B10", u"42"_s }, { "C10", u"420"_s }, { "C11", u"23.4"_s },
+              { "B12", u"0.0015"_s }, { "C12", u"-2500"_s }, { "B13", u"TRUE"_s }, { "B14", u"FALSE"_s },
+              { "B15", u"#DIV/0!"_s }, { "C15", u"#N/D"_s }, { "B16", u"84"_s }, { "B17", u"\"Total: 42\""_s },
+              { "B18", u"TRUE"_s }, { "B19", u"#DIV/0!"_s },
+              { "B20", QString() }, // a formula not worked out: no value, and certainly not 0
+              { "B21", u"7"_s }, { "C21", u"\"oito\""_s }, { "A22", u"\"linha sem r\""_s }, { "B22", u"9"_s },
+              { "C24", u"10"_s }, { "D24", u"11"_s }, { "B26", u"D 2026-11-02"_s }, { "B29", u"D 2026-11-02"_s },
+              { "B31", u"D 2026-11-02 14:30:00"_s }, { "B34", u"D 2026-11-02 14:30:00"_s },
+              { "B35", u"D 1899-12-30 00:15:00"_s }, { "B36", u"D 1899-12-31 12:00:00"_s },
+              { "B37", u"D 1899-12-30 00:01:00"_s }, { "B38", u"D 2026-11-02 14:30:00"_s },
+              { "B39", u"D 1899-12-31 12:00:00"_s }, { "B40", u"D 2026-11-02 14:30:00"_s },
+              { "B41", u"46328"_s }, // quoted text is not a date code
+              { "B42", u"46328"_s }, // nor is the d of [Red]
+              { "B43", u"46328"_s }, { "B45", QString() }, { "C45", QString() }, { "B46", u"D 2026-11-02 14:30:00"_s },
+              { "B47", u"\"Fim\""_s } };
     for (const auto& [reference, value] : expected)
         EXPECT_EQ(cell(s, reference), value) << reference;
     EXPECT_TRUE(s.cell(19, 1)) << "a formula cell without a value stays in the sheet";
@@ -219,42 +192,27 @@ QByteArray zipOfZeros(const QByteArray& name, qint64 size, qint64 declared)
         } while (z.avail_out == 0);
     }
     deflateEnd(&z);
-    const auto le = [](QByteArray& out, quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out.append(char((v >> (8 * i)) & 0xFF));
-    };
-    // What the local header and the directory entry share: method, time, CRC, sizes, name length.
-    const auto entry = [&](QByteArray& out) {
-        le(out, 0, 2);
-        le(out, 8, 2);
-        le(out, 0, 4);
-        le(out, quint32(crc), 4);
-        le(out, quint32(data.size()), 4);
-        le(out, quint32(declared), 4);
-        le(out, quint32(name.size()), 2);
-    };
     QByteArray zip;
-    le(zip, 0x04034b50, 4);
-    le(zip, 20, 2);
-    entry(zip);
-    le(zip, 0, 2);
-    zip += name + data;
-    const qsizetype directory = zip.size();
-    le(zip, 0x02014b50, 4);
-    le(zip, 20, 2);
-    le(zip, 20, 2);
-    entry(zip);
-    for (int i = 0; i < 4; ++i)
-        le(zip, 0, 4); // extra and comment lengths, disk, attributes, the local header at 0
-    zip += name;
-    const qsizetype directorySize = zip.size() - directory;
-    le(zip, 0x06054b50, 4);
-    le(zip, 0, 4);
-    le(zip, 1, 2);
-    le(zip, 1, 2);
-    le(zip, quint32(directorySize), 4);
-    le(zip, quint32(directory), 4);
-    le(zip, 0, 2);
+    QDataStream out(&zip, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    // What the local header and the directory entry share: flags, method, time, CRC, sizes, name length.
+    const auto entry = [&] {
+        out << quint16(0) << quint16(8) << quint32(0) << quint32(crc) << quint32(data.size()) << quint32(declared)
+            << quint16(name.size());
+    };
+    out << quint32(0x04034b50) << quint16(20);
+    entry();
+    out << quint16(0);
+    out.writeRawData(name.constData(), int(name.size()));
+    out.writeRawData(data.constData(), int(data.size()));
+    const quint32 directory = quint32(zip.size());
+    out << quint32(0x02014b50) << quint16(20) << quint16(20);
+    entry();
+    // Extra and comment lengths, disk, attributes, the local header at 0.
+    out << quint32(0) << quint32(0) << quint32(0) << quint32(0);
+    out.writeRawData(name.constData(), int(name.size()));
+    const quint32 directorySize = quint32(zip.size()) - directory;
+    out << quint32(0x06054b50) << quint32(0) << quint16(1) << quint16(1) << directorySize << directory << quint16(0);
     return zip;
 }
 

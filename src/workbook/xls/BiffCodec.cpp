@@ -95,23 +95,4 @@ void nextRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
     }
 }
 
-std::vector<BiffRecord> substream(const QByteArray& stream, qsizetype offset)
-{
-    // Counted first: a sheet of a million records would otherwise leave the vector up to twice too large.
-    size_t count = 0;
-    BiffRecord r;
-    for (qsizetype pos = offset, depth = 0;;) {
-        nextRecord(stream, &pos, &r);
-        ++count;
-        depth += r.id == BiffId::Bof ? 1 : r.id == BiffId::Eof ? -1 : 0;
-        if (depth <= 0)
-            break;
-    }
-    std::vector<BiffRecord> records(count);
-    qsizetype pos = offset;
-    for (BiffRecord& record : records)
-        nextRecord(stream, &pos, &record);
-    return records;
-}
-
 } // namespace BiffCodec

@@ -4,8 +4,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <vector>
-
 // Thrown while reading a stream for data that cannot be what it claims; XlsReader catches it and names the file.
 struct BiffDamaged
 {
@@ -75,8 +73,5 @@ enum class RecordRead
 RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record);
 // As readRecord, but a stream that ends first throws BiffDamaged.
 void nextRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record);
-// The records from offset (a BOF) to the EOF that closes its substream, charts inside a sheet included; views
-// into stream. Throws BiffDamaged when the stream ends first.
-std::vector<BiffRecord> substream(const QByteArray& stream, qsizetype offset);
 
 } // namespace BiffCodec

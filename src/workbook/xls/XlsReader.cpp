@@ -57,7 +57,8 @@ public:
 
     void readGlobals()
     {
-        m_book->globals = BiffCodec::substream(m_stream, 0);
+        const SubstreamRecords globals(m_stream, 0);
+        m_book->globals.assign(globals.begin(), globals.end());
         m_book->globalsSource = m_stream;
         const auto& g = m_book->globals;
         std::vector<const QByteArray*> sstPieces;
@@ -131,7 +132,7 @@ public:
             throw BiffDamaged { QStringLiteral("a folha %1 não começa onde o livro diz").arg(sheet.name) };
         sheet.isWorksheet = read16(r.data, 2) == Biff::kBofWorksheet;
         if (!sheet.isWorksheet) {
-            BiffCodec::substream(m_stream, qsizetype(sheet.streamOffset)); // it must still end
+            SubstreamRecords(m_stream, qsizetype(sheet.streamOffset)); // it must still end
             return;
         }
         int depth = 1;

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-std::vector<BiffRecord> XlsSheet::allRecords() const
+SubstreamRecords XlsSheet::allRecords() const
 {
-    return source.isEmpty() ? records : BiffCodec::substream(source, qsizetype(streamOffset));
+    return source.isEmpty() ? SubstreamRecords(records) : SubstreamRecords(source, qsizetype(streamOffset));
 }
 
 void XlsWorkbook::classifyFormats()

@@ -2,6 +2,7 @@
 #include "values/SheetCells.h"
 #include "workbook/xls/BiffRecord.h"
 #include "workbook/xls/CompoundFile.h"
+#include "workbook/xls/SubstreamRecords.h"
 #include "workbook/xls/XlsString.h"
 
 #include <QHash>
@@ -23,8 +24,8 @@ struct XlsSheet : SheetCells
     quint32 streamOffset = 0; // of its BOF in the stream the records came from
     XlsStrings strings; // the table its LABELSST records index
 
-    // Its records in order, BOF to EOF: views into source for a sheet read.
-    std::vector<BiffRecord> allRecords() const;
+    // Its records in order, BOF to EOF: places in source for a sheet read.
+    SubstreamRecords allRecords() const;
 };
 
 // A whole .xls workbook in memory: the compound file it came in, the workbook-wide records and the sheets.

@@ -141,9 +141,9 @@ private:
                 continue;
             QByteArray& part = (*written)[i];
             // About the size it had, to spare the copies of a growing buffer.
-            const std::vector<BiffRecord>& records = m_records[i];
+            const SubstreamRecords& records = m_records[i];
             if (!sheets[i].source.isEmpty() && !records.empty()) {
-                const BiffRecord& last = records.back();
+                const BiffRecord last = records.back();
                 const qsizetype extent = last.data.constData() + last.data.size()
                     - (sheets[i].source.constData() + sheets[i].streamOffset);
                 part.reserve(extent + extent / 8);
@@ -168,7 +168,7 @@ private:
     }
 
     // Sheet i, whose records are those given; its text cells take the strings from its first one on.
-    bool writeSheetAt(QByteArray& out, size_t i, const std::vector<BiffRecord>& records, QString* error)
+    bool writeSheetAt(QByteArray& out, size_t i, const SubstreamRecords& records, QString* error)
     {
         if (i < m_table.firstCellString.size())
             m_nextCellString = m_table.firstCellString[i];
@@ -419,12 +419,12 @@ private:
         }
     }
 
-    void copySheet(QByteArray& out, const XlsSheet& sheet, const std::vector<BiffRecord>& records, quint32 offset)
+    void copySheet(QByteArray& out, const XlsSheet& sheet, const SubstreamRecords& records, quint32 offset)
     {
         const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
         // A sheet read lies in its source as it goes out: copied in one piece, then patched where it changes.
         if (!sheet.source.isEmpty()) {
-            const BiffRecord& last = records.back();
+            const BiffRecord last = records.back();
             out.append(sheet.source.constData() + sheet.streamOffset,
                 last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset));
         }
@@ -567,9 +567,9 @@ private:
     // The records of a sheet sorted for writing: its cell table row by row, what comes before and after it.
     struct SheetPlan
     {
-        std::vector<const BiffRecord*> head;
+        std::vector<BiffRecord> head;
         std::vector<RowPlan> rows;
-        std::vector<const BiffRecord*> tail;
+        std::vector<BiffRecord> tail;
     };
 
     // The rows and columns the table covers; -1 (and 256 for the first column) when it holds no cells.
@@ -582,7 +582,7 @@ private:
     };
 
     // INDEX, DIMENSIONS and the row blocks are made anew; the other records go out as they came, in their order.
-    bool writeSheet(QByteArray& out, const XlsSheet& sheet, const std::vector<BiffRecord>& records, QString* error)
+    bool writeSheet(QByteArray& out, const XlsSheet& sheet, const SubstreamRecords& records, QString* error)
     {
         m_cells.clear();
         m_cells.reserve(1 << 20);
@@ -595,21 +595,21 @@ private:
         const qsizetype blockPositionsAt = writeSheetHead(out, plan.head, extent, sheet.rowCount, blocks.size());
         for (size_t n = 0; n < blocks.size(); ++n)
             writeRowBlock(out, plan.rows, blocks[n], blockPositionsAt + qsizetype(n) * 4);
-        for (const BiffRecord* r : plan.tail)
-            appendRecord(out, r->id, r->data);
+        for (const BiffRecord& r : plan.tail)
+            appendRecord(out, r.id, r.data);
         return true;
     }
 
     // Files the cell records read under their rows, the cells the program rewrote left out, and splits the other
     // records into those before the table and those after it. The old INDEX, DIMENSIONS and DBCELLs are dropped.
-    SheetPlan planSheet(const XlsSheet& sheet, const std::vector<BiffRecord>& recs)
+    SheetPlan planSheet(const XlsSheet& sheet, const SubstreamRecords& recs)
     {
         SheetPlan plan;
         plan.rows.resize(size_t(std::max(sheet.rowCount, int(sheet.rows.size()))));
         bool tableSeen = false;
         int depth = 0;
         for (size_t i = 0; i < recs.size(); ++i) {
-            const BiffRecord& r = recs[i];
+            const BiffRecord r = recs[i];
             if (r.id == BiffId::Bof)
                 ++depth;
             if (depth == 1 && isTableRecord(r.id)) {
@@ -624,9 +624,9 @@ private:
                 --depth;
             if (depth == 1 && (r.id == BiffId::Index || r.id == BiffId::Dimensions))
                 continue;
-            if (depth == 1 && r.id == BiffId::Continue && i > 0 && isTableRecord(recs[i - 1].id))
+            if (depth == 1 && r.id == BiffId::Continue && i > 0 && isTableRecord(recs.id(i - 1)))
                 continue;
-            (tableSeen ? plan.tail : plan.head).push_back(&r);
+            (tableSeen ? plan.tail : plan.head).push_back(r);
         }
         return plan;
     }
@@ -692,19 +692,19 @@ private:
 
     // BOF, INDEX, the rest of the head, DIMENSIONS. Returns where INDEX keeps the blocks' positions, patched as
     // the blocks are written.
-    qsizetype writeSheetHead(QByteArray& out, const std::vector<const BiffRecord*>& head, const TableExtent& extent,
+    qsizetype writeSheetHead(QByteArray& out, const std::vector<BiffRecord>& head, const TableExtent& extent,
         int rowCount, size_t blockCount)
     {
-        appendRecord(out, head.front()->id, head.front()->data);
+        appendRecord(out, head.front().id, head.front().data);
         const qsizetype indexDataAt = out.size() + Biff::kRecordHeaderSize;
         QByteArray index = indexData(extent);
         const qsizetype blockPositionsAt = indexDataAt + index.size();
         index.append(QByteArray(qsizetype(blockCount) * 4, '\0'));
         appendRecord(out, BiffId::Index, index);
         for (size_t p = 1; p < head.size(); ++p) {
-            if (head[p]->id == BiffId::DefColWidth && m_biff8)
+            if (head[p].id == BiffId::DefColWidth && m_biff8)
                 put32(out, indexDataAt + kIndexPositionsAt, quint32(out.size()));
-            appendRecord(out, head[p]->id, head[p]->data);
+            appendRecord(out, head[p].id, head[p].data);
         }
         // Blank rows at the end still belong to the sheet.
         const int rowsInSheet = std::max(extent.lastRow + 1, rowCount);
@@ -813,9 +813,9 @@ private:
 
     // Files the original table record at i (with the records that belong to it) under its row; returns the
     // index of the last record it took.
-    size_t planRecord(const XlsSheet& sheet, const std::vector<BiffRecord>& recs, size_t i, std::vector<RowPlan>& rows)
+    size_t planRecord(const XlsSheet& sheet, const SubstreamRecords& recs, size_t i, std::vector<RowPlan>& rows)
     {
-        const BiffRecord& r = recs[i];
+        const BiffRecord r = recs[i];
         if (r.data.size() < 4 || r.id == BiffId::DbCell || r.id == BiffId::String || r.id == BiffId::ShrFmla
             || r.id == BiffId::Array || r.id == BiffId::Table)
             return i;
@@ -834,9 +834,9 @@ private:
         size_t last = i;
         if (r.id == BiffId::Formula) {
             while (last + 1 < recs.size()
-                && (recs[last + 1].id == BiffId::ShrFmla || recs[last + 1].id == BiffId::Array
-                    || recs[last + 1].id == BiffId::Table || recs[last + 1].id == BiffId::String
-                    || (recs[last + 1].id == BiffId::Continue && recs[last].id == BiffId::String)))
+                && (recs.id(last + 1) == BiffId::ShrFmla || recs.id(last + 1) == BiffId::Array
+                    || recs.id(last + 1) == BiffId::Table || recs.id(last + 1) == BiffId::String
+                    || (recs.id(last + 1) == BiffId::Continue && recs.id(last) == BiffId::String)))
                 ++last;
         }
         if (isRewritten(sheet, row, col))
@@ -883,7 +883,7 @@ private:
 
     const XlsWorkbook& m_book;
     const bool m_biff8;
-    std::vector<std::vector<BiffRecord>> m_records; // of each sheet
+    std::vector<SubstreamRecords> m_records; // of each sheet
     StringTable m_ownTable;
     StringTable& m_table; // this writer's own, or the one of the writer it writes a sheet beside
     QByteArray m_cells; // the cell records of the sheet being written

@@ -32,11 +32,6 @@ bool isEmptyTrimmed(const CellValue& value)
 
 } // namespace
 
-size_t qHash(const InventoryTables::ReadingKey& key, size_t seed)
-{
-    return qHashMulti(seed, key.CodArtigo, key.FamiliaContabilista, key.CentroCusto, key.Unidade);
-}
-
 InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock)
     : InventoryTables(ui, clock, CapacidadeArtigos + 1)
 {
@@ -58,7 +53,6 @@ InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock, int sl
     m_slotByTrimmedCode.reserve(CapacidadeArtigos);
     m_groupByCode.reserve(CapacidadeCodBarras);
     m_newestEntryByBarcode.reserve(CapacidadeCodBarras);
-    m_readingIndex.reserve(CapacidadeLeituras);
     m_barcodeEntries.reserve(size_t(CapacidadeCodBarras));
 }
 
@@ -427,12 +421,10 @@ void InventoryTables::ensureReadingIndex()
     if (m_readingIndexValid)
         return;
     m_readingIndex.clear();
-    m_readingIndex.reserve(CapacidadeLeituras);
     for (int i = 1; i <= m_NLeituras; ++i) {
         const Leitura& l = m_TabLeituras[size_t(i)];
-        ReadingKey key { l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade };
-        if (!m_readingIndex.contains(key))
-            m_readingIndex.insert(std::move(key), i);
+        if (m_readingIndex.find(m_TabLeituras, { l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade }) == 0)
+            m_readingIndex.insert(m_TabLeituras, i);
     }
     m_readingIndexValid = true;
 }
@@ -444,21 +436,21 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     if (CodArtigo.isNull())
         return;
     // Readings are stored with a trimmed code, so the trimmed code is what finds them again.
-    ReadingKey key { trimBlanks(CodArtigo.toText()), FamiliaContabilista.toText(), CentroCusto.toText(),
-        Unidade.toText() };
+    QString code = trimBlanks(CodArtigo.toText()), family = FamiliaContabilista.toText(), centre = CentroCusto.toText(),
+            unit = Unidade.toText();
     ensureReadingIndex();
     const std::optional<double> quantity = Conversions::toNumber(QtEmUnidadeInventario);
     const std::optional<double> mark = Conversions::toNumber(LeituraDuvidosa);
-    if (const auto found = m_readingIndex.constFind(key); found != m_readingIndex.cend()) {
-        Leitura& l = m_TabLeituras[size_t(*found)];
+    if (const int found = m_readingIndex.find(m_TabLeituras, { code, family, centre, unit }); found != 0) {
+        Leitura& l = m_TabLeituras[size_t(found)];
         if (quantity)
             l.QtEmUnidadeInventario += *quantity;
         if (mark && *mark > 0)
             l.LeituraDuvidosa = *mark;
-        CalculaQtEmUnidadeCompra(*found);
+        CalculaQtEmUnidadeCompra(found);
         return;
     }
-    if (key.CodArtigo.isEmpty())
+    if (code.isEmpty())
         return;
     if (isFull(m_NLeituras, m_leiturasLimit))
         return;
@@ -466,16 +458,15 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     Leitura& l = grownTo(m_TabLeituras, slot, CapacidadeLeituras);
     l = Leitura();
     l.recordId = newRecordId();
-    l.CodArtigo = key.CodArtigo;
-    l.CentroCusto = key.CentroCusto;
-    l.FamiliaContabilista = key.FamiliaContabilista;
-    l.Unidade = key.Unidade;
+    l.CodArtigo = std::move(code);
+    l.CentroCusto = std::move(centre);
+    l.FamiliaContabilista = std::move(family);
+    l.Unidade = std::move(unit);
     if (quantity)
         l.QtEmUnidadeInventario = *quantity;
     if (mark)
         l.LeituraDuvidosa = *mark;
-    // The key goes into the index as it is: each copy of a text takes a turn at its shared count.
-    m_readingIndex.insert(std::move(key), slot);
+    m_readingIndex.insert(m_TabLeituras, slot);
     CalculaQtEmUnidadeCompra(slot);
 }
 

@@ -3,6 +3,7 @@
 #include "tables/CodigoBarras.h"
 #include "tables/ContaContabilistica.h"
 #include "tables/Leitura.h"
+#include "tables/ReadingIndex.h"
 #include "values/CellValue.h"
 #include "values/Conversions.h"
 
@@ -104,13 +105,6 @@ private:
         return table.at(size_t(slot));
     }
 
-    struct ReadingKey
-    {
-        QString CodArtigo, FamiliaContabilista, CentroCusto, Unidade;
-        bool operator==(const ReadingKey&) const = default;
-    };
-    friend size_t qHash(const ReadingKey& key, size_t seed);
-
     // Entries of one article stand together, newest first; groups keep the order they were first seen in.
     // Each entry links to the next older one of its group, so no group needs a list of its own.
     struct BarcodeEntry
@@ -168,7 +162,7 @@ private:
 
     QSet<QString> m_contaCodes;
     QSet<QString> m_trimmedContaCodes;
-    QHash<ReadingKey, int> m_readingIndex;
+    ReadingIndex m_readingIndex;
     bool m_readingIndexValid = true;
 
     TableLimit m_artigosLimit { CapacidadeArtigos, u"artigos", u"artigos", false };

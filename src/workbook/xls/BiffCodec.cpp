@@ -69,30 +69,11 @@ void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint
     out.append(head, sizeof head);
 }
 
-RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
+void throwUnreadRecord(RecordRead read)
 {
-    if (*pos + Biff::kRecordHeaderSize > stream.size())
-        return RecordRead::NoHeader;
-    const qsizetype length = read16(stream, *pos + 2);
-    const qsizetype dataAt = *pos + Biff::kRecordHeaderSize;
-    if (dataAt + length > stream.size())
-        return RecordRead::PastEnd;
-    record->id = read16(stream, *pos);
-    record->data = QByteArray::fromRawData(stream.constData() + dataAt, length);
-    *pos = dataAt + length;
-    return RecordRead::Ok;
-}
-
-void nextRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
-{
-    switch (readRecord(stream, pos, record)) {
-    case RecordRead::NoHeader:
+    if (read == RecordRead::NoHeader)
         throw BiffDamaged { QStringLiteral("o livro termina antes do fim de uma folha") };
-    case RecordRead::PastEnd:
-        throw BiffDamaged { QStringLiteral("um registo passa do fim do ficheiro") };
-    case RecordRead::Ok:
-        break;
-    }
+    throw BiffDamaged { QStringLiteral("um registo passa do fim do ficheiro") };
 }
 
 } // namespace BiffCodec

@@ -69,9 +69,32 @@ enum class RecordRead
     NoHeader, // fewer than the 4 bytes of a header left
     PastEnd, // the data runs past the end of the stream
 };
+// Throws BiffDamaged for a record that could not be read.
+[[noreturn]] void throwUnreadRecord(RecordRead read);
+
 // The record at *pos, its data a view into stream (which must outlive it); on Ok, *pos moves past it.
-RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record);
+// Inline: a full workbook has over a million records, read once when loaded and again when saved.
+inline RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
+{
+    const qsizetype at = *pos;
+    if (at < 0 || at + Biff::kRecordHeaderSize > stream.size())
+        return RecordRead::NoHeader;
+    const auto* header = reinterpret_cast<const uchar*>(stream.constData() + at);
+    const qsizetype length = header[2] | header[3] << 8;
+    const qsizetype dataAt = at + Biff::kRecordHeaderSize;
+    if (dataAt + length > stream.size())
+        return RecordRead::PastEnd;
+    record->id = quint16(header[0] | header[1] << 8);
+    record->data = QByteArray::fromRawData(stream.constData() + dataAt, length);
+    *pos = dataAt + length;
+    return RecordRead::Ok;
+}
+
 // As readRecord, but a stream that ends first throws BiffDamaged.
-void nextRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record);
+inline void nextRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
+{
+    if (const RecordRead read = readRecord(stream, pos, record); read != RecordRead::Ok)
+        throwUnreadRecord(read);
+}
 
 } // namespace BiffCodec

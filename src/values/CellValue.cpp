@@ -5,21 +5,6 @@
 #include <new>
 #include <utility>
 
-CellValue::CellValue(const CellValue& other)
-{
-    take(other);
-}
-
-CellValue::CellValue(CellValue&& other) noexcept
-{
-    if (other.isText()) {
-        new (&m_text) QString(std::move(other.m_text));
-        m_type = Type::Text;
-    } else {
-        take(other);
-    }
-}
-
 CellValue& CellValue::operator=(const CellValue& other)
 {
     if (this == &other)
@@ -44,21 +29,6 @@ CellValue& CellValue::operator=(CellValue&& other) noexcept
     this->~CellValue();
     new (this) CellValue(std::move(other));
     return *this;
-}
-
-CellValue::~CellValue()
-{
-    if (isText())
-        m_text.~QString();
-}
-
-void CellValue::take(const CellValue& other)
-{
-    if (other.isText())
-        new (&m_text) QString(other.m_text);
-    else
-        m_number = other.m_number;
-    m_type = other.m_type;
 }
 
 const QString& CellValue::noText()

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <new>
+
 // A value as read from a sheet cell or handed on from one: text, number, date (an OLE day number) or Null
 // for an empty cell; a workbook may also hold booleans and error values (the cached results of formulas).
 class CellValue
@@ -16,12 +18,25 @@ public:
         Error,
     };
 
+    // Copies, moves and destruction are inline: a full workbook's load makes millions of them.
     CellValue() { }
-    CellValue(const CellValue& other);
-    CellValue(CellValue&& other) noexcept;
+    CellValue(const CellValue& other) { take(other); }
+    CellValue(CellValue&& other) noexcept
+    {
+        if (other.isText()) {
+            new (&m_text) QString(std::move(other.m_text));
+            m_type = Type::Text;
+        } else {
+            take(other);
+        }
+    }
     CellValue& operator=(const CellValue& other);
     CellValue& operator=(CellValue&& other) noexcept;
-    ~CellValue();
+    ~CellValue()
+    {
+        if (isText())
+            m_text.~QString();
+    }
     static CellValue text(const QString& text);
     static CellValue number(double value);
     static CellValue date(double dayNumber);
@@ -49,7 +64,14 @@ public:
 private:
     static const QString& noText();
     // Takes other's payload into this value, which holds none.
-    void take(const CellValue& other);
+    void take(const CellValue& other)
+    {
+        if (other.isText())
+            new (&m_text) QString(other.m_text);
+        else
+            m_number = other.m_number;
+        m_type = other.m_type;
+    }
 
     // A workbook holds millions of cells: a value holds its text or its number, not both.
     union {

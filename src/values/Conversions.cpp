@@ -2,7 +2,6 @@
 
 #include "values/CellValue.h"
 
-#include <QByteArray>
 #include <QDate>
 #include <QRegularExpression>
 
@@ -10,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace Conversions {
 
@@ -24,24 +24,24 @@ bool isAsciiDigit(QChar c)
 
 // The sign, the digits and the decimal part at the start of text, written to number as C number text. The
 // position after them, or -1 when there is no digit.
-qsizetype takeMantissa(const QString& text, QChar decimalPoint, QByteArray* number)
+qsizetype takeMantissa(const QString& text, QChar decimalPoint, std::string* number)
 {
     qsizetype p = 0;
     if (p < text.size() && (text.at(p) == u'+' || text.at(p) == u'-')) {
         if (text.at(p) == u'-')
-            number->append('-');
+            *number += '-';
         ++p;
     }
     bool anyDigit = false;
     const auto takeDigits = [&] {
         while (p < text.size() && isAsciiDigit(text.at(p))) {
-            number->append(char(text.at(p++).unicode()));
+            *number += char(text.at(p++).unicode());
             anyDigit = true;
         }
     };
     takeDigits();
     if (p < text.size() && text.at(p) == decimalPoint) {
-        number->append('.');
+        *number += '.';
         ++p;
         takeDigits();
     }
@@ -49,7 +49,7 @@ qsizetype takeMantissa(const QString& text, QChar decimalPoint, QByteArray* numb
 }
 
 // Appends [eEdD][sign]digits at text[pos] to out when it is a complete exponent; returns the position after it.
-qsizetype takeExponent(const QString& text, qsizetype pos, QByteArray* out)
+qsizetype takeExponent(const QString& text, qsizetype pos, std::string* out)
 {
     if (pos >= text.size())
         return pos;
@@ -57,29 +57,30 @@ qsizetype takeExponent(const QString& text, qsizetype pos, QByteArray* out)
     if (e != u'E' && e != u'D')
         return pos;
     qsizetype p = pos + 1;
-    QByteArray exponent("e");
+    std::string exponent = "e";
     if (p < text.size() && (text.at(p) == u'+' || text.at(p) == u'-'))
-        exponent.append(char(text.at(p++).unicode()));
+        exponent += char(text.at(p++).unicode());
     const qsizetype digitsStart = p;
     while (p < text.size() && isAsciiDigit(text.at(p)))
-        exponent.append(char(text.at(p++).unicode()));
+        exponent += char(text.at(p++).unicode());
     if (p == digitsStart)
         return pos;
-    out->append(exponent);
+    *out += exponent;
     return p;
 }
 
-// A decimal number in C syntax; an overflow gives an infinity, an underflow 0.
-double parseDecimal(const QByteArray& number)
+// A decimal number in C syntax; an overflow gives an infinity, an underflow 0. A std::string: the short
+// texts of numbers stay off the heap.
+double parseDecimal(const std::string& number)
 {
     double value = 0.0;
-    const auto [end, error] = std::from_chars(number.cbegin(), number.cend(), value);
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range) {
-        const qsizetype e = number.indexOf('e');
-        if (e >= 0 && number.at(e + 1) == '-')
+        const size_t e = number.find('e');
+        if (e != std::string::npos && e + 1 < number.size() && number[e + 1] == '-')
             return 0.0;
-        return number.startsWith('-') ? -std::numeric_limits<double>::infinity()
-                                      : std::numeric_limits<double>::infinity();
+        return number.starts_with('-') ? -std::numeric_limits<double>::infinity()
+                                       : std::numeric_limits<double>::infinity();
     }
     return value;
 }
@@ -140,7 +141,7 @@ double numericValue(const QString& text)
         if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
             compact.append(c);
     }
-    QByteArray number;
+    std::string number;
     const qsizetype p = takeMantissa(compact, u'.', &number);
     if (p < 0)
         return 0.0;
@@ -184,7 +185,7 @@ QString numberToSiteText(double value, int significantDigits)
 std::optional<double> siteTextToNumber(const QString& text)
 {
     const QString t = text.trimmed();
-    QByteArray number;
+    std::string number;
     qsizetype p = takeMantissa(t, u',', &number);
     if (p < 0)
         return std::nullopt;

@@ -17,10 +17,12 @@ TEST(NumericValue, ReadsTheLeadingNumberWithADecimalPointAndNumberCellsAsTheyAre
 {
     const std::pair<QString, double> cases[] = { { u"00123"_s, 123 }, { u"12abc"_s, 12 }, { QString(), 0 },
         { u"abc"_s, 0 }, { u"1,5"_s, 1 }, { u"1.5"_s, 1.5 }, { u" - 1 2.5 x"_s, -12.5 }, { u"+.25"_s, 0.25 },
-        { u"1.5e3"_s, 1500 }, { u"2D2"_s, 200 }, { u"7e"_s, 7 }, { u"7e+x"_s, 7 }, { u"--5"_s, 0 }, { u"."_s, 0 } };
+        { u"1.5e3"_s, 1500 }, { u"2D2"_s, 200 }, { u"7e"_s, 7 }, { u"7e+x"_s, 7 }, { u"--5"_s, 0 }, { u"."_s, 0 },
+        { u"-1e-999"_s, 0 }, { u"-1234567890123456789012,5"_s, -1234567890123456789012.0 } };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(numericValue(text), value) << text.toStdString();
     EXPECT_GT(numericValue(u"1e999"_s), 99999);
+    EXPECT_LT(numericValue(u"-1e999"_s), -99999);
     EXPECT_EQ(numericValue(CellValue::number(2.5)), 2.5);
     EXPECT_EQ(numericValue(CellValue::text(u"2,5"_s)), 2);
     EXPECT_EQ(numericValue(CellValue()), 0);

@@ -53,6 +53,7 @@ InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock, int sl
     m_slotByTrimmedCode.reserve(CapacidadeArtigos);
     m_groupByCode.reserve(CapacidadeCodBarras);
     m_newestEntryByBarcode.reserve(CapacidadeCodBarras);
+    m_readingIndex.reserve(CapacidadeLeituras);
     m_barcodeEntries.reserve(size_t(CapacidadeCodBarras));
 }
 
@@ -423,8 +424,10 @@ void InventoryTables::ensureReadingIndex()
     m_readingIndex.clear();
     for (int i = 1; i <= m_NLeituras; ++i) {
         const Leitura& l = m_TabLeituras[size_t(i)];
-        if (m_readingIndex.find(m_TabLeituras, { l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade }) == 0)
-            m_readingIndex.insert(m_TabLeituras, i);
+        size_t hash = 0;
+        if (m_readingIndex.find(m_TabLeituras, { l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade }, &hash)
+            == 0)
+            m_readingIndex.insert(m_TabLeituras, i, hash);
     }
     m_readingIndexValid = true;
 }
@@ -441,7 +444,8 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     ensureReadingIndex();
     const std::optional<double> quantity = Conversions::toNumber(QtEmUnidadeInventario);
     const std::optional<double> mark = Conversions::toNumber(LeituraDuvidosa);
-    if (const int found = m_readingIndex.find(m_TabLeituras, { code, family, centre, unit }); found != 0) {
+    size_t hash = 0;
+    if (const int found = m_readingIndex.find(m_TabLeituras, { code, family, centre, unit }, &hash); found != 0) {
         Leitura& l = m_TabLeituras[size_t(found)];
         if (quantity)
             l.QtEmUnidadeInventario += *quantity;
@@ -466,7 +470,7 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
         l.QtEmUnidadeInventario = *quantity;
     if (mark)
         l.LeituraDuvidosa = *mark;
-    m_readingIndex.insert(m_TabLeituras, slot);
+    m_readingIndex.insert(m_TabLeituras, slot, hash);
     CalculaQtEmUnidadeCompra(slot);
 }
 

@@ -13,18 +13,28 @@ ReadingIndex::Key keyOf(const Leitura& l)
 
 } // namespace
 
+void ReadingIndex::reserve(size_t count)
+{
+    size_t buckets = kFirstBuckets;
+    while (buckets < 2 * count)
+        buckets *= 2;
+    if (m_count == 0 && buckets > m_buckets.size())
+        m_buckets.assign(buckets, 0);
+}
+
 void ReadingIndex::clear()
 {
     std::fill(m_buckets.begin(), m_buckets.end(), 0);
     m_count = 0;
 }
 
-int ReadingIndex::find(const std::vector<Leitura>& table, const Key& key) const
+int ReadingIndex::find(const std::vector<Leitura>& table, const Key& key, size_t* hash) const
 {
-    return m_buckets.empty() ? 0 : m_buckets[bucketOf(table, key)];
+    *hash = hashOf(key);
+    return m_buckets.empty() ? 0 : m_buckets[bucketOf(table, key, *hash)];
 }
 
-void ReadingIndex::insert(const std::vector<Leitura>& table, int slot)
+void ReadingIndex::insert(const std::vector<Leitura>& table, int slot, size_t hash)
 {
     if (2 * (m_count + 1) > m_buckets.size()) {
         std::vector<int> filed;
@@ -34,10 +44,12 @@ void ReadingIndex::insert(const std::vector<Leitura>& table, int slot)
                 filed.push_back(s);
         }
         m_buckets.assign(std::max(kFirstBuckets, 2 * m_buckets.size()), 0);
-        for (const int s : filed)
-            m_buckets[bucketOf(table, keyOf(table[size_t(s)]))] = s;
+        for (const int s : filed) {
+            const Key key = keyOf(table[size_t(s)]);
+            m_buckets[bucketOf(table, key, hashOf(key))] = s;
+        }
     }
-    m_buckets[bucketOf(table, keyOf(table[size_t(slot)]))] = slot;
+    m_buckets[bucketOf(table, keyOf(table[size_t(slot)]), hash)] = slot;
     ++m_count;
 }
 
@@ -53,10 +65,10 @@ bool ReadingIndex::holds(const Leitura& l, const Key& key)
         && l.CentroCusto == key.CentroCusto && l.Unidade == key.Unidade;
 }
 
-size_t ReadingIndex::bucketOf(const std::vector<Leitura>& table, const Key& key) const
+size_t ReadingIndex::bucketOf(const std::vector<Leitura>& table, const Key& key, size_t hash) const
 {
     const size_t mask = m_buckets.size() - 1;
-    for (size_t b = hashOf(key) & mask;; b = (b + 1) & mask) {
+    for (size_t b = hash & mask;; b = (b + 1) & mask) {
         const int slot = m_buckets[b];
         if (slot == 0 || holds(table[size_t(slot)], key))
             return b;

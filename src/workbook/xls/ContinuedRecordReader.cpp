@@ -18,6 +18,8 @@ bool ContinuedRecordReader::atEnd()
 QByteArray ContinuedRecordReader::bytes(qsizetype count)
 {
     QByteArray out;
+    if (count <= 0)
+        return out;
     while (count > 0) {
         skipEmpty();
         if (m_piece >= m_pieces.size())
@@ -54,6 +56,16 @@ quint32 ContinuedRecordReader::dword()
 
 QString ContinuedRecordReader::characters(qsizetype count, bool wide)
 {
+    // Most strings lie whole in their record: made in one piece.
+    if (m_piece < m_pieces.size()) {
+        const QByteArray& p = *m_pieces[m_piece];
+        const qsizetype size = count * (wide ? 2 : 1);
+        if (size <= p.size() - m_pos) {
+            const char* data = p.constData() + m_pos;
+            m_pos += size;
+            return wide ? QString(reinterpret_cast<const QChar*>(data), count) : QString::fromLatin1(data, count);
+        }
+    }
     QString text;
     text.reserve(count);
     while (count > 0) {

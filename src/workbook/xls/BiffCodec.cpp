@@ -37,18 +37,15 @@ void appendDouble(QByteArray& d, double v)
 {
     quint64 bits;
     std::memcpy(&bits, &v, sizeof bits);
-    char bytes[8];
+    char* p = appendSpace(d, 8);
     for (int i = 0; i < 8; ++i)
-        bytes[i] = char(bits >> (8 * i) & 0xFF);
-    d.append(bytes, 8);
+        p[i] = char(bits >> (8 * i) & 0xFF);
 }
 
 void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
 {
     // One append, not three: a save writes a million records.
-    const qsizetype at = out.size();
-    out.resize(at + Biff::kRecordHeaderSize + data.size());
-    char* p = out.data() + at;
+    char* p = appendSpace(out, Biff::kRecordHeaderSize + data.size());
     const quint16 header[2] = { id, quint16(data.size()) };
     for (int i = 0; i < 2; ++i) {
         p[2 * i] = char(header[i] & 0xFF);
@@ -60,13 +57,12 @@ void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
 
 void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize)
 {
-    char head[Biff::kRecordHeaderSize + Biff::kCellHeaderSize];
+    char* head = appendSpace(out, Biff::kRecordHeaderSize + Biff::kCellHeaderSize);
     const quint16 fields[5] = { id, quint16(Biff::kCellHeaderSize + valueSize), row, col, xf };
     for (int i = 0; i < 5; ++i) {
         head[2 * i] = char(fields[i] & 0xFF);
         head[2 * i + 1] = char(fields[i] >> 8);
     }
-    out.append(head, sizeof head);
 }
 
 void throwUnreadRecord(RecordRead read)

@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 #include <future>
 
 namespace {
@@ -266,8 +267,9 @@ private:
         const auto target
             = [&](size_t i) -> quint32& { return i < oldCount ? *targets[i] : m_table.cellStrings[i - oldCount]; };
         const size_t total = oldCount + cellTexts.size();
-        // Most texts share their characters with others (a code in three sheets, a unit in every row): such
-        // copies hash through a small cache on the characters' address and compare equal without being read.
+        // Most texts share their characters with others (a code in three sheets, a unit in every row). A small
+        // cache on the characters' address finds most such copies; they take the place of the text they copy
+        // rather than be sorted, and the others compare equal without being read.
         struct Keyed
         {
             size_t hash;
@@ -281,10 +283,14 @@ private:
             const QChar* chars = nullptr;
             qsizetype size = -1;
             size_t hash = 0;
+            quint32 index = 0;
         };
         std::vector<Keyed> byHash(total);
-        const auto keyRange = [&](size_t begin, size_t end) {
+        using Copy = std::pair<quint32, quint32>; // a text, and the one keyed before it with the same characters
+        // Keys [begin, end) into byHash from begin on; returns where the keyed ones end.
+        const auto keyRange = [&](size_t begin, size_t end, std::vector<Copy>* copies) {
             std::vector<CachedHash> cache(kHashCacheSize);
+            size_t keyed = begin;
             for (size_t i = begin; i < end; ++i) {
                 const Candidate c = candidate(i);
                 const QChar* chars = c.text->constData();
@@ -292,27 +298,36 @@ private:
                 const bool rich = !c.runs->isEmpty() || !c.phonetic->isEmpty();
                 if (!rich) {
                     CachedHash& cached = cache[(quintptr(chars) >> 4 ^ quintptr(c.text->size())) % kHashCacheSize];
-                    if (cached.chars != chars || cached.size != c.text->size())
-                        cached = { chars, c.text->size(), qHash(*c.text) };
+                    if (cached.chars == chars && cached.size == c.text->size()) {
+                        copies->push_back({ quint32(i), cached.index });
+                        continue;
+                    }
+                    cached = { chars, c.text->size(), qHash(*c.text), quint32(i) };
                     hash = cached.hash;
                 } else {
                     // Rich or phonetic strings differ from the plain ones with their text; the hash says so too.
                     hash = qHashMulti(1, *c.text, *c.runs, *c.phonetic);
                 }
-                byHash[i] = { hash, chars, quint32(c.text->size()), rich, quint32(i) };
+                byHash[keyed++] = { hash, chars, quint32(c.text->size()), rich, quint32(i) };
             }
+            return keyed;
         };
         const auto byHashOrder = [](const Keyed& a, const Keyed& b) { return a.hash < b.hash; };
         // Each half keyed and sorted on a thread of its own, then the two merged: a full save keys a million.
-        const auto half = byHash.begin() + qsizetype(total / 2);
+        std::vector<Copy> copies, asideCopies;
+        size_t asideEnd = 0;
         std::future<void> aside = std::async(std::launch::async, [&] {
-            keyRange(total / 2, total);
-            std::sort(half, byHash.end(), byHashOrder);
+            asideEnd = keyRange(total / 2, total, &asideCopies);
+            std::sort(byHash.begin() + qsizetype(total / 2), byHash.begin() + qsizetype(asideEnd), byHashOrder);
         });
-        keyRange(0, total / 2);
-        std::sort(byHash.begin(), half, byHashOrder);
+        const size_t firstEnd = keyRange(0, total / 2, &copies);
+        std::sort(byHash.begin(), byHash.begin() + qsizetype(firstEnd), byHashOrder);
         aside.get();
-        std::inplace_merge(byHash.begin(), half, byHash.end(), byHashOrder);
+        const auto merged = std::move(byHash.begin() + qsizetype(total / 2), byHash.begin() + qsizetype(asideEnd),
+            byHash.begin() + qsizetype(firstEnd));
+        std::inplace_merge(byHash.begin(), byHash.begin() + qsizetype(firstEnd), merged, byHashOrder);
+        byHash.erase(merged, byHash.end());
+        copies.insert(copies.end(), asideCopies.begin(), asideCopies.end());
         // Each string of the new table as it was keyed, beside it.
         std::vector<Keyed> added;
         const auto same = [&](size_t index, const Keyed& k) {
@@ -340,6 +355,8 @@ private:
             }
             first = end;
         }
+        for (const auto& [copy, original] : copies)
+            target(copy) = target(original);
     }
 
     static bool isRewritten(const XlsSheet& sheet, int row, int col)
@@ -766,7 +783,7 @@ private:
         for (size_t row : blockRows) {
             const qsizetype cellStart = out.size();
             for (const Piece& piece : rows[row].pieces)
-                out.append(m_cells.constData() + piece.at, piece.size);
+                std::memcpy(BiffCodec::appendSpace(out, piece.size), m_cells.constData() + piece.at, piece.size);
             append16(dbcell, quint16(cellStart - previousCell));
             previousCell = cellStart;
         }
@@ -872,7 +889,7 @@ private:
             Piece piece { quint32(m_cells.size()), 0, quint16(c) };
             if (r.id == BiffId::MulRk) {
                 cellHead(BiffId::Rk, row, part, 4);
-                m_cells.append(r.data.constData() + at + 2, 4);
+                std::memcpy(BiffCodec::appendSpace(m_cells, 4), r.data.constData() + at + 2, 4);
             } else {
                 cellHead(BiffId::Blank, row, part, 0);
             }

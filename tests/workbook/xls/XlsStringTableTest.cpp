@@ -1,0 +1,88 @@
+// The shared-string table a save writes: each text once, every text cell pointing at its own, whether the cell
+// was rewritten or copied from a sheet left as it was read.
+#include "workbook/xls/EmptyXlsWorkbook.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+constexpr int kRows = 3000;
+constexpr int kColumns = 4;
+
+// Random texts into every modified sheet: a few hundred, as shared copies and as equal texts of their own, wide
+// and narrow; some cells numbers. model holds what each cell must read back as.
+void fill(XlsWorkbook& book, std::vector<std::vector<CellValue>>& model, std::mt19937& rng)
+{
+    std::vector<QString> pool;
+    for (int i = 0; i < 300; ++i)
+        pool.push_back(i % 7 ? QStringLiteral("texto %1").arg(rng() % 1000) : QStringLiteral("ação € 漢 %1").arg(i));
+    for (size_t s = 0; s < book.sheets.size(); ++s) {
+        XlsSheet& sheet = book.sheets[s];
+        if (s == 1)
+            continue; // left as read: its cells are copied and point into the new table
+        sheet.modified = true;
+        sheet.rowCount = kRows + 1;
+        sheet.rows.resize(kRows + 1);
+        for (int r = 1; r <= kRows; ++r) {
+            for (int c = 0; c < kColumns; ++c) {
+                const QString& text = pool[rng() % pool.size()];
+                const CellValue value = rng() % 10 == 0 ? CellValue::number(rng() % 100)
+                    : rng() % 3 == 0                    ? CellValue::text(QString(text.constData(), text.size()))
+                                                        : CellValue::text(text);
+                sheet.setCell(r, XlsSheet::Cell { quint16(c), 0, true, value });
+                model[s][size_t(r * kColumns + c)] = value;
+            }
+        }
+    }
+}
+
+XlsWorkbook savedAndRead(const XlsWorkbook& book)
+{
+    QByteArray stream;
+    QString error;
+    EXPECT_TRUE(XlsWriter::writeStream(book, &stream, &error)) << error.toStdString();
+    XlsWorkbook read;
+    EXPECT_TRUE(XlsReader::readStream(stream, QStringLiteral("textos.xls"), &read, &error)) << error.toStdString();
+    return read;
+}
+
+} // namespace
+
+TEST(XlsStringTable, RandomTextsReadBackWithEachTextOnceInTheTable)
+{
+    std::mt19937 rng(17);
+    XlsWorkbook book = EmptyXlsWorkbook::make({ { QStringLiteral("A"), { QStringLiteral("h") } },
+        { QStringLiteral("B"), { QStringLiteral("h") } }, { QStringLiteral("C"), { QStringLiteral("h") } } });
+    std::vector<std::vector<CellValue>> model(3, std::vector<CellValue>(size_t((kRows + 1) * kColumns)));
+    // The first save fills all three sheets; the second rewrites A and C, so B's cells are copied.
+    fill(book, model, rng);
+    book.sheets[1] = book.sheets[0];
+    book.sheets[1].name = QStringLiteral("B");
+    model[1] = model[0];
+    book = savedAndRead(book);
+    fill(book, model, rng);
+    const XlsWorkbook read = savedAndRead(book);
+
+    QSet<QString> texts { QStringLiteral("h") };
+    ASSERT_EQ(read.sheets.size(), 3u);
+    for (size_t s = 0; s < 3; ++s) {
+        for (int r = 1; r <= kRows; ++r) {
+            for (int c = 0; c < kColumns; ++c) {
+                const CellValue& expected = model[s][size_t(r * kColumns + c)];
+                const XlsSheet::Cell* cell = read.sheets[s].cell(r, c);
+                ASSERT_NE(cell, nullptr) << s << ' ' << r << ' ' << c;
+                ASSERT_EQ(cell->value(), expected) << s << ' ' << r << ' ' << c;
+                if (expected.isText())
+                    texts.insert(expected.storedText());
+            }
+        }
+    }
+    ASSERT_TRUE(read.sheets[0].strings);
+    EXPECT_EQ(read.sheets[0].strings->size(), size_t(texts.size()));
+}

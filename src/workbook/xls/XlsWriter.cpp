@@ -871,7 +871,8 @@ private:
         const int row = read16(r.data, 0);
         const int col = read16(r.data, 2);
         const qsizetype step = r.id == BiffId::MulRk ? Biff::kMulRkEntrySize : Biff::kMulBlankEntrySize;
-        const int last = read16(r.data, r.data.size() - 2);
+        // The cells the reader made of it, one an entry: a last column that claims more is not believed.
+        const int last = col + int((r.data.size() - Biff::kMulFirstEntryAt - 2) / step) - 1;
         bool anyRewritten = false;
         for (int c = col; c <= last; ++c)
             anyRewritten = anyRewritten || isRewritten(sheet, row, c);
@@ -913,8 +914,15 @@ namespace XlsWriter {
 
 bool writeStream(const XlsWorkbook& book, QByteArray* stream, QString* error)
 {
-    Writer writer(book);
-    return writer.run(stream, error);
+    // A record the reader let through may still be too short for the writer: that is a refusal, not a crash.
+    try {
+        Writer writer(book);
+        return writer.run(stream, error);
+    } catch (const BiffDamaged& damaged) {
+        *error = QStringLiteral("O livro tem um registo danificado (%1) e não pode ser gravado; nada foi gravado.")
+                     .arg(damaged.what);
+        return false;
+    }
 }
 
 bool save(XlsWorkbook& book, const QString& path, QString* error)

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 // The cells of one worksheet as values, by row and column, whatever file format they came in.
@@ -37,6 +38,7 @@ struct SheetCells
 
     // The cell at row and col, nullptr when the sheet holds none there.
     const Cell* cell(int row, int col) const;
+    Cell* cell(int row, int col) { return const_cast<Cell*>(std::as_const(*this).cell(row, col)); }
     // Puts cell in row, in its column's place, replacing the one there; the row is added when missing.
     void setCell(int row, const Cell& cell);
 };

@@ -175,17 +175,20 @@ bool DataControl::setField(int column, const CellValue& value)
 }
 
 // A date gets a date format (the cell's own, the one above, or the added one); a number or a text loses one;
-// otherwise the cell keeps its format, and a new cell takes the format of the cell above.
-int DataControl::formatFor(int row, int col, const CellValue& value)
+// otherwise the cell keeps its format, and a new cell takes the format of the cell above. The cell above is
+// looked at only when it decides: a save rewrites every cell of its sheets.
+int DataControl::formatFor(const SheetCells::Cell* own, int row, int col, const CellValue& value)
 {
-    const SheetCells::Cell* own = cellAt(row, col);
-    const SheetCells::Cell* above = row - 1 > m_cursor.headingRow() ? cellAt(row - 1, col) : nullptr;
-    const int base = own ? own->style : above ? above->style : m_book.defaultStyle();
+    const auto above = [&] { return row - 1 > m_cursor.headingRow() ? cellAt(row - 1, col) : nullptr; };
+    const SheetCells::Cell* up = own ? nullptr : above();
+    const int base = own ? own->style : up ? up->style : m_book.defaultStyle();
     if (value.isDate()) {
         if (m_book.isDateStyle(base))
             return base;
-        if (above && m_book.isDateStyle(above->style))
-            return above->style;
+        if (own)
+            up = above();
+        if (up && m_book.isDateStyle(up->style))
+            return up->style;
         return m_book.dateStyle();
     }
     if (!value.isNull() && m_book.isDateStyle(base))
@@ -195,8 +198,15 @@ int DataControl::formatFor(int row, int col, const CellValue& value)
 
 void DataControl::setCell(int row, int col, const CellValue& value)
 {
-    const int xf = formatFor(row, col, value);
-    m_sheet->setCell(row, SheetCells::Cell { quint16(col), quint16(xf), true, value });
+    SheetCells::Cell* own = m_sheet->cell(row, col);
+    const int xf = formatFor(own, row, col, value);
+    if (!own) {
+        m_sheet->setCell(row, SheetCells::Cell { quint16(col), quint16(xf), true, value });
+        return;
+    }
+    static_cast<CellValue&>(*own) = value;
+    own->style = quint16(xf);
+    own->rewritten = true;
 }
 
 bool DataControl::Update(QString* error)

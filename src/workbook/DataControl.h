@@ -60,7 +60,7 @@ private:
     QString sheetLabel() const;
     const SheetCells::Cell* cellAt(int row, int col) const { return m_cursor.cellAt(row, col); }
     QString missingSheet(const QString& sheet) const;
-    int formatFor(int row, int col, const CellValue& value);
+    int formatFor(const SheetCells::Cell* own, int row, int col, const CellValue& value);
     void setCell(int row, int col, const CellValue& value);
     bool columnOf(const QString& column, int* col, QString* error) const;
 

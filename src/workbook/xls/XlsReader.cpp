@@ -449,6 +449,11 @@ bool readWorkbookStream(XlsWorkbook* book, const QString& name, QString* error)
                                      : damagedMessage(name, QStringLiteral("não começa por um registo BOF"));
         return false;
     }
+    // The version is the BOF's first field: one read past a shorter BOF would be the next record's bytes.
+    if (read16(*stream, 2) < 2) {
+        *error = damagedMessage(name, QStringLiteral("o registo BOF está incompleto"));
+        return false;
+    }
     const quint16 version = read16(*stream, 4);
     if (version < Biff::kVersionBiff5) {
         *error = kOldFormat.arg(name);

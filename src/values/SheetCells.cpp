@@ -13,14 +13,8 @@ template <typename Cells> auto placeOf(Cells& cells, int col)
 
 } // namespace
 
-const SheetCells::Cell* SheetCells::cell(int row, int col) const
+const SheetCells::Cell* SheetCells::searchRow(const std::vector<Cell>& cells, int col)
 {
-    if (row < 0 || size_t(row) >= rows.size())
-        return nullptr;
-    const auto& cells = rows[size_t(row)];
-    // A table's rows hold a cell in every column from A: the cell is then at its column's place.
-    if (col >= 0 && size_t(col) < cells.size() && cells[size_t(col)].col == col)
-        return &cells[size_t(col)];
     const auto it = placeOf(cells, col);
     return it != cells.end() && it->col == col ? &*it : nullptr;
 }

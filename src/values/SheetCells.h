@@ -36,11 +36,23 @@ struct SheetCells
     int rowCount = 0; // rows 0..rowCount-1 belong to the sheet, blank ones included
     bool modified = false;
 
-    // The cell at row and col, nullptr when the sheet holds none there.
-    const Cell* cell(int row, int col) const;
+    // The cell at row and col, nullptr when the sheet holds none there. Inline: a save asks for every cell.
+    const Cell* cell(int row, int col) const
+    {
+        if (row < 0 || size_t(row) >= rows.size())
+            return nullptr;
+        const auto& cells = rows[size_t(row)];
+        // A table's rows hold a cell in every column from A: the cell is then at its column's place.
+        if (col >= 0 && size_t(col) < cells.size() && cells[size_t(col)].col == col)
+            return &cells[size_t(col)];
+        return searchRow(cells, col);
+    }
     Cell* cell(int row, int col) { return const_cast<Cell*>(std::as_const(*this).cell(row, col)); }
     // Puts cell in row, in its column's place, replacing the one there; the row is added when missing.
     void setCell(int row, const Cell& cell);
+
+private:
+    static const Cell* searchRow(const std::vector<Cell>& cells, int col);
 };
 
 // The sheet named so among sheets, with or without the "$" a record source ends in: the same case first,

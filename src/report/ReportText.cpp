@@ -5,17 +5,24 @@
 #include "values/Windows1252.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace ReportText {
 
 namespace {
 
+// 10 to the power n, exactly: a table, as a report asks for it hundreds of thousands of times.
+double powerOfTen(int n)
+{
+    static constexpr double kPowers[]
+        = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
+    return n >= 0 && n < 16 ? kPowers[n] : std::pow(10.0, n);
+}
+
 // In the default rounding mode nearbyint sends halves to the even neighbour.
 double roundHalfEven(double v, int decimals)
 {
-    const double scale = std::pow(10.0, decimals);
+    const double scale = powerOfTen(decimals);
     return std::nearbyint(v * scale) / scale;
 }
 
@@ -27,20 +34,29 @@ QString generalDecimals(double rounded, int decimals, int width)
 }
 
 // v rounded to decimals (2 or 3) and shown with exactly that many, right-aligned in the width characters at out;
-// a longer text keeps its last width characters. Below 10^(15 - decimals) a rounded value has at most 15
-// significant digits, so its shortest text padded with zeros is its fixed notation: written directly, as a
-// report writes hundreds of thousands. False, with nothing written, when the general way is needed.
+// a longer text keeps its last width characters. Below 10^(15 - decimals) a rounded value times 10^decimals is
+// within a rounding of a whole number of at most 15 digits, and those digits are its fixed notation: written
+// directly, as a report writes hundreds of thousands. False, with nothing written, when the general way is needed.
 template <typename Char> bool fixedDecimals(double rounded, int decimals, int width, Char* out)
 {
-    if (rounded == 0.0 || !(std::fabs(rounded) < std::pow(10.0, 15 - decimals)) || width < 1)
+    if (rounded == 0.0 || !(std::fabs(rounded) < powerOfTen(15 - decimals)) || width < 1 || decimals < 1)
         return false;
     char buffer[40];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
-    const qsizetype shown = std::min<qsizetype>(result.ptr - buffer, width);
+    char* const end = buffer + sizeof buffer;
+    char* first = end;
+    long long digits = std::llround(std::fabs(rounded) * powerOfTen(decimals));
+    for (int d = 0; d < decimals; ++d, digits /= 10)
+        *--first = char('0' + digits % 10);
+    *--first = ',';
+    do {
+        *--first = char('0' + digits % 10);
+        digits /= 10;
+    } while (digits > 0);
+    if (rounded < 0)
+        *--first = '-';
+    const qsizetype shown = std::min<qsizetype>(end - first, width);
     std::fill_n(out, width - shown, Char(' '));
-    out += width - shown;
-    for (const char* c = result.ptr - shown; c != result.ptr; ++c)
-        *out++ = Char(*c == '.' ? ',' : *c);
+    std::copy(end - shown, end, out + (width - shown));
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "support/LoadedSite.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/DataCommand.h"
@@ -130,24 +131,17 @@ QString saveAllSheetsOnCopy(const QString& fixture, const QString& copy)
 {
     if (!copyFixture(fixture, copy))
         return QStringLiteral("cannot copy ") + fixture;
-    ScriptedInteraction ui;
-    Clock clock;
-    InventoryTables tables(ui, clock);
-    DataControl data1;
-    data1.setDatabaseName(copy);
-    InventoryLoader loader(data1, tables, ui);
-    QString first, second;
-    if (!loader.loadAll(&first, &second))
-        return first + u' ' + second;
+    LoadedSite site(copy);
+    QString why;
+    if (!site.load(&why))
+        return why;
+    InventoryTables& tables = site.tables;
     tables.AdicionaArtigo(T(QStringLiteral("9999")), T(QStringLiteral("61")), CellValue::date(46000),
         T(QStringLiteral("Grão novo €")), CellValue::number(1), T(QStringLiteral("UN")), T(QStringLiteral("UN")),
         CellValue::number(1), T(QStringLiteral("Bebidas")), CellValue::date(46001), CellValue::number(0), 0, 5);
     tables.AdicionaLeitura(T(QStringLiteral("9999")), T(QStringLiteral("61")), T(QStringLiteral("Bar")),
         T(QStringLiteral("UN")), CellValue::number(2.5), CellValue::number(0));
-    InventoryWriter writer(data1, tables, ui);
-    DataCommand command(tables, data1);
-    QString error;
-    return command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, &error) ? QString() : error;
+    return site.saveAfterRawImport(&why) ? QString() : why;
 }
 
 class Store : public ::testing::Test

@@ -1,9 +1,9 @@
 // A save into an .xlsx made by LibreOffice keeps everything the program does not write.
 #include "platform/Clock.h"
+#include "support/LoadedSite.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/DataCommand.h"
-#include "tables/InventoryLoader.h"
 #include "tables/InventoryTables.h"
 #include "tables/InventoryWorkbook.h"
 #include "tables/InventoryWriter.h"
@@ -95,20 +95,12 @@ TEST(XlsxLosslessSave, ARawImportKeepsEverythingItDoesNotWrite)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     const QString keptBefore = keptByOpenpyxl(path);
 
-    ScriptedInteraction ui;
-    Clock clock;
-    InventoryTables tables(ui, clock);
-    DataControl data1;
-    data1.setDatabaseName(path);
-    InventoryLoader loader(data1, tables, ui);
-    QString first, second;
-    ASSERT_TRUE(loader.loadAll(&first, &second)) << second.toStdString();
-    tables.AdicionaLeitura(CellValue::text(u"3001"_s), CellValue::text(u"63"_s), CellValue::text(u"Cozinha"_s),
-        CellValue::text(u"Gramas"_s), CellValue::number(500), CellValue::number(0));
-    InventoryWriter writer(data1, tables, ui);
-    DataCommand command(tables, data1);
+    LoadedSite site(path);
     QString error;
-    ASSERT_TRUE(command.run([&](QString* e) { return writer.saveAfterRawImport(e); }, &error)) << error.toStdString();
+    ASSERT_TRUE(site.load(&error)) << error.toStdString();
+    site.tables.AdicionaLeitura(CellValue::text(u"3001"_s), CellValue::text(u"63"_s), CellValue::text(u"Cozinha"_s),
+        CellValue::text(u"Gramas"_s), CellValue::number(500), CellValue::number(0));
+    ASSERT_TRUE(site.saveAfterRawImport(&error)) << error.toStdString();
 
     // Byte for byte, every part but the three sheets written (Artigos, CodBarras, Inventario; every article has
     // a barcode, so ArtigosSemCodBarras is left as it was).

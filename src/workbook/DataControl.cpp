@@ -122,12 +122,6 @@ bool DataControl::field(const QString& column, CellValue* value, QString* error)
     return true;
 }
 
-const CellValue& DataControl::field(int column) const
-{
-    static const CellValue null;
-    return m_editMode == EditMode::AddNew ? null : m_cursor.field(column);
-}
-
 bool DataControl::Edit(QString* error)
 {
     if (!m_sheet || Eof()) {

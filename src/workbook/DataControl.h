@@ -34,7 +34,7 @@ public:
     // The column under that heading, or -1; field(int) then reads it without looking the heading up again.
     int column(const QString& heading) const { return m_cursor.column(heading); }
     // A Null value when there is no such cell; the reference lasts until the sheet changes.
-    const CellValue& field(int column) const;
+    const CellValue& field(int column) const { return m_cursor.field(m_editMode == EditMode::AddNew ? -1 : column); }
     bool Edit(QString* error);
     bool AddNew(QString* error);
     bool setField(const QString& column, const CellValue& value, QString* error);

@@ -62,11 +62,8 @@ void SheetCursor::MoveLast()
     m_visited = m_end - 1 - m_headingRow;
 }
 
-const CellValue& SheetCursor::field(int column) const
+const CellValue& SheetCursor::null()
 {
-    static const CellValue null;
-    if (column < 0 || Eof())
-        return null;
-    const SheetCells::Cell* cell = cellAt(m_row, column);
-    return cell ? cell->value() : null;
+    static const CellValue none;
+    return none;
 }

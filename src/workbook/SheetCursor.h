@@ -31,11 +31,16 @@ public:
     // program took the sheet away), no cell is read any more.
     void retarget(const SheetCells* sheet) { m_sheet = sheet; }
 
-    // A Null value when there is no such cell or no current record.
-    const CellValue& field(int column) const;
+    // A Null value when there is no such cell or no current record. Inline: a load reads a million fields.
+    const CellValue& field(int column) const
+    {
+        const SheetCells::Cell* cell = column < 0 || Eof() ? nullptr : cellAt(m_row, column);
+        return cell ? cell->value() : null();
+    }
     const SheetCells::Cell* cellAt(int row, int col) const { return m_sheet ? m_sheet->cell(row, col) : nullptr; }
 
 private:
+    static const CellValue& null();
     // Asks for the texts of a row the cursor will soon reach: read row by row, a large sheet would otherwise
     // wait on each text's memory, scattered over the heap.
     void prefetchTexts(int row) const;

@@ -252,7 +252,7 @@ private:
         // Rows of a table are as wide as the one above: room for that many, rather than growth by doubling.
         if (cells.empty() && row > 0)
             cells.reserve(std::max<size_t>(sheet.rows[size_t(row) - 1].size(), 1));
-        cells.push_back(XlsSheet::Cell { quint16(col), quint16(xf), false, std::move(value) });
+        cells.emplace_back(quint16(col), quint16(xf), false, std::move(value));
     }
 
     // Files value under the row, column and XF of the cell record d.

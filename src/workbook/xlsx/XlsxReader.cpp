@@ -350,7 +350,7 @@ private:
             // Rows of a table are as wide as the one before: room for that many, rather than growth by doubling.
             if (cells.empty())
                 cells.reserve(m_lastWidth);
-            cells.push_back(SheetCells::Cell { quint16(col), quint16(style), false, value });
+            cells.emplace_back(quint16(col), quint16(style), false, std::move(value));
             m_lastWidth = std::max(cells.size(), size_t(1));
         }
     }

@@ -1,6 +1,9 @@
 #pragma once
 #include "values/SheetCells.h"
 
+#include <QByteArray>
+#include <QString>
+
 #include <algorithm>
 
 // Writes value into a cell of the first two worksheets, as a command's save would; with two, both of the .xls
@@ -18,4 +21,14 @@ template <typename Sheets> int changeFirstWorksheets(Sheets& sheets, int style, 
             break;
     }
     return changed;
+}
+
+// A workbook a save wrote must read again: traps when write gives bytes that read refuses.
+template <typename Book, typename Write, typename Read> void writtenReadsAgain(const Book& book, Write write, Read read)
+{
+    QByteArray written;
+    QString error;
+    Book again;
+    if (write(book, &written, &error) && !read(written, &again, &error))
+        __builtin_trap();
 }

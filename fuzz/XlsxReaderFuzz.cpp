@@ -32,11 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     if (changeFirstWorksheets(book.sheets, book.dateXf(), CellValue::date(46000)) == 0)
         return 0;
-    QByteArray written;
-    if (!XlsxWriter::toBytes(book, &written, &error))
-        return 0;
-    XlsxWorkbook again;
-    if (!XlsxReader::readBytes(written, QStringLiteral("again.xlsx"), &again, &error))
-        __builtin_trap();
+    writtenReadsAgain(book, XlsxWriter::toBytes, [](const QByteArray& bytes, XlsxWorkbook* again, QString* e) {
+        return XlsxReader::readBytes(bytes, QStringLiteral("again.xlsx"), again, e);
+    });
     return 0;
 }

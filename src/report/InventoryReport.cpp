@@ -6,6 +6,7 @@
 #include "report/ReportText.h"
 #include "tables/InventoryTables.h"
 #include "tables/Sheets.h"
+#include "values/Bytes.h"
 #include "values/Conversions.h"
 #include "values/Windows1252.h"
 #include "workbook/DataControl.h"
@@ -60,13 +61,6 @@ public:
 
 private:
     int w(int extra) const { return std::max(m_n + extra, 0); }
-    // Room for count more bytes, for the caller to fill: cheaper than an append of a few bytes.
-    char* grow(qsizetype count)
-    {
-        const qsizetype at = m_bytes.size();
-        m_bytes.resize(at + count);
-        return m_bytes.data() + at;
-    }
     // Slot 1 of an empty table stands for no reading at all, whatever an earlier table left there.
     const Leitura& reading(int i) const
     {
@@ -97,7 +91,7 @@ private:
     ReportLines& repeated(int count, char c)
     {
         if (count > 0)
-            std::memset(grow(count), c, size_t(count));
+            std::memset(Bytes::appendRoom(m_bytes, count), c, size_t(count));
         return *this;
     }
     // The piece as FormatStrSpaces2 gives it: trimmed of blanks, then cut or padded to size.
@@ -111,7 +105,7 @@ private:
     // Lines go out a megabyte at a time.
     void end()
     {
-        std::memcpy(grow(2), "\r\n", 2);
+        std::memcpy(Bytes::appendRoom(m_bytes, 2), "\r\n", 2);
         if (m_bytes.size() >= kChunk)
             flush();
     }

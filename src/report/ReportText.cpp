@@ -1,6 +1,7 @@
 #include "report/ReportText.h"
 
 #include "tables/InventoryTables.h"
+#include "values/Bytes.h"
 #include "values/Conversions.h"
 #include "values/Windows1252.h"
 
@@ -73,8 +74,7 @@ void appendDecimals(QByteArray& out, double v, int decimals, int width)
 {
     const double rounded = roundHalfEven(v, decimals);
     const qsizetype at = out.size();
-    out.resize(at + std::max(width, 0));
-    if (fixedDecimals(rounded, decimals, width, out.data() + at))
+    if (fixedDecimals(rounded, decimals, width, Bytes::appendRoom(out, std::max(width, 0))))
         return;
     out.resize(at);
     Windows1252::appendEncoded(out, generalDecimals(rounded, decimals, width));

@@ -4,6 +4,7 @@
 #include "platform/UserInteraction.h"
 #include "tables/InventoryTables.h"
 #include "tables/TextShaping.h"
+#include "values/Bytes.h"
 #include "values/Conversions.h"
 #include "values/Windows1252.h"
 
@@ -36,9 +37,7 @@ void appendPadded(QByteArray& list, const QString& value, int width, char filler
     const qsizetype length = std::min<qsizetype>(end - begin, room);
     // In two pieces, not a byte at a time: the lists of a full site are megabytes.
     Windows1252::appendEncoded(list, QStringView(value).mid(begin, length));
-    const qsizetype at = list.size();
-    list.resize(at + room - length);
-    std::memset(list.data() + at, filler, size_t(room - length));
+    std::memset(Bytes::appendRoom(list, room - length), filler, size_t(room - length));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "values/Windows1252.h"
 
+#include "values/Bytes.h"
+
 namespace Windows1252 {
 
 namespace {
@@ -44,9 +46,7 @@ QByteArray encode(const QString& text)
 
 void appendEncoded(QByteArray& out, QStringView text)
 {
-    const qsizetype at = out.size();
-    out.resize(at + text.size());
-    char* to = out.data() + at;
+    char* to = Bytes::appendRoom(out, text.size());
     const char16_t* in = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i)
         to[i] = in[i] < 0x80 ? char(in[i]) : encodeChar(QChar(in[i]));

@@ -1,5 +1,7 @@
 #include "workbook/xls/BiffCodec.h"
 
+#include "values/Bytes.h"
+
 #include <cstring>
 
 namespace BiffCodec {
@@ -37,7 +39,7 @@ void appendDouble(QByteArray& d, double v)
 {
     quint64 bits;
     std::memcpy(&bits, &v, sizeof bits);
-    char* p = appendSpace(d, 8);
+    char* p = Bytes::appendRoom(d, 8);
     for (int i = 0; i < 8; ++i)
         p[i] = char(bits >> (8 * i) & 0xFF);
 }
@@ -45,7 +47,7 @@ void appendDouble(QByteArray& d, double v)
 void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
 {
     // One append, not three: a save writes a million records.
-    char* p = appendSpace(out, Biff::kRecordHeaderSize + data.size());
+    char* p = Bytes::appendRoom(out, Biff::kRecordHeaderSize + data.size());
     const quint16 header[2] = { id, quint16(data.size()) };
     for (int i = 0; i < 2; ++i) {
         p[2 * i] = char(header[i] & 0xFF);
@@ -57,7 +59,7 @@ void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
 
 void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize)
 {
-    char* head = appendSpace(out, Biff::kRecordHeaderSize + Biff::kCellHeaderSize);
+    char* head = Bytes::appendRoom(out, Biff::kRecordHeaderSize + Biff::kCellHeaderSize);
     const quint16 fields[5] = { id, quint16(Biff::kCellHeaderSize + valueSize), row, col, xf };
     for (int i = 0; i < 5; ++i) {
         head[2 * i] = char(fields[i] & 0xFF);

@@ -1,4 +1,5 @@
 #pragma once
+#include "values/Bytes.h"
 #include "workbook/xls/BiffRecord.h"
 
 #include <QByteArray>
@@ -44,25 +45,16 @@ inline void put32(QByteArray& d, qsizetype at, quint32 v)
     put16(d, at + 2, quint16(v >> 16));
 }
 
-// Room for size more bytes at the end of d, for the caller to fill: a save writes millions of small pieces,
-// and a resize costs a fraction of a general append.
-inline char* appendSpace(QByteArray& d, qsizetype size)
-{
-    const qsizetype at = d.size();
-    d.resize(at + size);
-    return d.data() + at;
-}
-
 inline void append16(QByteArray& d, quint16 v)
 {
-    char* p = appendSpace(d, 2);
+    char* p = Bytes::appendRoom(d, 2);
     p[0] = char(v & 0xFF);
     p[1] = char(v >> 8);
 }
 
 inline void append32(QByteArray& d, quint32 v)
 {
-    char* p = appendSpace(d, 4);
+    char* p = Bytes::appendRoom(d, 4);
     for (int i = 0; i < 4; ++i)
         p[i] = char(v >> (8 * i) & 0xFF);
 }

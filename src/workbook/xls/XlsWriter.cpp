@@ -1,5 +1,6 @@
 #include "workbook/xls/XlsWriter.h"
 
+#include "values/Bytes.h"
 #include "values/Windows1252.h"
 #include "workbook/xls/BiffCodec.h"
 #include "workbook/xls/ContinuedRecordWriter.h"
@@ -783,7 +784,7 @@ private:
         for (size_t row : blockRows) {
             const qsizetype cellStart = out.size();
             for (const Piece& piece : rows[row].pieces)
-                std::memcpy(BiffCodec::appendSpace(out, piece.size), m_cells.constData() + piece.at, piece.size);
+                std::memcpy(Bytes::appendRoom(out, piece.size), m_cells.constData() + piece.at, piece.size);
             append16(dbcell, quint16(cellStart - previousCell));
             previousCell = cellStart;
         }
@@ -890,7 +891,7 @@ private:
             Piece piece { quint32(m_cells.size()), 0, quint16(c) };
             if (r.id == BiffId::MulRk) {
                 cellHead(BiffId::Rk, row, part, 4);
-                std::memcpy(BiffCodec::appendSpace(m_cells, 4), r.data.constData() + at + 2, 4);
+                std::memcpy(Bytes::appendRoom(m_cells, 4), r.data.constData() + at + 2, 4);
             } else {
                 cellHead(BiffId::Blank, row, part, 0);
             }

@@ -911,25 +911,35 @@ private:
 
 } // namespace
 
-namespace XlsWriter {
+namespace {
 
-bool writeStream(const XlsWorkbook& book, QByteArray* stream, QString* error)
+// A record the reader let through may still be too short for the writer: that is a refusal, not a crash. name
+// is the file's, when there is one.
+bool writeNamed(const XlsWorkbook& book, const QString& name, QByteArray* stream, QString* error)
 {
-    // A record the reader let through may still be too short for the writer: that is a refusal, not a crash.
     try {
         Writer writer(book);
         return writer.run(stream, error);
     } catch (const BiffDamaged& damaged) {
-        *error = QStringLiteral("O livro tem um registo danificado (%1) e não pode ser gravado; nada foi gravado.")
-                     .arg(damaged.what);
+        *error = QStringLiteral("O livro%1 tem um registo danificado (%2) e não pode ser gravado; nada foi gravado.")
+                     .arg(name.isEmpty() ? QString() : u' ' + name, damaged.what);
         return false;
     }
+}
+
+} // namespace
+
+namespace XlsWriter {
+
+bool writeStream(const XlsWorkbook& book, QByteArray* stream, QString* error)
+{
+    return writeNamed(book, QString(), stream, error);
 }
 
 bool save(XlsWorkbook& book, const QString& path, QString* error)
 {
     QByteArray stream;
-    if (!writeStream(book, &stream, error))
+    if (!writeNamed(book, path, &stream, error))
         return false;
     CompoundFile container = book.container;
     container.setStream(book.streamName, stream);

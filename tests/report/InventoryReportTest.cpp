@@ -88,9 +88,18 @@ protected:
 
 } // namespace
 
-TEST(ReportText, PadsLikeThePlainVersionOnRandomTexts)
+// Texts pad, and values and quantities written directly read, as the plain versions do (for numbers, the site's
+// number text padded to its decimals). The cases pin the plain version of the numbers: halves to the even
+// neighbour, no "-0,00", the leftmost digits lost.
+TEST(ReportText, PadsAndWritesNumbersLikeThePlainVersionsOnRandomData)
 {
-    const auto plain = [](const QString& st, int size) {
+    EXPECT_EQ(ReportText::valueText(0.125, 6), u"  0,12"_s);
+    EXPECT_EQ(ReportText::valueText(0.375, 6), u"  0,38"_s);
+    EXPECT_EQ(ReportText::valueText(-0.001, 6), u"  0,00"_s);
+    EXPECT_EQ(ReportText::valueText(1234567.891, 6), u"567,89"_s);
+    EXPECT_EQ(ReportText::quantityText(0.0625, 6), u" 0,062"_s);
+
+    const auto padded = [](const QString& st, int size) {
         if (size < 1)
             return QString();
         const QString trimmed = Conversions::trimBlanks(st);
@@ -102,20 +111,16 @@ TEST(ReportText, PadsLikeThePlainVersionOnRandomTexts)
         for (int k = int(rng() % 10); k > 0; --k)
             text += rng() % 3 ? QChar(char16_t(u'a' + rng() % 3)) : QChar(u' ');
         const int size = int(rng() % 14) - 2;
-        ASSERT_EQ(ReportText::FormatStrSpaces2(text, size), plain(text, size)) << qPrintable(text) << ' ' << size;
+        ASSERT_EQ(ReportText::FormatStrSpaces2(text, size), padded(text, size)) << qPrintable(text) << ' ' << size;
     }
-}
 
-// Values and quantities written directly read as the site's number text padded to its decimals does.
-TEST(ReportText, WritesValuesLikeThePlainVersionOnRandomNumbers)
-{
     const auto plain = [](double v, int decimals, int width) {
         const double scale = std::pow(10.0, decimals);
         const QString text = Conversions::numberToSiteText(std::nearbyint(v * scale) / scale);
         return decimals == 2 ? Conversions::FormatStrDecimais2(text, width)
                              : Conversions::FormatStrDecimais3(text, width);
     };
-    std::mt19937 rng(5);
+    rng.seed(5);
     std::uniform_real_distribution<double> exponent(-5.0, 16.0);
     for (int i = 0; i < 50000; ++i) {
         double v = std::pow(10.0, exponent(rng)) * (rng() % 2 ? -1 : 1);
@@ -131,37 +136,15 @@ TEST(ReportText, WritesValuesLikeThePlainVersionOnRandomNumbers)
     }
 }
 
-// Pins the plain version above: halves to the even neighbour, no "-0,00", the leftmost digits lost.
-TEST(ReportText, FormatsValuesAndQuantities)
-{
-    EXPECT_EQ(ReportText::valueText(0.125, 6), u"  0,12"_s);
-    EXPECT_EQ(ReportText::valueText(0.375, 6), u"  0,38"_s);
-    EXPECT_EQ(ReportText::valueText(-0.001, 6), u"  0,00"_s);
-    EXPECT_EQ(ReportText::valueText(1234567.891, 6), u"567,89"_s);
-    EXPECT_EQ(ReportText::quantityText(0.0625, 6), u" 0,062"_s);
-}
-
-TEST_F(Report, FindsFamilies)
-{
-    tables.AdicionaContasContabilisticas(u" 62"_s, T(u" 62"_s), T(u"3162"_s), T(u"Bebidas"_s));
-    tables.AdicionaContasContabilisticas(u"61"_s, T(u"61"_s), T(u"3161"_s), T(u"Mercearia"_s));
-    EXPECT_EQ(ReportText::ProcuraConta(tables, u" 61 "_s), 2);
-    EXPECT_EQ(ReportText::ProcuraConta(tables, u"62"_s), 0); // the stored code is not trimmed
-}
-
 // See tests/fixtures/report/README.md for what the small site holds and shows.
-TEST_F(Report, MatchesTheReportCheckedByHandForASmallSite)
+TEST_F(Report, MatchesTheReportCheckedByHandForASmallSiteAndLinesNarrowAsTheSettingGrows)
 {
     load(u"report/site-lo.xls"_s);
     QFile expected(QStringLiteral(TARVIK_FIXTURES "/report/site-report.txt"));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     EXPECT_EQ(runBytes().toStdString(), expected.readAll().toStdString());
     EXPECT_TRUE(ui.messages.isEmpty());
-}
 
-TEST_F(Report, LinesNarrowAsTheSettingGrows)
-{
-    load(u"report/site-lo.xls"_s);
     // Summary heading, family line, cost-centre total, separator, first detail heading, family heading, reading
     // line, reading line of a 4-character code, family total.
     const auto widths = [&](const QString& setting) {
@@ -205,48 +188,47 @@ TEST_F(Report, GroupsCostCentresByTheirTextAfterSortingByValue)
     EXPECT_EQ(lines[4].left(16), u"Centro Custo 01 "_s);
 }
 
-TEST_F(Report, IgnoresWhatAnEmptyTableLeftInSlotOne)
-{
-    article(u"1"_s, u"Arroz"_s, 5);
-    reading(u"1"_s, u"Cozinha"_s, 3);
-    tables.setNLeituras(0);
-    const QString text = run().join(u'\n');
-    EXPECT_EQ(text.count(u'\n'), 13);
-    EXPECT_FALSE(text.contains(u"Cozinha"_s) || text.contains(u"Arroz"_s));
-    EXPECT_EQ(text.count(u"Total :"_s), 3);
-    EXPECT_EQ(text.count(u"      0,00"_s), 3);
-}
-
-TEST_F(Report, TakesEachReadingsAccountFromTheLastRowOfItsFamily)
+// Families are found by the code asked for, trimmed.
+TEST_F(Report, TakesEachReadingsAccountFromTheLastRowOfItsFamilyAndFindsFamilies)
 {
     load(u"data/inventory-lo.xls"_s); // two rows for 62, no account for 64
     reading(u"1001"_s, u"1"_s, 1, u"64"_s);
     tables.editLeitura(4).ContaContab = u"antiga"_s;
     run();
-    EXPECT_EQ(tables.leitura(1).ContaContab, u"3161"_s);
-    EXPECT_EQ(tables.leitura(2).ContaContab, u"3161"_s);
-    EXPECT_EQ(tables.leitura(3).ContaContab, u"3199"_s);
-    EXPECT_EQ(tables.leitura(4).ContaContab, u"antiga"_s);
+    QStringList accounts;
+    for (int slot = 1; slot <= 4; ++slot)
+        accounts << tables.leitura(slot).ContaContab;
+    EXPECT_EQ(accounts, (QStringList { u"3161"_s, u"3161"_s, u"3199"_s, u"antiga"_s }));
+    tables.AdicionaContasContabilisticas(u" 65"_s, T(u" 65"_s), T(u"3165"_s), T(u"Outra"_s));
+    EXPECT_EQ(ReportText::ProcuraConta(tables, u" 61 "_s), 1);
+    EXPECT_EQ(ReportText::ProcuraConta(tables, u"65"_s), 0); // the stored code is not trimmed
 }
 
-TEST_F(Report, GoesOnWithoutAnAccountsSheetAndWritesWindows1252)
+TEST_F(Report, GoesOnWithoutAnAccountsSheetWritesWindows1252AndIgnoresWhatAnEmptyTableLeftInSlotOne)
 {
     article(u"1"_s, u"Açúcar € Ωmega"_s, 2);
-    reading(u"1"_s, u"1"_s, 1);
+    reading(u"1"_s, u"Cozinha"_s, 1);
     EXPECT_TRUE(runBytes().contains("A\xe7\xfa"
                                     "car \x80 ?mega"));
     EXPECT_TRUE(ui.messages.isEmpty());
+
+    tables.setNLeituras(0);
+    const QString text = run().join(u'\n');
+    EXPECT_EQ(text.count(u'\n'), 13);
+    EXPECT_FALSE(text.contains(u"Cozinha"_s) || text.contains(u"mega"_s));
+    EXPECT_EQ(text.count(u"Total :"_s), 3);
+    EXPECT_EQ(text.count(u"      0,00"_s), 3);
 }
 
 TEST_F(Report, ReportsAFileItCannotWrite)
 {
     InventoryReport report(tables, data1, ui);
     QString error;
-    const QString missingFolder = profile.path(u"nao-existe/Report.txt"_s);
-    EXPECT_FALSE(report.CriarFicheiroDeInventarios(missingFolder, u"100"_s, &error));
-    EXPECT_TRUE(error.contains(missingFolder)) << error.toStdString();
     ASSERT_TRUE(QDir(profile.home()).mkdir(u"pasta"_s));
-    EXPECT_FALSE(report.CriarFicheiroDeInventarios(profile.path(u"pasta"_s), u"100"_s, &error));
-    EXPECT_TRUE(error.contains(profile.path(u"pasta"_s))) << error.toStdString();
+    // A folder that is not there, and a folder where the file should be.
+    for (const QString& path : { profile.path(u"nao-existe/Report.txt"_s), profile.path(u"pasta"_s) }) {
+        EXPECT_FALSE(report.CriarFicheiroDeInventarios(path, u"100"_s, &error));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    }
     EXPECT_EQ(ui.busyDepth, 0);
 }

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,10 +33,10 @@ class Tables : public ::testing::Test
 {
 protected:
     // An article row as a reception (Origem 1) or the Artigos$ sheet (Origem 3) would give it.
-    int add(const char* code, int origem, const char* date = "01/12/2026", const CellValue& conversion = N(12),
-        const char* family = "F1", int check = 0, const CellValue& price = N(2.5), const char* desc = "Arroz")
+    int add(const char* code, int origem, const CellValue& date = T("01/12/2026"), const CellValue& conversion = N(12),
+        const char* family = "F1", int check = 0)
     {
-        return tables.AdicionaArtigo(T(code), T(family), T(date), T(desc), price, T("CX"), T("UN"), conversion,
+        return tables.AdicionaArtigo(T(code), T(family), date, T("Arroz"), N(2.5), T("CX"), T("UN"), conversion,
             T("Mercearia"), T("05/12/2026"), N(7), check, origem);
     }
 
@@ -44,86 +47,58 @@ protected:
 
 } // namespace
 
-TEST_F(Tables, AdicionaArtigoRefusesBlankCodesAndMissingDates)
-{
-    const auto withCodeAndDate = [&](const CellValue& code, const CellValue& date) {
-        return tables.AdicionaArtigo(
-            code, T("F"), date, T("x"), N(1), T("a"), T("b"), N(1), T("d"), CellValue(), N(1), 0, 3);
-    };
-    EXPECT_EQ(add("   ", 3), 0);
-    EXPECT_EQ(withCodeAndDate(CellValue(), T("01/01/2026")), 0);
-    EXPECT_EQ(add("100", 3, ""), 0);
-    EXPECT_EQ(withCodeAndDate(T("100"), CellValue()), 0);
-    EXPECT_EQ(tables.NArtigos(), 0);
-    EXPECT_EQ(tables.NLeituras(), 0);
-}
-
 // Slot 0 stays empty: the first article goes to slot 1.
-TEST_F(Tables, AdicionaArtigoWritesTheFieldsOfALoadedArticle)
+TEST_F(Tables, AdicionaArtigoRefusesBlankCodesAndMissingDatesAndWritesTheFieldsOfALoadedArticle)
 {
+    EXPECT_EQ(add("   ", 3), 0);
+    EXPECT_EQ(add("100", 3, T("")), 0);
+    EXPECT_EQ(add("100", 3, CellValue()), 0);
     ASSERT_EQ(tables.AdicionaArtigo(T(" 100 "), T("F1"), T("01/12/2026"), T(" Arroz "), T("2.5"), T("CX"), T("UN"),
                   T("0,5"), T("Mercearia"), T("05/12/2026"), T("2.5"), 0, 3),
         1);
     EXPECT_TRUE(tables.artigo(0).CodArtigo.isEmpty());
     const Artigo& a = tables.artigo(1);
-    EXPECT_EQ(a.CodArtigo, QStringLiteral("100"));
-    EXPECT_EQ(a.DescArtigo, QStringLiteral(" Arroz "));
-    EXPECT_EQ(a.DataRecepcao, 46357);
-    EXPECT_EQ(a.PrecoCompraUnitario, 2.5);
-    EXPECT_EQ(a.UnidadeDeCompra, QStringLiteral("CX"));
-    EXPECT_EQ(a.ConversaoCompraStock, 0.5);
-    EXPECT_EQ(a.DataUltimaImportacao, 46361);
-    EXPECT_EQ(a.Posicao, 2);
-    EXPECT_EQ(a.Origem, 3);
-    EXPECT_FALSE(a.ArtigoNovo);
-}
+    EXPECT_EQ(std::tuple(a.CodArtigo, a.DescArtigo, a.UnidadeDeCompra, a.DataRecepcao, a.PrecoCompraUnitario,
+                  a.ConversaoCompraStock, a.DataUltimaImportacao, a.Posicao, a.Origem, a.ArtigoNovo),
+        std::tuple(u"100"_s, u" Arroz "_s, u"CX"_s, 46357.0, 2.5, 0.5, 46361.0, 2, 3, false));
 
-TEST_F(Tables, AdicionaArtigoTakesUnidadeWhenTheConversionIsNotPositive)
-{
+    // Numbers find the code; codes above the limit are reported.
+    EXPECT_EQ(tables.ProcuraArtigo(N(100)), 1);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(tables.ProcuraArtigo(u"100000"_s), 0);
+    EXPECT_EQ(ui.messages, QStringList { u"ERRO CODARTIGO>99999"_s });
+
     for (const CellValue& conversion : { N(0), T(""), N(-2), T("abc"), CellValue() }) {
-        ASSERT_EQ(add("200", 3, "01/12/2026", conversion), 1);
-        EXPECT_EQ(tables.artigo(1).UnidadeDeCompra, QStringLiteral("Unidade"));
-        EXPECT_EQ(tables.artigo(1).UnidadeDeStock, QStringLiteral("Unidade"));
-        EXPECT_EQ(tables.artigo(1).ConversaoCompraStock, 1);
+        ASSERT_EQ(add("200", 3, T("01/12/2026"), conversion), 2);
+        EXPECT_EQ(std::tuple(tables.artigo(2).UnidadeDeCompra, tables.artigo(2).UnidadeDeStock,
+                      tables.artigo(2).ConversaoCompraStock),
+            std::tuple(u"Unidade"_s, u"Unidade"_s, 1.0));
     }
 }
 
-TEST_F(Tables, ReceptionNeedsAKnownFamilyOnlyForNewArticles)
+// Only a new article needs a known family; an older reception only marks the article; new articles take the
+// positions after the largest.
+TEST_F(Tables, NewArticlesNeedAKnownFamilyAndTakeTheNextPositionsWhileOlderReceptionsOnlyMark)
 {
-    EXPECT_EQ(add("300", 1, "01/12/2026", N(12), "F9", 1), 0);
-    EXPECT_EQ(tables.NArtigos(), 0);
-    tables.AdicionaContasContabilisticas(QStringLiteral("F9"), T(" F9 "), T("61"), T("Bebidas"));
-    add("300", 3);
-    EXPECT_EQ(add("300", 1, "02/12/2026", N(12), "ZZ", 1), 1);
-    EXPECT_EQ(tables.artigo(1).CodFamContabilista, QStringLiteral("ZZ"));
-    EXPECT_EQ(add("301", 1, "02/12/2026", N(12), "F9", 1), 2);
-    EXPECT_TRUE(tables.artigo(2).ArtigoNovo);
-}
-
-TEST_F(Tables, OlderReceptionOnlyMarksTheArticle)
-{
-    add("100", 3, "10/12/2026");
-    EXPECT_EQ(tables.AdicionaArtigo(T("100"), T("F2"), T("01/12/2026"), T("Novo"), N(9), T("a"), T("b"), N(3), T("d"),
+    EXPECT_EQ(add("300", 1, T("01/12/2026"), N(12), "F9", 1), 0);
+    tables.AdicionaContasContabilisticas(u"F9"_s, T(" F9 "), T("61"), T("Bebidas"));
+    ASSERT_EQ(add("300", 3, T("10/12/2026")), 1); // Posicao 7 from the sheet
+    EXPECT_EQ(tables.AdicionaArtigo(T("300"), T("F2"), T("01/12/2026"), T("Novo"), N(9), T("a"), T("b"), N(3), T("d"),
                   T("20/12/2026"), N(1), 0, 1),
         0);
     const Artigo& a = tables.artigo(1);
-    EXPECT_EQ(a.DescArtigo, QStringLiteral("Arroz"));
-    EXPECT_EQ(a.PrecoCompraUnitario, 2.5);
-    EXPECT_EQ(a.Origem, 1);
-    EXPECT_EQ(a.DataUltimaImportacao, *Conversions::siteTextToDate(QStringLiteral("20/12/2026")));
-}
+    EXPECT_EQ(std::tuple(a.DescArtigo, a.PrecoCompraUnitario, a.Origem, a.DataUltimaImportacao),
+        std::tuple(u"Arroz"_s, 2.5, 1, *Conversions::siteTextToDate(u"20/12/2026"_s)));
+    EXPECT_EQ(add("300", 1, T("11/12/2026"), N(12), "ZZ", 1), 1);
+    EXPECT_EQ(tables.artigo(1).CodFamContabilista, u"ZZ"_s);
 
-TEST_F(Tables, NewArticlesTakePositionsAfterTheLargest)
-{
-    add("1", 3); // Posicao 7 from the sheet
-    EXPECT_EQ(add("2", 1), 2);
+    EXPECT_EQ(add("301", 1, T("02/12/2026"), N(12), "F9", 1), 2);
+    EXPECT_TRUE(tables.artigo(2).ArtigoNovo);
     EXPECT_EQ(tables.AdicionaArtigo(T("3"), T("F"), CellValue(), T("Falta"), CellValue(), CellValue(), CellValue(),
                   CellValue(), CellValue(), CellValue(), CellValue(), 0, 4),
         3);
-    EXPECT_EQ(tables.artigo(2).Posicao, 8);
-    EXPECT_EQ(tables.artigo(3).Posicao, 9);
+    EXPECT_EQ(std::tuple(tables.artigo(2).Posicao, tables.artigo(3).Posicao, tables.MaxPosicao()), std::tuple(8, 9, 9));
     EXPECT_EQ(tables.artigo(3).DataRecepcao, Conversions::dayNumberFromDateTime(clock.now()));
-    EXPECT_EQ(tables.MaxPosicao(), 9);
 }
 
 TEST_F(Tables, UnchangedCorrectionIsSkippedUnlessItBringsANewPrice)
@@ -133,25 +108,21 @@ TEST_F(Tables, UnchangedCorrectionIsSkippedUnlessItBringsANewPrice)
         return tables.AdicionaArtigo(
             T(" 100"), T("F1 "), N(0), T("Arroz"), price, T("CX"), T("UN"), T("12"), T("Mercearia"), N(0), N(0), 0, 2);
     };
-    EXPECT_EQ(correct(N(2.5)), 0);
-    EXPECT_EQ(correct(N(0)), 0);
-    EXPECT_EQ(correct(CellValue()), 0);
-    EXPECT_EQ(correct(T(" ")), 0);
+    for (const CellValue& price : { N(2.5), N(0), CellValue(), T(" ") })
+        EXPECT_EQ(correct(price), 0) << price.toText().toStdString();
     EXPECT_EQ(correct(N(3)), 1);
-    EXPECT_EQ(tables.artigo(1).PrecoCompraUnitario, 3);
-    EXPECT_EQ(tables.artigo(1).Origem, 2);
+    EXPECT_EQ(std::pair(tables.artigo(1).PrecoCompraUnitario, tables.artigo(1).Origem), std::pair(3.0, 2));
 }
 
 TEST_F(Tables, FreedSlotsBehaveLikeNeverUsedOnes)
 {
     add("1", 3);
-    add("2", 3, "01/12/2030");
+    add("2", 3, T("01/12/2030"));
     tables.editArtigo(2).ArtigoNovo = true;
     tables.setNArtigos(1);
-    ASSERT_EQ(add("3", 3, "01/12/2020"), 2);
-    EXPECT_FALSE(tables.artigo(2).ArtigoNovo);
-    EXPECT_EQ(tables.artigo(2).CodArtigo, QStringLiteral("3"));
-    EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral("2")), 0);
+    ASSERT_EQ(add("3", 3, T("01/12/2020")), 2);
+    EXPECT_EQ(std::pair(tables.artigo(2).CodArtigo, tables.artigo(2).ArtigoNovo), std::pair(u"3"_s, false));
+    EXPECT_EQ(tables.ProcuraArtigo(u"2"_s), 0);
 }
 
 TEST_F(Tables, FullTablesRefuseAndSaySoOnce)
@@ -162,10 +133,9 @@ TEST_F(Tables, FullTablesRefuseAndSaySoOnce)
     ASSERT_EQ(tables.NArtigos(), InventoryTables::CapacidadeArtigos);
     EXPECT_EQ(add("x1", 1), 0);
     EXPECT_EQ(add("x2", 4), 0);
-    EXPECT_EQ(tables.NArtigos(), InventoryTables::CapacidadeArtigos);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("cheia")));
-    EXPECT_EQ(add("5", 1, "01/01/2027"), 5); // updates still work
+    EXPECT_TRUE(ui.messages[0].contains(u"cheia"_s));
+    EXPECT_EQ(add("5", 1, T("01/01/2027")), 5); // updates still work
 
     for (int i = 0; i <= InventoryTables::CapacidadeContas; ++i)
         tables.AdicionaContasContabilisticas(QString::number(i), CellValue::text(QString::number(i)), T("6"), T("d"));
@@ -173,33 +143,27 @@ TEST_F(Tables, FullTablesRefuseAndSaySoOnce)
     EXPECT_EQ(ui.messages.size(), 2);
 }
 
-TEST_F(Tables, ContasKeepTheFirstOfDuplicateCodesAndStopAtAnEmptyCell)
+// Where an entry goes is checked against plain lists below; here, the fields as stored.
+TEST_F(Tables, TheOtherTablesSkipMissingCodesAndKeepTheFieldsAsStored)
 {
-    tables.AdicionaContasContabilisticas(QStringLiteral("A"), T("A"), T("611"), T("Carnes"));
-    tables.AdicionaContasContabilisticas(QStringLiteral("A"), T("A"), T("622"), T("Outra"));
+    // Contas keep the first of duplicate codes; an empty cell stops the row.
+    tables.AdicionaContasContabilisticas(u"A"_s, T("A"), T("611"), T("Carnes"));
+    tables.AdicionaContasContabilisticas(u"A"_s, T("A"), T("622"), T("Outra"));
     tables.AdicionaContasContabilisticas(QString(), CellValue(), T("9"), T("x"));
-    tables.AdicionaContasContabilisticas(QStringLiteral("B"), T("B"), CellValue(), T("Peixe"));
+    tables.AdicionaContasContabilisticas(u"B"_s, T("B"), CellValue(), T("Peixe"));
     ASSERT_EQ(tables.NContas(), 2);
-    EXPECT_EQ(tables.conta(1).DesConta, QStringLiteral("Carnes"));
-    EXPECT_EQ(tables.conta(1).ContaContab, QStringLiteral("611"));
-    EXPECT_EQ(tables.conta(2).Conta, QStringLiteral("B"));
+    EXPECT_EQ(tables.conta(1).ContaContab, u"611"_s);
+    EXPECT_EQ(tables.conta(2).Conta, u"B"_s);
     EXPECT_TRUE(tables.conta(2).DesConta.isEmpty());
-}
 
-// Where an entry goes is checked against a plain list below; here, the fields as stored.
-TEST_F(Tables, AdicionaCodigosBarrasTrimsTheFieldsAndSkipsAMissingCode)
-{
     tables.AdicionaCodigosBarras(T(" 10 "), T(" CX "), T(" 333 "));
     tables.AdicionaCodigosBarras(CellValue(), T("UN"), T("9"));
     ASSERT_EQ(tables.NCodBarras(), 1);
-    EXPECT_EQ(tables.codigoBarras(1).CodArtigo.toText(), QStringLiteral("10"));
-    EXPECT_EQ(tables.codigoBarras(1).Unidade.toText(), QStringLiteral("CX"));
-    EXPECT_EQ(tables.codigoBarras(1).CodBarras.toText(), QStringLiteral("333"));
-    EXPECT_TRUE(tables.codigoBarras(0).CodArtigo.isNull());
-}
+    const CodigoBarras& entry = tables.codigoBarras(1);
+    EXPECT_EQ(QStringList({ entry.CodArtigo.toText(), entry.Unidade.toText(), entry.CodBarras.toText() }),
+        QStringList({ u"10"_s, u"CX"_s, u"333"_s }));
 
-TEST_F(Tables, AdicionaLeituraMergesEqualReadingsAndConvertsToPurchaseUnits)
-{
+    // Equal readings merge, and quantities in the stock unit convert to purchase units.
     add("100", 3); // CX of 12 UN
     tables.AdicionaLeitura(T("100"), T("F1"), T("BAR"), T("UN"), N(20), N(0));
     tables.AdicionaLeitura(T(" 100"), T("F1"), T("BAR"), T("UN"), T("4"), N(1));
@@ -208,20 +172,10 @@ TEST_F(Tables, AdicionaLeituraMergesEqualReadingsAndConvertsToPurchaseUnits)
     tables.AdicionaLeitura(T("  "), T("F1"), T("BAR"), T("UN"), N(1), N(0));
     tables.AdicionaLeitura(CellValue(), CellValue(), CellValue(), CellValue(), CellValue(), CellValue());
     ASSERT_EQ(tables.NLeituras(), 2);
-    EXPECT_EQ(tables.leitura(1).QtEmUnidadeInventario, 24);
-    EXPECT_EQ(tables.leitura(1).QtEmUnidadeCompra, 2);
-    EXPECT_EQ(tables.leitura(1).LeituraDuvidosa, 1);
+    const Leitura& merged = tables.leitura(1);
+    EXPECT_EQ(std::tuple(merged.QtEmUnidadeInventario, merged.QtEmUnidadeCompra, merged.LeituraDuvidosa),
+        std::tuple(24.0, 2.0, 1.0));
     EXPECT_EQ(tables.leitura(2).QtEmUnidadeCompra, 2);
-}
-
-// Exact matches of texts are checked against plain scans below.
-TEST_F(Tables, ProcuraArtigoTakesNumbersAndReportsCodesAboveTheLimit)
-{
-    add("100", 3);
-    EXPECT_EQ(tables.ProcuraArtigo(N(100)), 1);
-    EXPECT_TRUE(ui.messages.isEmpty());
-    EXPECT_EQ(tables.ProcuraArtigo(QStringLiteral("100000")), 0);
-    EXPECT_EQ(ui.messages, QStringList { QStringLiteral("ERRO CODARTIGO>99999") });
 }
 
 // Plain versions of the searches, scanning in slot order as the reference for the indexed ones.
@@ -248,7 +202,7 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
             int expected = 0;
             for (int i = 1; i <= tables.NArtigos() && !expected; ++i)
                 expected = Conversions::trimBlanks(tables.artigo(i).CodArtigo) == trimmed ? i : 0;
-            const int slot = add(qPrintable(c.toText()), 3, "01/01/2026", N(1));
+            const int slot = add(qPrintable(c.toText()), 3, T("01/01/2026"), N(1));
             EXPECT_EQ(slot, expected ? expected : tables.NArtigos());
             break;
         }
@@ -256,21 +210,16 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
             const QString unit = rng() % 5 ? QStringLiteral("U%1").arg(rng() % 3) : QString();
             const QString barcode = rng() % 6 ? QStringLiteral("B%1").arg(rng() % 40) : QString();
             tables.AdicionaCodigosBarras(c, CellValue::text(unit), CellValue::text(barcode));
-            bool done = false;
-            for (Entry& e : barcodes) {
-                if (e.code == trimmed && e.barcode == barcode && !barcode.isEmpty() && !unit.isEmpty()) {
-                    e.unit = unit;
-                    done = true;
-                    break;
-                }
-            }
-            for (size_t i = 0; i < barcodes.size() && !done; ++i) {
-                if (barcodes[i].code == trimmed) {
-                    barcodes.insert(barcodes.begin() + long(i), Entry { trimmed, unit, barcode });
-                    done = true;
-                }
-            }
-            if (!done && !barcode.isEmpty())
+            // A known barcode of the code takes the unit; otherwise the entry goes in front of its code's others.
+            const auto first = [&](bool sameBarcode) {
+                return std::find_if(barcodes.begin(), barcodes.end(),
+                    [&](const Entry& e) { return e.code == trimmed && (!sameBarcode || e.barcode == barcode); });
+            };
+            if (const auto same = first(true); same != barcodes.end() && !barcode.isEmpty() && !unit.isEmpty())
+                same->unit = unit;
+            else if (const auto group = first(false); group != barcodes.end())
+                barcodes.insert(group, Entry { trimmed, unit, barcode });
+            else if (!barcode.isEmpty())
                 barcodes.push_back(Entry { trimmed, unit, barcode });
             break;
         }

@@ -227,10 +227,12 @@ private:
         for (size_t s = 0; s < m_book.sheets.size(); ++s) {
             const XlsSheet& sheet = m_book.sheets[s];
             m_table.firstCellString.push_back(cellTexts.size());
+            // Looked up once a sheet, not once a cell: nothing is added to the hash while its records are read.
+            std::vector<quint32>* map = nullptr;
             if (sheet.strings) {
-                std::vector<quint32>& map = m_table.remap[sheet.strings.get()];
-                if (map.empty())
-                    map.assign(sheet.strings->size(), kUnmapped);
+                map = &m_table.remap[sheet.strings.get()];
+                if (map->empty())
+                    map->assign(sheet.strings->size(), kUnmapped);
             }
             for (const BiffRecord& r : m_records[s]) {
                 if (r.id != BiffId::LabelSst || r.data.size() < kLabelSstSize
@@ -238,8 +240,8 @@ private:
                     continue;
                 ++m_table.stringCells;
                 const quint32 old = read32(r.data, Biff::kCellHeaderSize);
-                if (sheet.strings && old < sheet.strings->size()) {
-                    quint32& target = m_table.remap[sheet.strings.get()][old];
+                if (map && old < sheet.strings->size()) {
+                    quint32& target = (*map)[old];
                     if (target == kUnmapped) {
                         target = kUnmapped - 1;
                         const XlsString& string = (*sheet.strings)[old];

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -86,32 +88,34 @@ protected:
 
 } // namespace
 
-TEST_F(Reception, MergesRowsReappliesCorrectionsAndSaves)
+TEST_F(Reception, MergesRowsReappliesCorrectionsFindsFamiliesAndSaves)
 {
     ASSERT_TRUE(import(fixture(u"reception/reception-lo.xls"_s))) << error.toStdString();
-    const double now = Conversions::dayNumberFromDateTime(clock.now());
     EXPECT_EQ(tables.NArtigos(), 9); // 2002's family does not exist; the blank code is skipped
     const Artigo& sugar = article(u"1001");
-    EXPECT_EQ(sugar.PrecoCompraUnitario, 9.1);
-    EXPECT_EQ(sugar.DataRecepcao, 45361);
-    EXPECT_EQ(sugar.DataUltimaImportacao, now);
-    EXPECT_EQ(sugar.DescFamiliaContabilista, u"Mercearia e pao"_s);
+    EXPECT_EQ(std::tuple(sugar.PrecoCompraUnitario, sugar.DataRecepcao, sugar.DescFamiliaContabilista),
+        std::tuple(9.1, 45361.0, u"Mercearia e pao"_s));
+    EXPECT_EQ(sugar.DataUltimaImportacao, Conversions::dayNumberFromDateTime(clock.now()));
     // An older reception only marks the article.
-    EXPECT_EQ(article(u"1002").DescArtigo, u"Água mineral 1,5 L"_s);
-    EXPECT_EQ(article(u"1002").Origem, 1);
+    EXPECT_EQ(std::pair(article(u"1002").DescArtigo, article(u"1002").Origem), std::pair(u"Água mineral 1,5 L"_s, 1));
     // A new code twice: added by the first row, updated by the second of the same date.
     const Artigo& rice = article(u"2001");
-    EXPECT_TRUE(rice.ArtigoNovo);
-    EXPECT_EQ(rice.Posicao, 9);
-    EXPECT_EQ(rice.DescArtigo, u"Arroz carolino 1 kg"_s);
-    EXPECT_EQ(rice.ConversaoCompraStock, 0.5);
+    EXPECT_EQ(std::tuple(rice.ArtigoNovo, rice.Posicao, rice.DescArtigo, rice.ConversaoCompraStock),
+        std::tuple(true, 9, u"Arroz carolino 1 kg"_s, 0.5));
     const Artigo& cream = article(u"2003");
-    EXPECT_EQ(cream.DataRecepcao, *Conversions::siteTextToDate(u"15/03/2024"_s));
-    EXPECT_EQ(cream.UnidadeDeCompra, u"Unidade"_s);
-    // The correction for 1003 still differs from the reception: applied again, with its price.
-    EXPECT_EQ(article(u"1003").Origem, 2);
-    EXPECT_EQ(article(u"1003").PrecoCompraUnitario, 15.2);
-    EXPECT_EQ(article(u"1003").DescFamiliaContabilista, u"Bebidas (repetida)"_s); // the last row of family 62
+    EXPECT_EQ(std::pair(cream.DataRecepcao, cream.UnidadeDeCompra),
+        std::pair(*Conversions::siteTextToDate(u"15/03/2024"_s), u"Unidade"_s));
+    // The correction for 1003 still differs from the reception: applied again, with its price. Its family
+    // description is the last row of family 62.
+    const Artigo& juice = article(u"1003");
+    EXPECT_EQ(std::tuple(juice.Origem, juice.PrecoCompraUnitario, juice.DescFamiliaContabilista),
+        std::tuple(2, 15.2, u"Bebidas (repetida)"_s));
+    // A family is found by its description, accents aside but not case.
+    ReceptionImport reception(tables, data1, data2, ui, clock);
+    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"Lacticinios e ovos"_s), u"63"_s);
+    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"Lacticínios e ovos"_s), u"63"_s);
+    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"lacticínios e ovos"_s), QString());
+    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"Família sem código"_s), QString());
 
     // Saved: the articles, and the correction for 1001 blanked since the reception now gives the same.
     InventoryTables saved(ui, clock);
@@ -148,27 +152,16 @@ TEST_F(Reception, ChangesNothingWithoutReceptionRowsAChoiceOrASave)
     }
     EXPECT_FALSE(import(QString()));
     EXPECT_TRUE(error.isEmpty() && ui.messages.isEmpty());
-    QFile lock(profile.path(u".~lock.inventario.xls#"_s));
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.close();
+    const QString lock = profile.path(u".~lock.inventario.xls#"_s);
+    ASSERT_TRUE(QFile(lock).open(QIODevice::WriteOnly));
     EXPECT_FALSE(import(fixture(u"reception/reception-lo.xls"_s)));
     EXPECT_TRUE(error.contains(workbook)) << error.toStdString();
-    EXPECT_EQ(tables.NArtigos(), 7);
-    EXPECT_EQ(article(u"1001").Origem, 3);
-    EXPECT_EQ(article(u"1001").PrecoCompraUnitario, 8.5);
+    EXPECT_EQ(std::tuple(tables.NArtigos(), article(u"1001").Origem, article(u"1001").PrecoCompraUnitario),
+        std::tuple(7, 3, 8.5));
     EXPECT_EQ(workbookBytes(), before);
 
     // Nothing was half-applied: a second try gives the same positions as a first one.
-    ASSERT_TRUE(lock.remove());
+    ASSERT_TRUE(QFile::remove(lock));
     ASSERT_TRUE(import(fixture(u"reception/reception-lo.xls"_s))) << error.toStdString();
     EXPECT_EQ(article(u"2001").Posicao, 9);
-}
-
-TEST_F(Reception, FindsAFamilyByItsDescriptionAccentsAside)
-{
-    ReceptionImport reception(tables, data1, data2, ui, clock);
-    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"Lacticinios e ovos"_s), u"63"_s);
-    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"Lacticínios e ovos"_s), u"63"_s);
-    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"lacticínios e ovos"_s), QString());
-    EXPECT_EQ(reception.Consulta_CodFamContabilisticaPorDesc(u"Família sem código"_s), QString());
 }

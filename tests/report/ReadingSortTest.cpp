@@ -9,15 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-CellValue T(const QString& text)
-{
-    return CellValue::text(text);
-}
 
 // The neighbour-exchange passes, repeated until one exchanges nothing.
 void sortByPasses(std::vector<Leitura>& readings, InventoryTables& tables)
@@ -46,11 +42,10 @@ void sortByPasses(std::vector<Leitura>& readings, InventoryTables& tables)
     }
 }
 
-bool same(const Leitura& a, const Leitura& b)
+// What tells the readings apart, compared at once.
+auto fields(const Leitura& l)
 {
-    return a.CodArtigo == b.CodArtigo && a.FamiliaContabilista == b.FamiliaContabilista
-        && a.CentroCusto == b.CentroCusto && a.Unidade == b.Unidade
-        && a.QtEmUnidadeInventario == b.QtEmUnidadeInventario;
+    return std::tuple(l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade, l.QtEmUnidadeInventario);
 }
 
 } // namespace
@@ -67,6 +62,7 @@ TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
         u"Azeite virgem extra 5 L"_s, u"Azeite virgem extra 1 L"_s, u"Azeite virgem extra"_s };
     std::mt19937 rng(3);
     const auto pick = [&](const QStringList& list) { return list.at(qsizetype(rng() % list.size())); };
+    const auto T = [](const QString& text) { return CellValue::text(text); };
     ScriptedInteraction ui;
     const Clock clock;
     InventoryTables tables(ui, clock);
@@ -89,7 +85,8 @@ TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
         const std::vector<int> articles = ReadingSort::OrdenarInventarios(tables, ui);
         ASSERT_EQ(size_t(tables.NLeituras()), expected.size());
         for (int i = 1; i <= tables.NLeituras(); ++i) {
-            ASSERT_TRUE(same(tables.leitura(i), expected[size_t(i - 1)])) << "round " << round << ", slot " << i;
+            ASSERT_EQ(fields(tables.leitura(i)), fields(expected[size_t(i - 1)]))
+                << "round " << round << ", slot " << i;
             ASSERT_EQ(articles[size_t(i)], tables.ProcuraArtigo(tables.leitura(i).CodArtigo));
         }
         EXPECT_EQ(ui.busyDepth, 0);

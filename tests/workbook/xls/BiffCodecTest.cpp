@@ -12,31 +12,20 @@ TEST(BiffCodec, RkHoldsIntegersAndTheTopOfADoubleEitherInHundredths)
     EXPECT_EQ(BiffCodec::rkValue(0x40590000 | 0x01), 1.0); // 100 in hundredths
 }
 
-// A damaged file must end in the "damaged" message, never in a read past the data.
-TEST(BiffCodec, ReadsRecordsAndFieldsAndTreatsWhatIsCutShortAsDamage)
+// A damaged file must end in the "damaged" message, never in a read past the data. Whole records and their fields
+// are read in the fixture files and the round trips of the saves.
+TEST(BiffCodec, TreatsWhatIsCutShortAsDamage)
 {
     QByteArray stream;
-    BiffCodec::appendRecord(stream, BiffId::Bof, QByteArray("abcd"));
     BiffCodec::appendCellHead(stream, BiffId::Number, 3, 2, 15, 8);
     BiffCodec::appendDouble(stream, 2.5);
-    BiffCodec::appendRecord(stream, BiffId::Eof, {});
-
     qsizetype pos = 0;
     BiffRecord r;
     ASSERT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::Ok);
-    EXPECT_EQ(r.id, BiffId::Bof);
-    EXPECT_EQ(r.data, QByteArray("abcd"));
-    ASSERT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::Ok);
-    EXPECT_EQ(r.id, BiffId::Number);
-    EXPECT_EQ(BiffCodec::read16(r.data, 0), 3);
-    EXPECT_EQ(BiffCodec::read16(r.data, 2), 2);
-    EXPECT_EQ(BiffCodec::read16(r.data, 4), 15);
     EXPECT_EQ(BiffCodec::readDouble(r.data, Biff::kCellHeaderSize), 2.5);
     EXPECT_THROW(BiffCodec::read16(r.data, r.data.size() - 1), BiffDamaged);
     EXPECT_THROW(BiffCodec::read32(r.data, -1), BiffDamaged);
     EXPECT_THROW(BiffCodec::readDouble(r.data, 8), BiffDamaged);
-    ASSERT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::Ok);
-    EXPECT_EQ(r.id, BiffId::Eof);
     EXPECT_EQ(pos, stream.size());
     EXPECT_EQ(BiffCodec::readRecord(stream, &pos, &r), BiffCodec::RecordRead::NoHeader);
 

@@ -6,31 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
-
-namespace {
-
-// The records of a stream, each a view into it.
-std::vector<BiffRecord> recordsOf(const QByteArray& stream)
-{
-    std::vector<BiffRecord> records;
-    qsizetype pos = 0;
-    BiffRecord r;
-    while (BiffCodec::readRecord(stream, &pos, &r) == BiffCodec::RecordRead::Ok)
-        records.push_back(r);
-    EXPECT_EQ(pos, stream.size());
-    return records;
-}
-
-std::vector<const QByteArray*> piecesOf(const std::vector<BiffRecord>& records)
-{
-    std::vector<const QByteArray*> pieces;
-    for (const BiffRecord& r : records)
-        pieces.push_back(&r.data);
-    return pieces;
-}
-
-} // namespace
 
 TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
 {
@@ -56,15 +33,20 @@ TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
         QByteArray stream;
         writer.writeTo(stream);
 
-        const std::vector<BiffRecord> records = recordsOf(stream);
+        std::vector<BiffRecord> records;
+        qsizetype pos = 0;
+        for (BiffRecord r; BiffCodec::readRecord(stream, &pos, &r) == BiffCodec::RecordRead::Ok;)
+            records.push_back(r);
+        EXPECT_EQ(pos, stream.size());
         ASSERT_FALSE(records.empty());
+        std::vector<qsizetype> recordStarts { 0 };
+        std::vector<const QByteArray*> pieces;
         for (size_t i = 0; i < records.size(); ++i) {
             EXPECT_LE(records[i].data.size(), maxData);
             EXPECT_EQ(records[i].id, i == 0 ? BiffId::Sst : BiffId::Continue);
+            recordStarts.push_back(recordStarts.back() + Biff::kRecordHeaderSize + records[i].data.size());
+            pieces.push_back(&records[i].data);
         }
-        std::vector<qsizetype> recordStarts { 0 };
-        for (const BiffRecord& r : records)
-            recordStarts.push_back(recordStarts.back() + Biff::kRecordHeaderSize + r.data.size());
         for (size_t i = 0; i < strings.size(); ++i) {
             // Where EXTSST will say the string starts: at its character count, in a record whose start it names,
             // with the count and flags whole in that record.
@@ -75,13 +57,12 @@ TEST(ContinuedRecord, StringsSplitAtEveryPlaceReadBackWhole)
             EXPECT_LE(at + 3, *(record + 1));
         }
 
-        ContinuedRecordReader reader(piecesOf(records));
+        ContinuedRecordReader reader(pieces);
         EXPECT_EQ(reader.word(), 7);
         for (const XlsString& expected : strings) {
             const XlsString s = reader.unicodeString();
-            EXPECT_EQ(s.text, expected.text);
-            EXPECT_EQ(s.runs(), expected.runs());
-            EXPECT_EQ(s.phonetic(), expected.phonetic());
+            EXPECT_EQ(std::tuple(s.text, s.runs(), s.phonetic()),
+                std::tuple(expected.text, expected.runs(), expected.phonetic()));
         }
         EXPECT_TRUE(reader.atEnd());
     }

@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 TEST(EmptyXlsWorkbook, ReadsBackWithItsSheetsHeadingsAndFormats)
 {
-    XlsWorkbook made
-        = EmptyXlsWorkbook::make({ { QStringLiteral("Primeira"), { QStringLiteral("A"), QStringLiteral("Bê") } },
-            { QStringLiteral("Vazia"), {} } });
+    XlsWorkbook made = EmptyXlsWorkbook::make({ { u"Primeira"_s, { u"A"_s, u"Bê"_s } }, { u"Vazia"_s, {} } });
     const int dateXf = made.dateXf();
     made.sheets[1].rows.push_back({ XlsSheet::Cell { 2, quint16(dateXf), true, CellValue::date(45000.25) } });
     made.sheets[1].rowCount = 2;

@@ -76,8 +76,7 @@ TEST(XlsStringTable, RandomTextsReadBackWithEachTextOnceInTheTable)
             for (int c = 0; c < kColumns; ++c) {
                 const CellValue& expected = model[s][size_t(r * kColumns + c)];
                 const XlsSheet::Cell* cell = read.sheets[s].cell(r, c);
-                ASSERT_NE(cell, nullptr) << s << ' ' << r << ' ' << c;
-                ASSERT_EQ(cell->value(), expected) << s << ' ' << r << ' ' << c;
+                ASSERT_EQ(cell ? cell->value() : CellValue(), expected) << s << ' ' << r << ' ' << c;
                 if (expected.isText())
                     texts.insert(expected.storedText());
             }

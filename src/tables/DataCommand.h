@@ -7,7 +7,8 @@ class DataControl;
 class InventoryTables;
 
 // Runs one command that changes data as a unit: the work changes the tables and the workbook in memory,
-// then the workbook is written once. If anything fails, the file and the tables stay as they were.
+// then the workbook is written once. If anything fails, the file stays as it was, and so do the tables unless
+// they are not to be restored after a failure.
 class DataCommand
 {
 public:

@@ -31,6 +31,10 @@ public:
     // A copy of the used slots, for a command to put back if it fails.
     InventoryTables snapshot() const;
     void restore(const InventoryTables& snapshot);
+    // Whether a failed command puts the tables back as they were (the default). A process that runs one command
+    // and ends with it does not look at them after a failure, and spares a copy of every table on each command.
+    bool restoredAfterFailure() const { return m_restoredAfterFailure; }
+    void setRestoredAfterFailure(bool restored) { m_restoredAfterFailure = restored; }
 
     int NArtigos() const { return m_NArtigos; }
     int NCodBarras() const { return m_NCodBarras; }
@@ -162,6 +166,7 @@ private:
 
     QSet<QString> m_contaCodes;
     QSet<QString> m_trimmedContaCodes;
+    bool m_restoredAfterFailure = true;
     ReadingIndex m_readingIndex;
     bool m_readingIndexValid = true;
 

@@ -239,6 +239,11 @@ TEST(CliXlsx, ARawImportGivesTheSameSheetsAsInAnXls)
     raw.write("5601234000011  100161    000012UN             Bar   000\r\n"
               "5609999000014  999961    000004UN             20    000\r\n");
     raw.close();
+    QFile bad(profile.path(u"mal.raw"_s));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("5601234000011  100161    000012UN             Bar   000"
+              "5609999000014  999961    0000X4UN             20    000\r\n");
+    bad.close();
     QStringList sheets[2];
     for (int i = 0; i < 2; ++i) {
         const QString workbook = profile.path(i == 0 ? u"inventario.xls"_s : u"inventario.xlsx"_s);
@@ -248,6 +253,17 @@ TEST(CliXlsx, ARawImportGivesTheSameSheetsAsInAnXls)
         for (const QString& sheet :
             { u"Artigos"_s, u"CodBarras"_s, u"Contabilistica"_s, u"Inventario"_s, u"ArtigosSemCodBarras"_s })
             sheets[i] << cli({ u"--workbook"_s, workbook, u"export"_s, sheet }).out;
+
+        // The command line keeps no copy of the tables to put back, yet a failed import still writes nothing.
+        QFile file(workbook);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        const CliRun failed = cli({ u"--workbook"_s, workbook, u"import-raw"_s, bad.fileName() });
+        EXPECT_EQ(failed.code, 1);
+        EXPECT_TRUE(failed.err.contains(u"não é um número"_s)) << failed.err.toStdString();
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), before);
     }
     EXPECT_EQ(sheets[1], sheets[0]);
     EXPECT_TRUE(sheets[1].at(3).contains(u"1001\t61\tBar\tUN\t12\t0\n"_s)) << sheets[1].at(3).toStdString();

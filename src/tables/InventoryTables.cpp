@@ -145,11 +145,23 @@ void InventoryTables::setNLeituras(int count)
 
 void InventoryTables::reorderArtigos(const std::vector<int>& order)
 {
-    std::vector<Artigo> sorted;
-    sorted.reserve(order.size());
-    for (int slot : order)
-        sorted.push_back(std::move(m_TabArtigos.at(size_t(slot))));
-    std::move(sorted.begin(), sorted.end(), m_TabArtigos.begin() + 1);
+    // Each cycle of the order moved round in place: a copy of a full table would be 13 MB of memory mapped anew.
+    std::vector<bool> placed(order.size() + 1);
+    for (size_t start = 1; start <= order.size(); ++start) {
+        if (placed[start])
+            continue;
+        Artigo held = std::move(m_TabArtigos.at(start));
+        for (size_t to = start;;) {
+            placed[to] = true;
+            const size_t from = size_t(order[to - 1]);
+            if (from == start) {
+                m_TabArtigos[to] = std::move(held);
+                break;
+            }
+            m_TabArtigos[to] = std::move(m_TabArtigos.at(from));
+            to = from;
+        }
+    }
     m_articleIndexesValid = false;
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
+#include <memory>
 
 namespace {
 
@@ -142,20 +143,24 @@ private:
             if (!sheets[i].modified)
                 continue;
             QByteArray& part = (*written)[i];
-            // About the size it had, to spare the copies of a growing buffer.
-            const SubstreamRecords& records = m_records[i];
-            if (!sheets[i].source.isEmpty() && !records.empty()) {
-                const BiffRecord last = records.back();
-                const qsizetype extent = last.data.constData() + last.data.size()
-                    - (sheets[i].source.constData() + sheets[i].streamOffset);
-                part.reserve(extent + extent / 8);
-            }
-            ok = writeSheetAt(part, i, records, error);
+            const qsizetype read = bytesRead(sheets[i], m_records[i]);
+            part.reserve(read + read / 8);
+            ok = writeSheetAt(part, i, m_records[i], error);
         }
         aside.get();
         if (ok && !asideWritten)
             *error = asideError;
         return ok && asideWritten;
+    }
+
+    // What the sheet took in the stream it was read from: about what it takes written again, so a buffer of that
+    // size spares the copies (and the memory mapped anew) of one that grows.
+    static qsizetype bytesRead(const XlsSheet& sheet, const SubstreamRecords& records)
+    {
+        if (sheet.source.isEmpty() || records.empty())
+            return 0;
+        const BiffRecord last = records.back();
+        return last.data.constData() + last.data.size() - (sheet.source.constData() + sheet.streamOffset);
     }
 
     // A sheet written apart goes in at offset: its INDEX (right after its BOF) moves by as much.
@@ -288,7 +293,8 @@ private:
             size_t hash = 0;
             quint32 index = 0;
         };
-        std::vector<Keyed> byHash(total);
+        // Left uninitialised: the copies leave much of it unused, and a page never written is never mapped.
+        const std::unique_ptr<Keyed[]> byHash(new Keyed[total]);
         using Copy = std::pair<quint32, quint32>; // a text, and the one keyed before it with the same characters
         // Keys [begin, end) into byHash from begin on; returns where the keyed ones end.
         const auto keyRange = [&](size_t begin, size_t end, std::vector<Copy>* copies) {
@@ -321,15 +327,14 @@ private:
         size_t asideEnd = 0;
         std::future<void> aside = std::async(std::launch::async, [&] {
             asideEnd = keyRange(total / 2, total, &asideCopies);
-            std::sort(byHash.begin() + qsizetype(total / 2), byHash.begin() + qsizetype(asideEnd), byHashOrder);
+            std::sort(byHash.get() + total / 2, byHash.get() + asideEnd, byHashOrder);
         });
         const size_t firstEnd = keyRange(0, total / 2, &copies);
-        std::sort(byHash.begin(), byHash.begin() + qsizetype(firstEnd), byHashOrder);
+        std::sort(byHash.get(), byHash.get() + firstEnd, byHashOrder);
         aside.get();
-        const auto merged = std::move(byHash.begin() + qsizetype(total / 2), byHash.begin() + qsizetype(asideEnd),
-            byHash.begin() + qsizetype(firstEnd));
-        std::inplace_merge(byHash.begin(), byHash.begin() + qsizetype(firstEnd), merged, byHashOrder);
-        byHash.erase(merged, byHash.end());
+        Keyed* const merged = std::move(byHash.get() + total / 2, byHash.get() + asideEnd, byHash.get() + firstEnd);
+        std::inplace_merge(byHash.get(), byHash.get() + firstEnd, merged, byHashOrder);
+        const size_t keyedCount = size_t(merged - byHash.get());
         copies.insert(copies.end(), asideCopies.begin(), asideCopies.end());
         // Each string of the new table as it was keyed, beside it.
         std::vector<Keyed> added;
@@ -341,9 +346,9 @@ private:
             const Candidate y = candidate(k.index);
             return *x.text == *y.text && *x.runs == *y.runs && *x.phonetic == *y.phonetic;
         };
-        for (size_t first = 0; first < byHash.size();) {
+        for (size_t first = 0; first < keyedCount;) {
             size_t end = first;
-            while (end < byHash.size() && byHash[end].hash == byHash[first].hash)
+            while (end < keyedCount && byHash[end].hash == byHash[first].hash)
                 ++end;
             const size_t groupStart = m_table.strings.size();
             for (size_t k = first; k < end; ++k) {
@@ -605,7 +610,8 @@ private:
     bool writeSheet(QByteArray& out, const XlsSheet& sheet, const SubstreamRecords& records, QString* error)
     {
         m_cells.clear();
-        m_cells.reserve(1 << 20);
+        const qsizetype read = bytesRead(sheet, records);
+        m_cells.reserve(std::max<qsizetype>(1 << 20, read + read / 8));
         SheetPlan plan = planSheet(sheet, records);
         if (!encodeRewrittenCells(sheet, plan.rows, error))
             return false;

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <random>
 #include <tuple>
@@ -53,6 +56,38 @@ TEST(SiteNumberText, WritesTheShortestFormWithADecimalCommaAndReadsWholeTextsOnl
     for (const auto& [text, value] : texts)
         EXPECT_EQ(siteTextToNumber(text), value) << text.toStdString();
     QLocale::setDefault(QLocale::c());
+}
+
+// The fast forms against the plain conversion to 15 significant digits, on numbers of every kind a site meets and
+// doubles of any bits.
+TEST(SiteNumberText, WritesWhatThePlainConversionWritesOnRandomNumbers)
+{
+    const auto plain = [](double v) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.15g", v);
+        return QString::fromLatin1(buffer).replace(u'.', u',').replace(u'e', u'E');
+    };
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 300000; ++i) {
+        double v = 0;
+        const quint64 bits = rng();
+        switch (i % 5) {
+        case 0: // whole, up to the edge of what 15 digits hold
+            v = double(qint64(bits % 2000000000000000) - 1000000000000000);
+            break;
+        case 1: // prices and quantities
+            v = double(qint64(bits % 20000000) - 10000000) / std::pow(10.0, double(bits % 7));
+            break;
+        case 2: // sums of them, with the binary noise sums carry
+            v = double(bits % 100000) / 100 + double(bits >> 40 & 0xFFFF) / 1000;
+            break;
+        default:
+            std::memcpy(&v, &bits, sizeof v);
+        }
+        if (v == 0 || std::isnan(v))
+            continue;
+        ASSERT_EQ(numberToSiteText(v), plain(v)) << v;
+    }
 }
 
 TEST(SiteNumberText, RoundTripsRandomNumbers)

@@ -31,9 +31,9 @@ InventoryWriter::InventoryWriter(DataControl& data1, const InventoryTables& tabl
 {
 }
 
-bool InventoryWriter::set(int column, const CellValue& value)
+bool InventoryWriter::set(int column, CellValue&& value)
 {
-    return m_data1.setField(column, value);
+    return m_data1.setField(column, std::move(value));
 }
 
 bool InventoryWriter::rewrite(
@@ -61,7 +61,7 @@ bool InventoryWriter::rewrite(
             std::fill(row.begin(), row.end(), CellValue());
         bool complete = true;
         for (size_t c = 0; c < columns.size(); ++c)
-            complete = set(columns[c], row[c]) && complete;
+            complete = set(columns[c], std::move(row[c])) && complete; // moved on, not copied: fill sets each again
         if (!m_data1.Update(error))
             return false;
         if (!complete && rowFailed) {

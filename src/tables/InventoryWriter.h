@@ -41,7 +41,7 @@ private:
     // what it held; rowFailed, when given, hears of each such row.
     bool rewrite(const Sheets::Layout& sheet, int count, const Fill& fill,
         const std::function<void(int slot)>& rowFailed, QString* error);
-    bool set(int column, const CellValue& value);
+    bool set(int column, CellValue&& value);
 
     DataControl& m_data1;
     const InventoryTables& m_tables;

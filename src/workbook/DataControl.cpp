@@ -154,22 +154,23 @@ bool DataControl::setField(const QString& column, const CellValue& value, QStrin
     return columnOf(column, &col, error) && setField(col, value);
 }
 
-bool DataControl::setField(int column, const CellValue& value)
+// The value is moved on, into the row and then into its cell: a text is shared, not counted again at each step.
+bool DataControl::setField(int column, CellValue&& value)
 {
     if (column < 0 || m_editMode == EditMode::None)
         return false;
     // A save sets a row's columns in order: a column past the last one set is new to the row.
     if (m_buffer.empty() || m_buffer.back().first < column) {
-        m_buffer.emplace_back(column, value);
+        m_buffer.emplace_back(column, std::move(value));
         return true;
     }
     for (auto& [edited, editedValue] : m_buffer) {
         if (edited == column) {
-            editedValue = value;
+            editedValue = std::move(value);
             return true;
         }
     }
-    m_buffer.emplace_back(column, value);
+    m_buffer.emplace_back(column, std::move(value));
     return true;
 }
 
@@ -195,15 +196,15 @@ int DataControl::formatFor(const SheetCells::Cell* own, int row, int col, const 
     return base;
 }
 
-void DataControl::setCell(int row, int col, const CellValue& value)
+void DataControl::setCell(int row, int col, CellValue&& value)
 {
     SheetCells::Cell* own = m_sheet->cell(row, col);
     const int xf = formatFor(own, row, col, value);
     if (!own) {
-        m_sheet->setCell(row, SheetCells::Cell { quint16(col), quint16(xf), true, value });
+        m_sheet->setCell(row, SheetCells::Cell { quint16(col), quint16(xf), true, std::move(value) });
         return;
     }
-    static_cast<CellValue&>(*own) = value;
+    static_cast<CellValue&>(*own) = std::move(value);
     own->style = quint16(xf);
     own->rewritten = true;
 }
@@ -215,8 +216,8 @@ bool DataControl::Update(QString* error)
         return false;
     }
     const int row = m_editMode == EditMode::Edit ? m_cursor.row() : m_cursor.end();
-    for (const auto& [col, value] : m_buffer)
-        setCell(row, col, value);
+    for (auto& [col, value] : m_buffer)
+        setCell(row, col, std::move(value));
     if (m_editMode == EditMode::AddNew) {
         m_cursor.extendTo(row + 1);
         m_sheet->rowCount = std::max(m_sheet->rowCount, row + 1);

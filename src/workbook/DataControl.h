@@ -39,7 +39,8 @@ public:
     bool AddNew(QString* error);
     bool setField(const QString& column, const CellValue& value, QString* error);
     // The same by column; false when the column is -1 or no row is being edited.
-    bool setField(int column, const CellValue& value);
+    bool setField(int column, const CellValue& value) { return setField(column, CellValue(value)); }
+    bool setField(int column, CellValue&& value);
     bool Update(QString* error);
 
     // Writes the changed workbook over its file as one atomic replace. Refused when the workbook is open
@@ -61,7 +62,7 @@ private:
     const SheetCells::Cell* cellAt(int row, int col) const { return m_cursor.cellAt(row, col); }
     QString missingSheet(const QString& sheet) const;
     int formatFor(const SheetCells::Cell* own, int row, int col, const CellValue& value);
-    void setCell(int row, int col, const CellValue& value);
+    void setCell(int row, int col, CellValue&& value);
     bool columnOf(const QString& column, int* col, QString* error) const;
 
     QString m_path;

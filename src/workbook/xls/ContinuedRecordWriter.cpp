@@ -1,8 +1,10 @@
 #include "workbook/xls/ContinuedRecordWriter.h"
 
+#include "values/Bytes.h"
 #include "workbook/xls/BiffCodec.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -19,6 +21,8 @@ ContinuedRecordWriter::ContinuedRecordWriter(quint16 id, qsizetype streamOffset,
     , m_recordStart(streamOffset)
     , m_records(1)
 {
+    // Each record is filled to its limit, so it is made that large at once rather than grown.
+    m_records.back().reserve(m_maxData);
 }
 
 void ContinuedRecordWriter::append(const QByteArray& bytes)
@@ -51,7 +55,7 @@ ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(
         startContinue();
     const qsizetype inRecord = Biff::kRecordHeaderSize + m_records.back().size();
     const Position start { m_recordStart + inRecord, inRecord };
-    m_records.back().append(header, headerSize);
+    std::memcpy(Bytes::appendRoom(m_records.back(), headerSize), header, size_t(headerSize));
     const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
     qsizetype at = 0;
     while (at < text.size()) {
@@ -63,11 +67,10 @@ ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(
         }
         QByteArray& record = m_records.back();
         if (wide) {
-            record.append(reinterpret_cast<const char*>(chars + at), take * 2);
+            std::memcpy(Bytes::appendRoom(record, take * 2), chars + at, size_t(take) * 2);
         } else {
-            const qsizetype from = record.size();
-            record.resize(from + take);
-            std::transform(chars + at, chars + at + take, record.data() + from, [](char16_t c) { return char(c); });
+            std::transform(
+                chars + at, chars + at + take, Bytes::appendRoom(record, take), [](char16_t c) { return char(c); });
         }
         at += take;
     }
@@ -90,7 +93,7 @@ qsizetype ContinuedRecordWriter::room() const
 void ContinuedRecordWriter::startContinue()
 {
     m_recordStart += Biff::kRecordHeaderSize + m_records.back().size();
-    m_records.emplace_back();
+    m_records.emplace_back().reserve(m_maxData);
 }
 
 void ContinuedRecordWriter::appendSplit(const char* data, qsizetype size)

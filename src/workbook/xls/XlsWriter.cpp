@@ -677,12 +677,14 @@ private:
         return true;
     }
 
-    // Cells read and cells rewritten were filed apart; the table wants each row in column order.
+    // Cells read and cells rewritten were filed apart; the table wants each row in column order. A row whose
+    // cells were all rewritten, or none, is in order already, and its sort would only allocate a buffer.
     static void sortCells(std::vector<RowPlan>& rows)
     {
+        const auto byColumn = [](const Piece& a, const Piece& b) { return a.col < b.col; };
         for (RowPlan& row : rows) {
-            std::stable_sort(
-                row.pieces.begin(), row.pieces.end(), [](const Piece& a, const Piece& b) { return a.col < b.col; });
+            if (!std::is_sorted(row.pieces.begin(), row.pieces.end(), byColumn))
+                std::stable_sort(row.pieces.begin(), row.pieces.end(), byColumn);
         }
     }
 

@@ -57,16 +57,6 @@ void appendRecord(QByteArray& out, quint16 id, const QByteArray& data)
         std::memcpy(p + Biff::kRecordHeaderSize, data.constData(), size_t(data.size()));
 }
 
-void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize)
-{
-    char* head = Bytes::appendRoom(out, Biff::kRecordHeaderSize + Biff::kCellHeaderSize);
-    const quint16 fields[5] = { id, quint16(Biff::kCellHeaderSize + valueSize), row, col, xf };
-    for (int i = 0; i < 5; ++i) {
-        head[2 * i] = char(fields[i] & 0xFF);
-        head[2 * i + 1] = char(fields[i] >> 8);
-    }
-}
-
 void throwUnreadRecord(RecordRead read)
 {
     if (read == RecordRead::NoHeader)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtEndian>
 
 // Thrown while reading a stream for data that cannot be what it claims; XlsReader catches it and names the file.
 struct BiffDamaged
@@ -64,7 +65,12 @@ void appendDouble(QByteArray& d, double v);
 // Id, length, then the data.
 void appendRecord(QByteArray& out, quint16 id, const QByteArray& data);
 // The head of a cell record (id, length, row, column, XF) whose value of valueSize bytes the caller appends next.
-void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize);
+// Inline: a save writes one for each of a million cells.
+inline void appendCellHead(QByteArray& out, quint16 id, quint16 row, quint16 col, quint16 xf, qsizetype valueSize)
+{
+    const quint16 fields[5] = { id, quint16(Biff::kCellHeaderSize + valueSize), row, col, xf };
+    qToLittleEndian<quint16>(fields, 5, Bytes::appendRoom(out, Biff::kRecordHeaderSize + Biff::kCellHeaderSize));
+}
 
 enum class RecordRead
 {

@@ -784,7 +784,7 @@ private:
                 continue;
             if (firstRowRecord < 0)
                 firstRowRecord = out.size();
-            appendRecord(out, BiffId::Row, rowData(rows[row], row));
+            appendRowRecord(out, rows[row], row);
             blockRows.push_back(row);
         }
         const qsizetype secondRowRecord = firstRowRecord + Biff::kRecordHeaderSize + Biff::kRowRecordSize;
@@ -803,21 +803,28 @@ private:
         appendRecord(out, BiffId::DbCell, dbcell);
     }
 
-    // The row's ROW record as read, or a default one, spanning the columns its cells now cover.
-    QByteArray rowData(const RowPlan& plan, size_t row) const
+    // The row's ROW record as read, or a default one, spanning the columns its cells now cover. Made in place at
+    // the end of out: a save writes one for each of its rows.
+    void appendRowRecord(QByteArray& out, const RowPlan& plan, size_t row) const
     {
-        QByteArray data = plan.rowRecord;
-        if (data.size() < Biff::kRowRecordSize) {
-            data = QByteArray(Biff::kRowRecordSize, '\0');
-            put16(data, 0, quint16(row));
-            put16(data, kRowHeightAt, kDefaultRowHeight);
-            put16(data, kRowFlagsAt, kDefaultRowFlags);
-            put16(data, kRowXfAt, Biff::kDefaultCellXf);
+        const bool read = plan.rowRecord.size() >= Biff::kRowRecordSize;
+        const qsizetype size = read ? plan.rowRecord.size() : Biff::kRowRecordSize;
+        append16(out, BiffId::Row);
+        append16(out, quint16(size));
+        const qsizetype at = out.size();
+        char* data = Bytes::appendRoom(out, size);
+        if (read) {
+            std::memcpy(data, plan.rowRecord.constData(), size_t(size));
+        } else {
+            std::memset(data, 0, size_t(size));
+            put16(out, at, quint16(row));
+            put16(out, at + kRowHeightAt, kDefaultRowHeight);
+            put16(out, at + kRowFlagsAt, kDefaultRowFlags);
+            put16(out, at + kRowXfAt, Biff::kDefaultCellXf);
         }
-        put16(data, kRowFirstColAt, plan.pieces.empty() ? 0 : plan.pieces.front().col);
-        put16(data, kRowColEndAt,
+        put16(out, at + kRowFirstColAt, plan.pieces.empty() ? 0 : plan.pieces.front().col);
+        put16(out, at + kRowColEndAt,
             plan.pieces.empty() ? 0 : quint16(plan.pieces.back().col + 1 + lastColumnSpan(plan.pieces.back())));
-        return data;
     }
 
     // A MULRK or MULBLANK covers more than its first column.

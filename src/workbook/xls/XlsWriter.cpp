@@ -7,6 +7,7 @@
 #include "workbook/xls/XlsWorkbook.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstring>
@@ -26,6 +27,7 @@ using BiffCodec::read32;
 constexpr int kRowsPerBlock = 32; // rows between two DBCELLs
 constexpr quint32 kUnmapped = 0xFFFFFFFF;
 constexpr size_t kHashCacheSize = 4096; // texts whose hash a save remembers by address
+constexpr qsizetype kPiecesInARow = 12; // cells a row's plan holds before it takes memory of its own
 constexpr qsizetype kLabelSstSize = Biff::kCellHeaderSize + 4; // the cell's head and the string's index
 // INDEX holds stream positions from this byte on: in BIFF8 the DEFCOLWIDTH's first, then each DBCELL's.
 constexpr qsizetype kIndexPositionsAt = 12;
@@ -584,7 +586,8 @@ private:
     struct RowPlan
     {
         QByteArray rowRecord;
-        std::vector<Piece> pieces;
+        // Held in the plan for a row as wide as a table's: a save plans a row for each of its rows.
+        QVarLengthArray<Piece, kPiecesInARow> pieces;
 
         bool isEmpty() const { return pieces.empty() && rowRecord.isEmpty(); }
     };

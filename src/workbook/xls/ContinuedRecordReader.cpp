@@ -9,18 +9,6 @@ ContinuedRecordReader::ContinuedRecordReader(std::vector<const QByteArray*> piec
 {
 }
 
-ContinuedRecordReader::Place ContinuedRecordReader::place()
-{
-    skipEmpty();
-    return { m_piece, m_pos };
-}
-
-void ContinuedRecordReader::seek(Place place)
-{
-    m_piece = place.piece;
-    m_pos = place.pos;
-}
-
 bool ContinuedRecordReader::atEnd()
 {
     skipEmpty();

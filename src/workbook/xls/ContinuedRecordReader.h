@@ -11,20 +11,8 @@
 class ContinuedRecordReader
 {
 public:
-    // Where the next byte lies: a piece, and a position in it.
-    struct Place
-    {
-        size_t piece = 0;
-        qsizetype pos = 0;
-        bool operator==(const Place&) const = default;
-    };
-
     // The pieces must outlive the reader.
     explicit ContinuedRecordReader(std::vector<const QByteArray*> pieces);
-
-    // Past the pieces read to their end, so that the end of one piece and the start of the next are one place.
-    Place place();
-    void seek(Place place);
 
     bool atEnd();
     QByteArray bytes(qsizetype count);

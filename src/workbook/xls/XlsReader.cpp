@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <future>
-#include <iterator>
-#include <optional>
 
 namespace {
 
@@ -22,12 +20,6 @@ using BiffCodec::read32;
 constexpr quint8 kFormulaString = 0; // in the STRING record that follows
 constexpr quint8 kFormulaBoolean = 1;
 constexpr quint8 kFormulaError = 2;
-// A shared-string table this long is read in two halves at once.
-constexpr quint32 kSplitStringsFrom = 4096;
-// EXTSST: the strings a bucket holds, then a bucket's first string as its place in the stream and its offset in
-// its record (the record's header included), in eight bytes.
-constexpr qsizetype kExtSstBucketsAt = 2;
-constexpr qsizetype kExtSstBucketSize = 8;
 
 class Reader
 {
@@ -70,7 +62,6 @@ public:
         m_book->globalsSource = m_stream;
         const auto& g = m_book->globals;
         std::vector<const QByteArray*> sstPieces;
-        const QByteArray* extSst = nullptr;
         bool inSst = false;
         for (size_t i = 0; i < g.size(); ++i) {
             const BiffRecord& r = g[i];
@@ -111,89 +102,21 @@ public:
                 sstPieces = { &r.data };
                 inSst = true;
                 break;
-            case BiffId::ExtSst:
-                extSst = &r.data;
-                break;
             default:
                 break;
             }
         }
         auto strings = std::make_shared<std::vector<XlsString>>();
-        if (!sstPieces.empty())
-            *strings = readSharedStrings(sstPieces, extSst);
+        if (!sstPieces.empty()) {
+            ContinuedRecordReader p(sstPieces);
+            p.dword();
+            const quint32 unique = p.dword();
+            strings->reserve(std::min<quint32>(unique, 1u << 20));
+            for (quint32 i = 0; i < unique && !p.atEnd(); ++i)
+                strings->push_back(p.unicodeString());
+        }
         m_strings = strings;
         m_book->classifyFormats();
-    }
-
-    // The shared strings. A long table is read in two halves at once, the second from where EXTSST says its bucket
-    // begins: the first half must end just there, or what the second read is dropped and read again after it.
-    std::vector<XlsString> readSharedStrings(const std::vector<const QByteArray*>& pieces, const QByteArray* extSst)
-    {
-        ContinuedRecordReader p(pieces);
-        p.dword();
-        const quint32 unique = p.dword();
-        std::vector<XlsString> strings;
-        strings.reserve(std::min<quint32>(unique, 1u << 20));
-        const std::optional<Middle> middle = extSst ? middleOf(pieces, *extSst, unique) : std::nullopt;
-        if (!middle) {
-            readStrings(p, unique, &strings);
-            return strings;
-        }
-        std::vector<XlsString> second;
-        bool secondRead = false;
-        std::future<void> aside = std::async(std::launch::async, [&] {
-            try {
-                ContinuedRecordReader q(pieces);
-                q.seek(middle->place);
-                readStrings(q, unique - middle->index, &second);
-                secondRead = true;
-            } catch (const BiffDamaged&) {
-            }
-        });
-        readStrings(p, middle->index, &strings);
-        aside.get();
-        if (secondRead && strings.size() == middle->index && p.place() == middle->place)
-            std::move(second.begin(), second.end(), std::back_inserter(strings));
-        else
-            readStrings(p, unique - quint32(strings.size()), &strings);
-        return strings;
-    }
-
-    static void readStrings(ContinuedRecordReader& reader, quint32 count, std::vector<XlsString>* strings)
-    {
-        for (quint32 i = 0; i < count && !reader.atEnd(); ++i)
-            strings->push_back(reader.unicodeString());
-    }
-
-    struct Middle
-    {
-        quint32 index; // of the string there
-        ContinuedRecordReader::Place place;
-    };
-
-    // The bucket of EXTSST nearest the middle of the table, as a place in the pieces; nothing for a short table or
-    // a bucket that does not fall in them where its record offset says.
-    std::optional<Middle> middleOf(
-        const std::vector<const QByteArray*>& pieces, const QByteArray& extSst, quint32 unique) const
-    {
-        if (unique < kSplitStringsFrom || extSst.size() < kExtSstBucketsAt)
-            return std::nullopt;
-        const quint32 perBucket = read16(extSst, 0);
-        const quint32 bucket = perBucket == 0 ? 0 : unique / 2 / perBucket;
-        const qsizetype at = kExtSstBucketsAt + qsizetype(bucket) * kExtSstBucketSize;
-        if (bucket == 0 || at + kExtSstBucketSize > extSst.size())
-            return std::nullopt;
-        const qint64 start = read32(extSst, at);
-        const qint64 inRecord = read16(extSst, at + 4);
-        for (size_t j = 0; j < pieces.size(); ++j) {
-            const qint64 dataAt = pieces[j]->constData() - m_stream.constData();
-            if (start >= dataAt && start < dataAt + pieces[j]->size()) {
-                if (inRecord != start - dataAt + Biff::kRecordHeaderSize)
-                    return std::nullopt;
-                return Middle { bucket * perBucket, { j, qsizetype(start - dataAt) } };
-            }
-        }
-        return std::nullopt;
     }
 
     void readSheet(XlsSheet& sheet)

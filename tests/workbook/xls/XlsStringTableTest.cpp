@@ -1,6 +1,5 @@
 // The shared-string table a save writes: each text once, every text cell pointing at its own, whether the cell
 // was rewritten or copied from a sheet left as it was read.
-#include "workbook/xls/BiffCodec.h"
 #include "workbook/xls/EmptyXlsWorkbook.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWriter.h"
@@ -9,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 namespace {
@@ -86,55 +84,4 @@ TEST(XlsStringTable, RandomTextsReadBackWithEachTextOnceInTheTable)
     }
     ASSERT_TRUE(read.sheets[0].strings);
     EXPECT_EQ(read.sheets[0].strings->size(), size_t(texts.size()));
-}
-
-// A long table is read in two halves, the second from where EXTSST says its bucket begins. Read whole, read from
-// an EXTSST that points into the middle of a string, and read without one, the strings are the same.
-TEST(XlsStringTable, ALongTableReadsTheSameWhereverItsIndexPoints)
-{
-    std::mt19937 rng(23);
-    XlsWorkbook book = EmptyXlsWorkbook::make({ { QStringLiteral("A"), { QStringLiteral("h") } } });
-    XlsSheet& sheet = book.sheets[0];
-    sheet.modified = true;
-    QStringList expected { QStringLiteral("h") };
-    for (int r = 1; r <= 6000; ++r) {
-        // Some wide, some long enough to be split between records.
-        const QString text = QStringLiteral("%1 %2").arg(r).arg(QString(int(rng() % 300), r % 5 ? u'x' : u'€'));
-        sheet.setCell(r, XlsSheet::Cell { 0, 0, true, CellValue::text(text) });
-        expected << text;
-    }
-    QByteArray stream;
-    QString error;
-    ASSERT_TRUE(XlsWriter::writeStream(book, &stream, &error)) << error.toStdString();
-    const auto strings = [&](const QByteArray& bytes) {
-        XlsWorkbook read;
-        EXPECT_TRUE(XlsReader::readStream(bytes, QStringLiteral("textos.xls"), &read, &error)) << error.toStdString();
-        QStringList texts;
-        for (const XlsString& s : *read.sheets.at(0).strings)
-            texts << s.text;
-        return std::pair { texts, read };
-    };
-    const auto [texts, read] = strings(stream);
-    ASSERT_EQ(texts.size(), expected.size());
-    EXPECT_EQ(QSet<QString>(texts.begin(), texts.end()), QSet<QString>(expected.begin(), expected.end()));
-
-    const auto extSst = std::find_if(
-        read.globals.begin(), read.globals.end(), [](const BiffRecord& r) { return r.id == BiffId::ExtSst; });
-    ASSERT_NE(extSst, read.globals.end());
-    const qsizetype at = extSst->data.constData() - read.globalsSource.constData();
-    const qsizetype end = at + extSst->data.size();
-    for (const bool byAByte : { true, false }) {
-        // Every bucket a byte on, or at the start of the next bucket's first string, with the record offset to
-        // match: either way the halves no longer meet.
-        QByteArray lying = stream;
-        for (qsizetype b = at + 2; b + 16 <= end; b += 8) {
-            const qsizetype from = byAByte ? b : b + 8;
-            BiffCodec::put32(lying, b, BiffCodec::read32(stream, from) + byAByte);
-            BiffCodec::put16(lying, b + 4, quint16(BiffCodec::read16(stream, from + 4) + byAByte));
-        }
-        EXPECT_EQ(strings(lying).first, texts) << byAByte;
-    }
-    QByteArray without = stream;
-    without[at - 4] = '\x01'; // not EXTSST any more: a record this reader passes over
-    EXPECT_EQ(strings(without).first, texts);
 }

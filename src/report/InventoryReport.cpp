@@ -105,7 +105,7 @@ private:
     // Lines go out a megabyte at a time.
     void end()
     {
-        std::memcpy(Bytes::appendRoom(m_bytes, 2), "\r\n", 2);
+        Bytes::append(m_bytes, "\r\n", 2);
         if (m_bytes.size() >= kChunk)
             flush();
     }

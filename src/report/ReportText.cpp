@@ -12,13 +12,7 @@ namespace ReportText {
 
 namespace {
 
-// 10 to the power n, exactly: a table, as a report asks for it hundreds of thousands of times.
-double powerOfTen(int n)
-{
-    static constexpr double kPowers[]
-        = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
-    return n >= 0 && n < 16 ? kPowers[n] : std::pow(10.0, n);
-}
+using Conversions::powerOfTen;
 
 // In the default rounding mode nearbyint sends halves to the even neighbour.
 double roundHalfEven(double v, int decimals)

@@ -1,6 +1,8 @@
 #pragma once
 #include <QByteArray>
 
+#include <cstring>
+
 namespace Bytes {
 
 // Room for size more bytes at the end of bytes, returned for the caller to fill: the saves, the report and the
@@ -17,6 +19,12 @@ inline char* appendRoom(QByteArray& bytes, qsizetype size)
     d.size = at + size;
     d.data()[d.size] = '\0'; // the array keeps a byte past its capacity for this
     return d.data() + at;
+}
+
+// size bytes of data at the end of bytes, through appendRoom().
+inline void append(QByteArray& bytes, const void* data, qsizetype size)
+{
+    std::memcpy(appendRoom(bytes, size), data, size_t(size));
 }
 
 } // namespace Bytes

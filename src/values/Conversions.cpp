@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -19,7 +20,6 @@ const QDate kDayZero(1899, 12, 30);
 constexpr int kSiteDigits = 15; // what numberToSiteText keeps unless told otherwise
 constexpr double kWholeDigitsBelow = 1e15; // whole numbers with no more digits than that
 constexpr int kFewDecimals = 4;
-constexpr double kPowersOfTen[] = { 1, 10, 100, 1000, 10000 };
 
 // A number of at most fifteen digits with at most four decimals, written at out as the general conversion to
 // fifteen significant digits writes it, and returning its end: its digits are those of a whole number, which cost a
@@ -27,7 +27,7 @@ constexpr double kPowersOfTen[] = { 1, 10, 100, 1000, 10000 };
 char* withFewDecimals(double value, char* out)
 {
     for (int decimals = 0; decimals <= kFewDecimals; ++decimals) {
-        const double scaled = value * kPowersOfTen[decimals];
+        const double scaled = value * powerOfTen(decimals);
         if (!(std::fabs(scaled) < kWholeDigitsBelow) || scaled != std::trunc(scaled))
             continue;
         char digits[24];
@@ -190,6 +190,13 @@ double numericValue(const CellValue& value)
     if (value.isNumber() || value.isDate())
         return value.numberValue();
     return numericValue(value.toText());
+}
+
+double powerOfTen(int n)
+{
+    static constexpr double kPowers[]
+        = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
+    return n >= 0 && n < int(std::size(kPowers)) ? kPowers[n] : std::pow(10.0, n);
 }
 
 qint32 roundToWhole(double value)

@@ -28,6 +28,8 @@ double numericValue(const CellValue& value);
 
 // Nearest whole number, a half going to the even neighbour; saturates at the 32-bit range.
 qint32 roundToWhole(double value);
+// 10 to the power n, exactly; from a table up to 10^15, as numbers are written hundreds of thousands at a time.
+double powerOfTen(int n);
 
 // Shortest form up to 15 (single precision: 7) significant digits, decimal comma, no grouping ("1,5", "1E+15").
 QString numberToSiteText(double value, int significantDigits = 15);

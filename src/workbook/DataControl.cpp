@@ -159,15 +159,13 @@ bool DataControl::setField(int column, CellValue&& value)
 {
     if (column < 0 || m_editMode == EditMode::None)
         return false;
-    // A save sets a row's columns in order: a column past the last one set is new to the row.
-    if (m_buffer.empty() || m_buffer.back().first < column) {
-        m_buffer.emplace_back(column, std::move(value));
-        return true;
-    }
-    for (auto& [edited, editedValue] : m_buffer) {
-        if (edited == column) {
-            editedValue = std::move(value);
-            return true;
+    // A save sets a row's columns in order: a column past the last one set is new to the row, with no search.
+    if (!m_buffer.empty() && m_buffer.back().first >= column) {
+        for (auto& [edited, editedValue] : m_buffer) {
+            if (edited == column) {
+                editedValue = std::move(value);
+                return true;
+            }
         }
     }
     m_buffer.emplace_back(column, std::move(value));

@@ -4,7 +4,6 @@
 #include "workbook/xls/BiffCodec.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -55,7 +54,7 @@ ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(
         startContinue();
     const qsizetype inRecord = Biff::kRecordHeaderSize + m_records.back().size();
     const Position start { m_recordStart + inRecord, inRecord };
-    std::memcpy(Bytes::appendRoom(m_records.back(), headerSize), header, size_t(headerSize));
+    Bytes::append(m_records.back(), header, headerSize);
     const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
     qsizetype at = 0;
     while (at < text.size()) {
@@ -67,7 +66,7 @@ ContinuedRecordWriter::Position ContinuedRecordWriter::appendString(
         }
         QByteArray& record = m_records.back();
         if (wide) {
-            std::memcpy(Bytes::appendRoom(record, take * 2), chars + at, size_t(take) * 2);
+            Bytes::append(record, chars + at, take * 2);
         } else {
             std::transform(
                 chars + at, chars + at + take, Bytes::appendRoom(record, take), [](char16_t c) { return char(c); });

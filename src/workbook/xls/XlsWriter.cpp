@@ -797,7 +797,7 @@ private:
         for (size_t row : blockRows) {
             const qsizetype cellStart = out.size();
             for (const Piece& piece : rows[row].pieces)
-                std::memcpy(Bytes::appendRoom(out, piece.size), m_cells.constData() + piece.at, piece.size);
+                Bytes::append(out, m_cells.constData() + piece.at, piece.size);
             append16(dbcell, quint16(cellStart - previousCell));
             previousCell = cellStart;
         }
@@ -810,16 +810,13 @@ private:
     // the end of out: a save writes one for each of its rows.
     void appendRowRecord(QByteArray& out, const RowPlan& plan, size_t row) const
     {
-        const bool read = plan.rowRecord.size() >= Biff::kRowRecordSize;
-        const qsizetype size = read ? plan.rowRecord.size() : Biff::kRowRecordSize;
-        append16(out, BiffId::Row);
-        append16(out, quint16(size));
-        const qsizetype at = out.size();
-        char* data = Bytes::appendRoom(out, size);
-        if (read) {
-            std::memcpy(data, plan.rowRecord.constData(), size_t(size));
+        const qsizetype at = out.size() + Biff::kRecordHeaderSize;
+        if (plan.rowRecord.size() >= Biff::kRowRecordSize) {
+            appendRecord(out, BiffId::Row, plan.rowRecord);
         } else {
-            std::memset(data, 0, size_t(size));
+            append16(out, BiffId::Row);
+            append16(out, quint16(Biff::kRowRecordSize));
+            std::memset(Bytes::appendRoom(out, Biff::kRowRecordSize), 0, size_t(Biff::kRowRecordSize));
             put16(out, at, quint16(row));
             put16(out, at + kRowHeightAt, kDefaultRowHeight);
             put16(out, at + kRowFlagsAt, kDefaultRowFlags);
@@ -911,7 +908,7 @@ private:
             Piece piece { quint32(m_cells.size()), 0, quint16(c) };
             if (r.id == BiffId::MulRk) {
                 cellHead(BiffId::Rk, row, part, 4);
-                std::memcpy(Bytes::appendRoom(m_cells, 4), r.data.constData() + at + 2, 4);
+                Bytes::append(m_cells, r.data.constData() + at + 2, 4);
             } else {
                 cellHead(BiffId::Blank, row, part, 0);
             }

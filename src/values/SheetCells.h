@@ -28,6 +28,8 @@ struct SheetCells
         quint16 style = 0; // Excel holds at most 64,000 formats
         // Set when the program wrote the cell; the others go back to the file as they were read.
         bool rewritten = false;
+        // The last result of a formula: the same value written over it still takes the formula's place.
+        bool formula = false;
     };
 
     QString name;

@@ -7,6 +7,26 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The same value, bit for bit: a number's sign and a text's every character.
+bool sameValue(const CellValue& held, const CellValue& given)
+{
+    if (held.type() != given.type())
+        return false;
+    if (held.isText()) {
+        const QString& a = held.storedText();
+        const QString& b = given.storedText();
+        return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+    }
+    const double a = held.numberValue();
+    const double b = given.numberValue();
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
 
 void DataControl::setDatabaseName(const QString& path)
 {
@@ -194,17 +214,23 @@ int DataControl::formatFor(const SheetCells::Cell* own, int row, int col, const 
     return base;
 }
 
-void DataControl::setCell(int row, int col, CellValue&& value)
+// An .xls save copies the records of a cell left as read, and carries its sheet whole into a file saved
+// meanwhile: a cell given back the value and format it was read with may stay as read, which spares its
+// encoding. Not in .xlsx, where only the cells written go onto the other program's.
+bool DataControl::setCell(int row, int col, CellValue&& value)
 {
     SheetCells::Cell* own = m_sheet->cell(row, col);
     const int xf = formatFor(own, row, col, value);
     if (!own) {
         m_sheet->setCell(row, SheetCells::Cell { quint16(col), quint16(xf), true, std::move(value) });
-        return;
+        return true;
     }
+    if (!own->rewritten && !own->formula && own->style == xf && m_book.xls() && sameValue(*own, value))
+        return false;
     static_cast<CellValue&>(*own) = std::move(value);
     own->style = quint16(xf);
     own->rewritten = true;
+    return true;
 }
 
 bool DataControl::Update(QString* error)
@@ -214,15 +240,17 @@ bool DataControl::Update(QString* error)
         return false;
     }
     const int row = m_editMode == EditMode::Edit ? m_cursor.row() : m_cursor.end();
+    bool changed = m_editMode == EditMode::AddNew;
     for (auto& [col, value] : m_buffer)
-        setCell(row, col, std::move(value));
+        changed = setCell(row, col, std::move(value)) || changed;
     if (m_editMode == EditMode::AddNew) {
         m_cursor.extendTo(row + 1);
         m_sheet->rowCount = std::max(m_sheet->rowCount, row + 1);
         if (size_t(m_sheet->rowCount) > m_sheet->rows.size())
             m_sheet->rows.resize(size_t(m_sheet->rowCount));
     }
-    m_sheet->modified = true;
+    // A sheet given back only what it held goes into the file as it came.
+    m_sheet->modified = m_sheet->modified || changed;
     m_dirty = true;
     m_editMode = EditMode::None;
     m_buffer.clear();

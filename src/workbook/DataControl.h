@@ -62,7 +62,7 @@ private:
     const SheetCells::Cell* cellAt(int row, int col) const { return m_cursor.cellAt(row, col); }
     QString missingSheet(const QString& sheet) const;
     int formatFor(const SheetCells::Cell* own, int row, int col, const CellValue& value);
-    void setCell(int row, int col, CellValue&& value);
+    bool setCell(int row, int col, CellValue&& value);
     bool columnOf(const QString& column, int* col, QString* error) const;
 
     QString m_path;

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -641,4 +642,40 @@ TEST_P(EitherFormat, CrashDuringSaveLeavesTheOldOrTheNewWorkbook)
     }
     EXPECT_GT(old, 0);
     EXPECT_GT(whole, 0);
+}
+
+// An .xls cell given back the value and format it holds goes back as it was read, rich text runs and all; a
+// formula given back its last result becomes that value, as any other value written over it.
+TEST(UnchangedCells, GoBackAsReadButAFormulaGivesWayToTheValueWritten)
+{
+    TestProfile profile;
+    for (const char* name : { "richtext-lo.xls", "formulas-lo.xls" })
+        ASSERT_TRUE(copyFixture(QString::fromLatin1(name), profile.path(QString::fromLatin1(name))));
+    const auto giveBack = [&](const char* name, const QString& sheet, const std::vector<CellValue>& values) {
+        DataControl data;
+        data.setDatabaseName(profile.path(QString::fromLatin1(name)));
+        data.setRecordSource(sheet);
+        QString error;
+        ASSERT_TRUE(data.Refresh(&error) && data.MoveFirst(&error) && data.Edit(&error)) << error.toStdString();
+        for (size_t c = 0; c < values.size(); ++c) {
+            if (!values[c].isNull())
+                data.setField(int(c), values[c]);
+        }
+        ASSERT_TRUE(data.Update(&error) && data.commit(&error)) << error.toStdString();
+    };
+    giveBack("richtext-lo.xls", u"Textos$"_s, { T(u"Normal, negrito e azul"_s) });
+    giveBack("formulas-lo.xls", u"Formulas$"_s, { CellValue::number(4), T(u"Total: 10"_s), {}, CellValue::number(41) });
+
+    XlsWorkbook book;
+    QString error;
+    ASSERT_TRUE(XlsReader::read(profile.path(u"richtext-lo.xls"_s), &book, &error)) << error.toStdString();
+    const auto& strings = *book.sheets[0].strings;
+    EXPECT_TRUE(std::any_of(strings.begin(), strings.end(),
+        [](const XlsString& s) { return s.text == u"Normal, negrito e azul"_s && !s.runs().isEmpty(); }));
+
+    ASSERT_TRUE(XlsReader::read(profile.path(u"formulas-lo.xls"_s), &book, &error)) << error.toStdString();
+    const XlsSheet::Cell* const row = book.sheets[0].rows[1].data();
+    EXPECT_EQ(row[0].toText() + row[1].toText() + row[3].toText(), u"4Total: 1041"_s);
+    EXPECT_FALSE(row[0].formula || row[1].formula || row[3].formula);
+    EXPECT_TRUE(row[2].formula); // not given
 }

@@ -313,6 +313,7 @@ private:
             break;
         case BiffId::Formula:
             putCell(sheet, d, formulaResult(d, next));
+            sheet.rows[read16(d, 0)].back().formula = true;
             break;
         default:
             break;

@@ -45,6 +45,14 @@ CellValue CellValue::text(const QString& text)
     return v;
 }
 
+CellValue CellValue::text(QString&& text)
+{
+    CellValue v;
+    new (&v.m_text) QString(std::move(text));
+    v.m_type = Type::Text;
+    return v;
+}
+
 CellValue CellValue::number(double value)
 {
     CellValue v;

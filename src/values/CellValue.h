@@ -38,6 +38,7 @@ public:
             m_text.~QString();
     }
     static CellValue text(const QString& text);
+    static CellValue text(QString&& text);
     static CellValue number(double value);
     static CellValue date(double dayNumber);
     static CellValue boolean(bool value);

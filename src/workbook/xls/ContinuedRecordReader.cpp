@@ -3,6 +3,7 @@
 #include "workbook/xls/BiffCodec.h"
 
 #include <algorithm>
+#include <cstring>
 
 ContinuedRecordReader::ContinuedRecordReader(std::vector<const QByteArray*> pieces)
     : m_pieces(std::move(pieces))
@@ -56,19 +57,15 @@ quint32 ContinuedRecordReader::dword()
 
 QString ContinuedRecordReader::characters(qsizetype count, bool wide)
 {
-    // Most strings lie whole in their record: made in one piece.
-    if (m_piece < m_pieces.size()) {
-        const QByteArray& p = *m_pieces[m_piece];
-        const qsizetype size = count * (wide ? 2 : 1);
-        if (size <= p.size() - m_pos) {
-            const char* data = p.constData() + m_pos;
-            m_pos += size;
-            return wide ? QString(reinterpret_cast<const QChar*>(data), count) : QString::fromLatin1(data, count);
-        }
-    }
-    QString text;
-    text.reserve(count);
+    QString text(count, Qt::Uninitialized);
+    characters(count, wide, reinterpret_cast<char16_t*>(text.data()));
+    return text;
+}
+
+void ContinuedRecordReader::characters(qsizetype count, bool wide, char16_t* into)
+{
     while (count > 0) {
+        // Characters that go on in the next piece start there with a flags byte of their own.
         if (m_piece < m_pieces.size() && m_pos >= m_pieces[m_piece]->size()) {
             ++m_piece;
             m_pos = 0;
@@ -83,24 +80,30 @@ QString ContinuedRecordReader::characters(qsizetype count, bool wide)
             throw BiffDamaged { QStringLiteral("carácter partido a meio") };
         const char* data = p.constData() + m_pos;
         if (wide)
-            text.append(QStringView(reinterpret_cast<const char16_t*>(data), take));
+            std::memcpy(into, data, size_t(take) * 2);
         else
-            text.append(QLatin1StringView(data, take));
+            std::transform(data, data + take, into, [](char c) { return char16_t(quint8(c)); });
+        into += take;
         m_pos += take * width;
         count -= take;
     }
-    return text;
 }
 
-XlsString ContinuedRecordReader::unicodeString(bool wideCount)
+ContinuedRecordReader::StringHead ContinuedRecordReader::stringHead(bool wideCount)
 {
     const qsizetype count = wideCount ? word() : byte();
     const quint8 flags = byte();
     const qsizetype runCount = (flags & Biff::kStringRich) ? word() : 0;
     const qsizetype phoneticSize = (flags & Biff::kStringPhonetic) ? qsizetype(dword()) : 0;
-    QString text = characters(count, flags & Biff::kStringWide);
-    QByteArray runs = bytes(runCount * Biff::kRichTextRunSize);
-    return XlsString(std::move(text), std::move(runs), bytes(phoneticSize));
+    return { count, bool(flags & Biff::kStringWide), runCount * Biff::kRichTextRunSize, phoneticSize };
+}
+
+XlsString ContinuedRecordReader::unicodeString(bool wideCount)
+{
+    const StringHead head = stringHead(wideCount);
+    QString text = characters(head.count, head.wide);
+    QByteArray runs = bytes(head.runsSize);
+    return XlsString(std::move(text), std::move(runs), bytes(head.phoneticSize));
 }
 
 void ContinuedRecordReader::skipEmpty()

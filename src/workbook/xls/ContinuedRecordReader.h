@@ -20,7 +20,20 @@ public:
     quint16 word();
     quint32 dword();
     QString characters(qsizetype count, bool wide);
-    // A BIFF8 string: count (two bytes, or one), flags, the sizes its flags announce, characters, runs, phonetic.
+    // The same into memory of count characters.
+    void characters(qsizetype count, bool wide, char16_t* into);
+
+    // What comes before a BIFF8 string's characters: their count (two bytes, or one), the flags, and the sizes
+    // of the runs and the phonetic data that follow the characters.
+    struct StringHead
+    {
+        qsizetype count;
+        bool wide;
+        qsizetype runsSize;
+        qsizetype phoneticSize;
+    };
+    StringHead stringHead(bool wideCount = true);
+    // A BIFF8 string whole: its head, characters, runs and phonetic data.
     XlsString unicodeString(bool wideCount = true);
 
 private:

@@ -3,6 +3,7 @@
 #include "values/Windows1252.h"
 #include "workbook/xls/BiffCodec.h"
 #include "workbook/xls/ContinuedRecordReader.h"
+#include "workbook/xls/SharedStrings.h"
 #include "workbook/xls/XlsWorkbook.h"
 
 #include <QFileInfo>
@@ -106,14 +107,21 @@ public:
                 break;
             }
         }
-        auto strings = std::make_shared<std::vector<XlsString>>();
+        qsizetype sstBytes = 0;
+        for (const QByteArray* piece : sstPieces)
+            sstBytes += piece->size();
+        auto strings = std::make_shared<SharedStrings>(sstBytes);
         if (!sstPieces.empty()) {
             ContinuedRecordReader p(sstPieces);
             p.dword();
             const quint32 unique = p.dword();
-            strings->reserve(std::min<quint32>(unique, 1u << 20));
-            for (quint32 i = 0; i < unique && !p.atEnd(); ++i)
-                strings->push_back(p.unicodeString());
+            strings->reserve(std::min<quint64>(unique, quint64(sstBytes) / 3));
+            for (quint32 i = 0; i < unique && !p.atEnd(); ++i) {
+                const ContinuedRecordReader::StringHead head = p.stringHead();
+                p.characters(head.count, head.wide, strings->room(head.count));
+                QByteArray runs = p.bytes(head.runsSize);
+                strings->add(head.count, std::move(runs), p.bytes(head.phoneticSize));
+            }
         }
         m_strings = strings;
         m_book->classifyFormats();
@@ -137,23 +145,27 @@ public:
         }
         int depth = 1;
         int dimensionRows = 0;
-        // A text cell shares its string with the shared-string table; taking a share touches the string,
-        // scattered over the heap. Asking for it some records ahead hides most of that wait on a large sheet.
-        Lookahead ahead(m_stream, pos, *m_strings);
-        while (depth > 0) {
-            BiffCodec::nextRecord(m_stream, &pos, &r);
-            ahead.step();
-            if (r.id == BiffId::Bof)
-                ++depth;
-            else if (r.id == BiffId::Eof)
-                --depth;
-            if (depth != 1)
-                continue; // a chart inside the sheet, or the EOF
-            if (r.id == BiffId::Dimensions)
-                dimensionRows
-                    = int(m_book->version == XlsWorkbook::Version::Biff8 ? read32(r.data, 4) : read16(r.data, 2));
-            else
-                readCell(sheet, r, pos);
+        {
+            // A text cell shares its string with the shared-string table; taking a share reads the string's entry
+            // there, at random in a large table. Asking for it some records ahead hides most of that wait. The
+            // lender's shares count once this block ends, before any cell can go (the duplicates below).
+            Lookahead ahead(m_stream, pos, *m_strings);
+            SharedStrings::Lender lender(*m_strings);
+            while (depth > 0) {
+                BiffCodec::nextRecord(m_stream, &pos, &r);
+                ahead.step();
+                if (r.id == BiffId::Bof)
+                    ++depth;
+                else if (r.id == BiffId::Eof)
+                    --depth;
+                if (depth != 1)
+                    continue; // a chart inside the sheet, or the EOF
+                if (r.id == BiffId::Dimensions)
+                    dimensionRows
+                        = int(m_book->version == XlsWorkbook::Version::Biff8 ? read32(r.data, 4) : read16(r.data, 2));
+                else
+                    readCell(sheet, r, pos, lender);
+            }
         }
         sheet.rowCount = std::min(std::max(dimensionRows, int(sheet.rows.size())), Biff::kMaxRowsBiff8);
         // Rows past the last cell stay unallocated: a small file whose sheets each claim 65,536 rows would
@@ -174,63 +186,42 @@ public:
     }
 
 private:
-    // Two cursors some records ahead of the reading one. The farther asks for the table entries of the text
-    // cells it passes, the nearer, reaching them once they have come, for their strings.
+    // A cursor some records ahead of the reading one, which asks for the table entries of the text cells it
+    // passes.
     class Lookahead
     {
     public:
-        Lookahead(const QByteArray& stream, qsizetype pos, const std::vector<XlsString>& strings)
+        Lookahead(const QByteArray& stream, qsizetype pos, const SharedStrings& strings)
             : m_stream(stream)
             , m_strings(strings)
-            , m_near(pos)
-            , m_far(pos)
+            , m_pos(pos)
         {
-            for (int i = 0; i < kFar; ++i) {
-                if (i < kNear)
-                    next(m_near);
-                prefetch(next(m_far));
-            }
+            for (int i = 0; i < kAhead; ++i)
+                step();
         }
 
         void step()
         {
-            prefetch(next(m_far));
-            if (const XlsString* s = next(m_near))
-                prefetch(s->text.constData());
-        }
-
-    private:
-        static constexpr int kNear = 16;
-        static constexpr int kFar = 48;
-
-        // The table entry of the text cell at pos, if it is one; pos moves past it.
-        const XlsString* next(qsizetype& pos) const
-        {
             BiffRecord r;
-            if (BiffCodec::readRecord(m_stream, &pos, &r) != BiffCodec::RecordRead::Ok) {
-                pos = m_stream.size();
-                return nullptr;
+            if (BiffCodec::readRecord(m_stream, &m_pos, &r) != BiffCodec::RecordRead::Ok) {
+                m_pos = m_stream.size();
+                return;
             }
             if (r.id != BiffId::LabelSst || r.data.size() < Biff::kCellHeaderSize + 4)
-                return nullptr;
+                return;
             const quint32 index = read32(r.data, Biff::kCellHeaderSize);
-            return index < m_strings.size() ? &m_strings[index] : nullptr;
-        }
-
-        static void prefetch(const void* address)
-        {
 #if defined(__GNUC__)
-            if (address)
-                __builtin_prefetch(address);
-#else
-            Q_UNUSED(address);
+            if (index < m_strings.size())
+                __builtin_prefetch(&m_strings[index]);
 #endif
         }
 
+    private:
+        static constexpr int kAhead = 32;
+
         const QByteArray& m_stream;
-        const std::vector<XlsString>& m_strings;
-        qsizetype m_near;
-        qsizetype m_far;
+        const SharedStrings& m_strings;
+        qsizetype m_pos;
     };
 
     struct Protected
@@ -262,7 +253,7 @@ private:
     }
 
     // The cell record r; next is where the records after it start.
-    void readCell(XlsSheet& sheet, const BiffRecord& r, qsizetype next)
+    void readCell(XlsSheet& sheet, const BiffRecord& r, qsizetype next, SharedStrings::Lender& lender)
     {
         const QByteArray& d = r.data;
         const qsizetype value = Biff::kCellHeaderSize;
@@ -296,8 +287,7 @@ private:
         }
         case BiffId::LabelSst: {
             const quint32 i = read32(d, value);
-            const auto& strings = *m_strings;
-            putCell(sheet, d, i < strings.size() ? CellValue::text(strings[i].text) : CellValue());
+            putCell(sheet, d, i < m_strings->size() ? CellValue::text(lender.share(i)) : CellValue());
             break;
         }
         case BiffId::Label:

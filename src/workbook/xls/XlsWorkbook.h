@@ -2,8 +2,8 @@
 #include "values/SheetCells.h"
 #include "workbook/xls/BiffRecord.h"
 #include "workbook/xls/CompoundFile.h"
+#include "workbook/xls/SharedStrings.h"
 #include "workbook/xls/SubstreamRecords.h"
-#include "workbook/xls/XlsString.h"
 
 #include <QHash>
 #include <QString>
@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-using XlsStrings = std::shared_ptr<const std::vector<XlsString>>;
+using XlsStrings = std::shared_ptr<const SharedStrings>;
 
 // One sheet as read: its records, kept to be written back as they came, and its cells decoded.
 struct XlsSheet : SheetCells

@@ -26,6 +26,8 @@ using BiffCodec::read32;
 
 constexpr int kRowsPerBlock = 32; // rows between two DBCELLs
 constexpr quint32 kUnmapped = 0xFFFFFFFF;
+constexpr quint32 kUsed = kUnmapped - 1; // an old string the new table takes, before it has its place there
+constexpr quint32 kOldString = 0x80000000; // a rewritten cell's text shares this old string (in the low bits)
 constexpr size_t kHashCacheSize = 4096; // texts whose hash a save remembers by address
 constexpr qsizetype kPiecesInARow = 12; // cells a row's plan holds before it takes memory of its own
 constexpr qsizetype kLabelSstSize = Biff::kCellHeaderSize + 4; // the cell's head and the string's index
@@ -56,7 +58,7 @@ class Writer
     struct StringTable
     {
         std::vector<Candidate> strings; // the strings of the workbook and its cells, each once
-        QHash<const std::vector<XlsString>*, std::vector<quint32>> remap;
+        QHash<const SharedStrings*, std::vector<quint32>> remap; // each old table's strings, to the new
         std::vector<quint32> cellStrings; // for the rewritten text cells, in sheet and row order
         std::vector<size_t> firstCellString; // of each sheet, in cellStrings
         quint32 stringCells = 0;
@@ -211,15 +213,17 @@ private:
         if (!sheet.strings || old >= sheet.strings->size())
             return old;
         const auto map = m_table.remap.constFind(sheet.strings.get());
-        return map == m_table.remap.cend() || map->at(old) >= kUnmapped - 1 ? old : map->at(old);
+        return map == m_table.remap.cend() || map->at(old) >= kUsed ? old : map->at(old);
     }
 
-    // Every string the new stream holds, each once. Strings are grouped by hash after a sort, which keeps
-    // the lookups out of a large hash table: the save of a full workbook meets about a million of them.
+    // Every string the new stream holds, each once: the old tables' strings still in use, in their order, then
+    // the new texts in the order of their cells. A text that still shares an old string is known by its
+    // address. The others, and each old string once, are grouped by hash after a sort, which keeps the lookups
+    // out of a large hash table: a full save meets about a million texts.
     void collectStrings()
     {
         static const QByteArray none;
-        // Sized exactly: at full size these lists are the largest thing a save holds.
+        // Sized up front: at full size these lists are the largest thing a save holds.
         size_t cellCount = 0;
         for (const XlsSheet& sheet : m_book.sheets) {
             if (sheet.modified) {
@@ -227,19 +231,22 @@ private:
                     cellCount += row.size();
             }
         }
-        std::vector<Candidate> candidates;
-        std::vector<quint32*> targets;
-        std::vector<const QString*> cellTexts;
-        cellTexts.reserve(cellCount);
+        std::vector<const SharedStrings*> tables;
+        std::vector<const QString*> newTexts;
+        newTexts.reserve(cellCount);
+        m_table.cellStrings.reserve(cellCount);
         for (size_t s = 0; s < m_book.sheets.size(); ++s) {
             const XlsSheet& sheet = m_book.sheets[s];
-            m_table.firstCellString.push_back(cellTexts.size());
-            // Looked up once a sheet, not once a cell: nothing is added to the hash while its records are read.
+            m_table.firstCellString.push_back(m_table.cellStrings.size());
+            const SharedStrings* table = sheet.strings.get();
+            // Looked up once a sheet, not once a cell: nothing is added to the hash while its cells are read.
             std::vector<quint32>* map = nullptr;
-            if (sheet.strings) {
-                map = &m_table.remap[sheet.strings.get()];
-                if (map->empty())
-                    map->assign(sheet.strings->size(), kUnmapped);
+            if (table) {
+                map = &m_table.remap[table];
+                if (map->size() != table->size()) {
+                    map->assign(table->size(), kUnmapped);
+                    tables.push_back(table);
+                }
             }
             for (const BiffRecord& r : m_records[s]) {
                 if (r.id != BiffId::LabelSst || r.data.size() < kLabelSstSize
@@ -247,39 +254,50 @@ private:
                     continue;
                 ++m_table.stringCells;
                 const quint32 old = read32(r.data, Biff::kCellHeaderSize);
-                if (map && old < sheet.strings->size()) {
-                    quint32& target = (*map)[old];
-                    if (target == kUnmapped) {
-                        target = kUnmapped - 1;
-                        const XlsString& string = (*sheet.strings)[old];
-                        candidates.push_back({ &string.text, &string.runs(), &string.phonetic() });
-                        targets.push_back(&target);
-                    }
-                }
+                if (map && old < map->size())
+                    (*map)[old] = kUsed;
             }
             if (!sheet.modified)
                 continue;
             for (const auto& row : sheet.rows) {
                 for (const auto& cell : row) {
-                    if (cell.rewritten && cell.value().isText() && !cell.value().storedText().isEmpty()) {
-                        cellTexts.push_back(&cell.value().storedText());
-                        ++m_table.stringCells;
+                    if (!cell.rewritten || !cell.value().isText() || cell.value().storedText().isEmpty())
+                        continue;
+                    ++m_table.stringCells;
+                    const QString& text = cell.value().storedText();
+                    const qsizetype old = table ? table->indexOf(text) : -1;
+                    if (old >= 0) {
+                        (*map)[size_t(old)] = kUsed;
+                        m_table.cellStrings.push_back(quint32(old) | kOldString);
+                    } else {
+                        m_table.cellStrings.push_back(quint32(newTexts.size()));
+                        newTexts.push_back(&text);
                     }
                 }
             }
         }
-        // Candidates past the old tables' strings are the cell texts, which need no list of their own.
-        const size_t oldCount = candidates.size();
-        m_table.cellStrings.assign(cellTexts.size(), 0);
+        // The candidates: the old strings in use, table by table, then the new texts.
+        std::vector<Candidate> oldStrings;
+        std::vector<quint32*> oldTargets;
+        for (const SharedStrings* table : tables) {
+            std::vector<quint32>& map = m_table.remap[table];
+            for (size_t k = 0; k < map.size(); ++k) {
+                if (map[k] == kUsed) {
+                    const XlsString& string = (*table)[k];
+                    oldStrings.push_back({ &string.text, &string.runs(), &string.phonetic() });
+                    oldTargets.push_back(&map[k]);
+                }
+            }
+        }
+        const size_t oldCount = oldStrings.size();
+        const size_t total = oldCount + newTexts.size();
         const auto candidate = [&](size_t i) {
-            return i < oldCount ? candidates[i] : Candidate { cellTexts[i - oldCount], &none, &none };
+            return i < oldCount ? oldStrings[i] : Candidate { newTexts[i - oldCount], &none, &none };
         };
-        const auto target
-            = [&](size_t i) -> quint32& { return i < oldCount ? *targets[i] : m_table.cellStrings[i - oldCount]; };
-        const size_t total = oldCount + cellTexts.size();
-        // Most texts share their characters with others (a code in three sheets, a unit in every row). A small
-        // cache on the characters' address finds most such copies; they take the place of the text they copy
-        // rather than be sorted, and the others compare equal without being read.
+        // Each candidate's first equal one, itself when it is the first: later its place in the new table.
+        std::vector<quint32> first(total);
+        for (size_t i = 0; i < total; ++i)
+            first[i] = quint32(i);
         struct Keyed
         {
             size_t hash;
@@ -292,81 +310,93 @@ private:
         {
             const QChar* chars = nullptr;
             qsizetype size = -1;
-            size_t hash = 0;
             quint32 index = 0;
         };
         // Left uninitialised: the copies leave much of it unused, and a page never written is never mapped.
         const std::unique_ptr<Keyed[]> byHash(new Keyed[total]);
-        using Copy = std::pair<quint32, quint32>; // a text, and the one keyed before it with the same characters
-        // Keys [begin, end) into byHash from begin on; returns where the keyed ones end.
-        const auto keyRange = [&](size_t begin, size_t end, std::vector<Copy>* copies) {
+        // Keys [begin, end) into byHash from begin on; returns where the keyed ones end. Most new texts share
+        // their characters with others (a unit in every row): a small cache on the characters' address finds
+        // most such copies, which need no key. The old strings each have characters of their own.
+        const auto keyRange = [&](size_t begin, size_t end) {
             std::vector<CachedHash> cache(kHashCacheSize);
             size_t keyed = begin;
             for (size_t i = begin; i < end; ++i) {
                 const Candidate c = candidate(i);
                 const QChar* chars = c.text->constData();
-                size_t hash = 0;
                 const bool rich = !c.runs->isEmpty() || !c.phonetic->isEmpty();
-                if (!rich) {
+                if (i >= oldCount) {
                     CachedHash& cached = cache[(quintptr(chars) >> 4 ^ quintptr(c.text->size())) % kHashCacheSize];
                     if (cached.chars == chars && cached.size == c.text->size()) {
-                        copies->push_back({ quint32(i), cached.index });
+                        first[i] = cached.index;
                         continue;
                     }
-                    cached = { chars, c.text->size(), qHash(*c.text), quint32(i) };
-                    hash = cached.hash;
-                } else {
-                    // Rich or phonetic strings differ from the plain ones with their text; the hash says so too.
-                    hash = qHashMulti(1, *c.text, *c.runs, *c.phonetic);
+                    cached = { chars, c.text->size(), quint32(i) };
                 }
+                // Rich or phonetic strings differ from the plain ones with their text; the hash says so too.
+                const size_t hash = rich ? qHashMulti(1, *c.text, *c.runs, *c.phonetic) : qHash(*c.text);
                 byHash[keyed++] = { hash, chars, quint32(c.text->size()), rich, quint32(i) };
             }
             return keyed;
         };
-        const auto byHashOrder = [](const Keyed& a, const Keyed& b) { return a.hash < b.hash; };
-        // Each half keyed and sorted on a thread of its own, then the two merged: a full save keys a million.
-        std::vector<Copy> copies, asideCopies;
+        const auto byHashOrder
+            = [](const Keyed& a, const Keyed& b) { return a.hash < b.hash || (a.hash == b.hash && a.index < b.index); };
+        // Each half keyed and sorted on a thread of its own, then the two merged.
         size_t asideEnd = 0;
         std::future<void> aside = std::async(std::launch::async, [&] {
-            asideEnd = keyRange(total / 2, total, &asideCopies);
+            asideEnd = keyRange(total / 2, total);
             std::sort(byHash.get() + total / 2, byHash.get() + asideEnd, byHashOrder);
         });
-        const size_t firstEnd = keyRange(0, total / 2, &copies);
+        const size_t firstEnd = keyRange(0, total / 2);
         std::sort(byHash.get(), byHash.get() + firstEnd, byHashOrder);
         aside.get();
         Keyed* const merged = std::move(byHash.get() + total / 2, byHash.get() + asideEnd, byHash.get() + firstEnd);
         std::inplace_merge(byHash.get(), byHash.get() + firstEnd, merged, byHashOrder);
         const size_t keyedCount = size_t(merged - byHash.get());
-        copies.insert(copies.end(), asideCopies.begin(), asideCopies.end());
-        // Each string of the new table as it was keyed, beside it.
-        std::vector<Keyed> added;
-        const auto same = [&](size_t index, const Keyed& k) {
-            const Keyed& a = added[index];
-            if (a.chars == k.chars && a.size == k.size && !a.rich && !k.rich)
+        const auto same = [&](const Keyed& a, const Keyed& b) {
+            if (a.chars == b.chars && a.size == b.size && !a.rich && !b.rich)
                 return true;
-            const Candidate& x = m_table.strings[index];
-            const Candidate y = candidate(k.index);
+            const Candidate x = candidate(a.index);
+            const Candidate y = candidate(b.index);
             return *x.text == *y.text && *x.runs == *y.runs && *x.phonetic == *y.phonetic;
         };
-        for (size_t first = 0; first < keyedCount;) {
-            size_t end = first;
-            while (end < keyedCount && byHash[end].hash == byHash[first].hash)
+        // Within a hash, in candidate order: the first of equal strings comes first.
+        std::vector<size_t> distinct;
+        for (size_t begin = 0; begin < keyedCount;) {
+            size_t end = begin;
+            while (end < keyedCount && byHash[end].hash == byHash[begin].hash)
                 ++end;
-            const size_t groupStart = m_table.strings.size();
-            for (size_t k = first; k < end; ++k) {
-                size_t index = groupStart;
-                while (index < m_table.strings.size() && !same(index, byHash[k]))
-                    ++index;
-                if (index == m_table.strings.size()) {
-                    m_table.strings.push_back(candidate(byHash[k].index));
-                    added.push_back(byHash[k]);
-                }
-                target(byHash[k].index) = quint32(index);
+            distinct.clear();
+            for (size_t k = begin; k < end; ++k) {
+                const auto equal = std::find_if(
+                    distinct.begin(), distinct.end(), [&](size_t d) { return same(byHash[d], byHash[k]); });
+                if (equal == distinct.end())
+                    distinct.push_back(k);
+                else
+                    first[byHash[k].index] = byHash[*equal].index;
             }
-            first = end;
+            begin = end;
         }
-        for (const auto& [copy, original] : copies)
-            target(copy) = target(original);
+        // In candidate order, each first one takes the next place and the others the place of theirs.
+        for (size_t i = 0; i < total; ++i) {
+            if (first[i] == i) {
+                first[i] = quint32(m_table.strings.size());
+                m_table.strings.push_back(candidate(i));
+            } else {
+                first[i] = first[first[i]];
+            }
+        }
+        for (size_t i = 0; i < oldCount; ++i)
+            *oldTargets[i] = first[i];
+        for (size_t s = 0; s < m_book.sheets.size(); ++s) {
+            const size_t end
+                = s + 1 < m_book.sheets.size() ? m_table.firstCellString[s + 1] : m_table.cellStrings.size();
+            const SharedStrings* table = m_book.sheets[s].strings.get();
+            const std::vector<quint32>* map = table ? &m_table.remap[table] : nullptr;
+            for (size_t j = m_table.firstCellString[s]; j < end; ++j) {
+                quint32& string = m_table.cellStrings[j];
+                string = string & kOldString ? (*map)[string & ~kOldString] : first[oldCount + string];
+            }
+        }
     }
 
     static bool isRewritten(const XlsSheet& sheet, int row, int col)

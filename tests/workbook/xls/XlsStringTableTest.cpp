@@ -16,12 +16,19 @@ constexpr int kRows = 3000;
 constexpr int kColumns = 4;
 
 // Random texts into every modified sheet: a few hundred, as shared copies and as equal texts of their own, wide
-// and narrow; some cells numbers. model holds what each cell must read back as.
+// and narrow, some of them strings of the table read; some cells numbers. model holds what each cell must read
+// back as.
 void fill(XlsWorkbook& book, std::vector<std::vector<CellValue>>& model, std::mt19937& rng)
 {
     std::vector<QString> pool;
     for (int i = 0; i < 300; ++i)
         pool.push_back(i % 7 ? QStringLiteral("texto %1").arg(rng() % 1000) : QStringLiteral("ação € 漢 %1").arg(i));
+    if (book.sheets[0].strings) {
+        for (const XlsString& string : *book.sheets[0].strings) {
+            if (rng() % 3 == 0)
+                pool.push_back(string.text);
+        }
+    }
     for (size_t s = 0; s < book.sheets.size(); ++s) {
         XlsSheet& sheet = book.sheets[s];
         if (s == 1)
@@ -31,7 +38,8 @@ void fill(XlsWorkbook& book, std::vector<std::vector<CellValue>>& model, std::mt
         sheet.rows.resize(kRows + 1);
         for (int r = 1; r <= kRows; ++r) {
             for (int c = 0; c < kColumns; ++c) {
-                const QString& text = pool[rng() % pool.size()];
+                // A and C draw from halves of the pool: the strings C had are not all in use after it.
+                const QString& text = pool[(s * pool.size() / 4 + rng() % (pool.size() / 2)) % pool.size()];
                 const CellValue value = rng() % 10 == 0 ? CellValue::number(rng() % 100)
                     : rng() % 3 == 0                    ? CellValue::text(QString(text.constData(), text.size()))
                                                         : CellValue::text(text);
@@ -84,4 +92,24 @@ TEST(XlsStringTable, RandomTextsReadBackWithEachTextOnceInTheTable)
     }
     ASSERT_TRUE(read.sheets[0].strings);
     EXPECT_EQ(read.sheets[0].strings->size(), size_t(texts.size()));
+}
+
+// A file may name one cell many times, the last record winning. The cells it drops let go of their strings
+// only after the sheet's shares of the table have been counted, or the table would go with them.
+TEST(XlsStringTable, ACellNamedManyTimesKeepsTheTableWhole)
+{
+    const XlsWorkbook book = EmptyXlsWorkbook::make({ { QStringLiteral("A"), { QStringLiteral("h") } } });
+    QByteArray stream;
+    QString error;
+    ASSERT_TRUE(XlsWriter::writeStream(book, &stream, &error)) << error.toStdString();
+    const QByteArray labelSst = QByteArray::fromHex("fd000a00"); // LABELSST, 10 bytes
+    const qsizetype at = stream.lastIndexOf(labelSst);
+    ASSERT_GT(at, 0);
+    const QByteArray record = stream.mid(at, 14);
+    stream.insert(at, record.repeated(20000));
+    XlsWorkbook read;
+    ASSERT_TRUE(XlsReader::readStream(stream, QStringLiteral("muitas.xls"), &read, &error)) << error.toStdString();
+    ASSERT_EQ(read.sheets[0].rows[0].size(), 1u);
+    EXPECT_EQ(read.sheets[0].rows[0][0].value().storedText(), QStringLiteral("h"));
+    EXPECT_EQ((*read.sheets[0].strings)[0].text, QStringLiteral("h"));
 }

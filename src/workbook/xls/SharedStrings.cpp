@@ -5,13 +5,6 @@
 #include <cstring>
 #include <new>
 
-namespace {
-
-// A string's index, in the two characters before its own.
-constexpr qsizetype kIndexChars = 2;
-
-} // namespace
-
 SharedStrings::SharedStrings(qsizetype dataSize)
 {
     if (dataSize <= 0)

@@ -31,6 +31,15 @@ public:
 
     // The index of the string whose characters text shares, -1 when it shares none of this table's.
     qsizetype indexOf(const QString& text) const;
+    // Asks for what indexOf(text) reads, which lies at random in a large table, some time before it is read.
+    static void prefetchIndexOf(const QString& text)
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(reinterpret_cast<const void*>(quintptr(text.constData()) - sizeof(char16_t) * kIndexChars));
+#else
+        Q_UNUSED(text);
+#endif
+    }
 
     // Hands out shares of the table's strings for the cells of one sheet. The block's count of shares is
     // raised once, when the lender goes, not once a cell: the threads that read sheets side by side would
@@ -55,6 +64,7 @@ public:
 
 private:
     using Block = QTypedArrayData<char16_t>;
+    static constexpr qsizetype kIndexChars = 2; // a string's index, in the characters before its own
 
     std::vector<XlsString> m_strings;
     Block* m_block = nullptr;

@@ -28,6 +28,7 @@ constexpr int kRowsPerBlock = 32; // rows between two DBCELLs
 constexpr quint32 kUnmapped = 0xFFFFFFFF;
 constexpr quint32 kUsed = kUnmapped - 1; // an old string the new table takes, before it has its place there
 constexpr quint32 kOldString = 0x80000000; // a rewritten cell's text shares this old string (in the low bits)
+constexpr size_t kRowsAhead = 2; // rows whose strings' indexes a save asks for before it reads them
 constexpr size_t kHashCacheSize = 4096; // texts whose hash a save remembers by address
 constexpr qsizetype kPiecesInARow = 12; // cells a row's plan holds before it takes memory of its own
 constexpr qsizetype kLabelSstSize = Biff::kCellHeaderSize + 4; // the cell's head and the string's index
@@ -259,8 +260,15 @@ private:
             }
             if (!sheet.modified)
                 continue;
-            for (const auto& row : sheet.rows) {
-                for (const auto& cell : row) {
+            const auto& rows = sheet.rows;
+            for (size_t r = 0; r < rows.size(); ++r) {
+                if (table && r + kRowsAhead < rows.size()) {
+                    for (const auto& ahead : rows[r + kRowsAhead]) {
+                        if (ahead.rewritten && ahead.value().isText())
+                            SharedStrings::prefetchIndexOf(ahead.value().storedText());
+                    }
+                }
+                for (const auto& cell : rows[r]) {
                     if (!cell.rewritten || !cell.value().isText() || cell.value().storedText().isEmpty())
                         continue;
                     ++m_table.stringCells;

@@ -7,6 +7,9 @@
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 #else
 #include <cerrno>
 #include <cstdlib>
@@ -66,7 +69,7 @@ QString lastError()
     return qt_error_string(int(GetLastError()));
 }
 
-bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why)
+bool writeAndRename(const QString& target, const AtomicFile::Writer& write, QString* why)
 {
     const QFileInfo info(target);
     if (info.exists() && !info.isWritable()) {
@@ -87,33 +90,48 @@ bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why
     }
     const QString nativeTempName = QDir::toNativeSeparators(temp);
     const auto nativeTemp = reinterpret_cast<const wchar_t*>(nativeTempName.utf16());
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        const DWORD chunk = DWORD(qMin<qint64>(bytes.size() - done, 1 << 24));
-        if (!WriteFile(file, bytes.constData() + done, chunk, &written, nullptr) || written == 0) {
-            *why = lastError();
-            CloseHandle(file);
-            DeleteFileW(nativeTemp);
-            return false;
-        }
-        done += written;
-    }
-    const bool flushed = FlushFileBuffers(file) != 0;
-    if (!flushed)
+    // The descriptor owns the handle from here: closing it closes the file.
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+    if (fd < 0) {
         *why = lastError();
-    CloseHandle(file);
-    if (!flushed
-        || !MoveFileExW(nativeTemp, reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(target).utf16()),
+        CloseHandle(file);
+        DeleteFileW(nativeTemp);
+        return false;
+    }
+    bool ok = write(fd, why);
+    if (ok && !FlushFileBuffers(file)) {
+        *why = lastError();
+        ok = false;
+    }
+    _close(fd);
+    if (ok
+        && !MoveFileExW(nativeTemp, reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(target).utf16()),
             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        if (flushed)
-            *why = lastError();
+        *why = lastError();
+        ok = false;
+    }
+    if (!ok) {
         DeleteFileW(nativeTemp);
         return false;
     }
     // The temporary file was hidden; the workbook it became is not.
     SetFileAttributesW(
         reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(target).utf16()), FILE_ATTRIBUTE_NORMAL);
+    return true;
+}
+
+bool writeAll(int fd, const QByteArray& bytes, QString* why)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const int chunk = int(qMin<qint64>(bytes.size() - done, 1 << 24));
+        const int written = _write(fd, bytes.constData() + done, unsigned(chunk));
+        if (written <= 0) {
+            *why = lastError();
+            return false;
+        }
+        done += written;
+    }
     return true;
 }
 
@@ -145,21 +163,23 @@ void syncFolder(const QByteArray& folder)
     ::close(fd);
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
+bool writeAll(int fd, const QByteArray& bytes, QString* why)
 {
     qint64 done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written <= 0) {
+            *why = qt_error_string(errno);
             return false;
+        }
         done += written;
     }
     return true;
 }
 
-bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why)
+bool writeAndRename(const QString& target, const AtomicFile::Writer& write, QString* why)
 {
     const QByteArray targetName = QFile::encodeName(target);
     struct stat old = {};
@@ -184,9 +204,11 @@ bool writeAndRename(const QString& target, const QByteArray& bytes, QString* why
     }
     // mkstemp made it 0600; the mode goes in before the fsync so that it is durable too.
     const mode_t mode = existed ? (old.st_mode & 07777) : (0666 & ~currentUmask());
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    if (!ok)
+    bool ok = write(fd, why);
+    if (ok && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)) {
         *why = qt_error_string(errno);
+        ok = false;
+    }
     if (::close(fd) != 0 && ok) {
         *why = qt_error_string(errno);
         ok = false;
@@ -219,11 +241,17 @@ QString failureMessage(const QString& path, const QString& why)
 
 bool replace(const QString& path, const QByteArray& bytes, QString* error)
 {
+    return replace(
+        path, [&bytes](int fd, QString* why) { return writeAll(fd, bytes, why); }, error);
+}
+
+bool replace(const QString& path, const Writer& write, QString* error)
+{
     const QDateTime started = QDateTime::currentDateTime();
     const QString target = resolvedTarget(path);
     removeLeftovers(QFileInfo(target), started);
     QString why;
-    if (writeAndRename(target, bytes, &why))
+    if (writeAndRename(target, write, &why))
         return true;
     if (error)
         *error = failureMessage(path, why);

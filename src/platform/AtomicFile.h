@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Writing a whole file so that a crash leaves the old contents or the new, never a mix.
 namespace AtomicFile {
 
@@ -10,6 +12,11 @@ namespace AtomicFile {
 // Temporary files that earlier replaces of the same file left behind when killed are removed first. False
 // with a message naming the file and the cause, and the old file as it was, on any failure.
 bool replace(const QString& path, const QByteArray& bytes, QString* error);
+
+// The same with the contents written by write into the temporary file, open for writing as the descriptor it is
+// given, which it must leave open; false with the cause when it cannot write them all.
+using Writer = std::function<bool(int fd, QString* why)>;
+bool replace(const QString& path, const Writer& write, QString* error);
 
 // The message replace() gives when it fails for the reason why.
 QString failureMessage(const QString& path, const QString& why);

@@ -18,8 +18,10 @@
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-memory.h>
+#include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-output.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -361,23 +363,15 @@ bool CompoundFile::readBytes(
     return finishRead(result, name, why, std::move(loaded), file, error, failure);
 }
 
-bool CompoundFile::compose(const std::function<void(const QByteArray&)>& use, QString* why) const
-{
-    Owned<GsfOutput> sink(gsf_output_memory_new());
-    if (!sink || !build(sink.get(), *this, m_storageClassIds, why))
-        return false;
-    // The bytes stay libgsf's while they are used: no copy of the whole workbook.
-    const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
-    use(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(gsf_output_size(sink.get()))));
-    return true;
-}
-
 bool CompoundFile::toBytes(QByteArray* bytes, QString* error) const
 {
     QString why;
-    if (compose(
-            [bytes](const QByteArray& composed) { *bytes = QByteArray(composed.constData(), composed.size()); }, &why))
+    Owned<GsfOutput> sink(gsf_output_memory_new());
+    if (sink && build(sink.get(), *this, m_storageClassIds, &why)) {
+        const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
+        *bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(gsf_output_size(sink.get())));
         return true;
+    }
     if (error)
         *error = QStringLiteral("Não foi possível compor o ficheiro .xls em memória: %1.").arg(cause(why));
     return false;
@@ -385,13 +379,26 @@ bool CompoundFile::toBytes(QByteArray* bytes, QString* error) const
 
 bool CompoundFile::write(const QString& path, QString* error) const
 {
-    QString why;
-    bool written = false;
-    if (compose([&](const QByteArray& composed) { written = AtomicFile::replace(path, composed, error); }, &why))
-        return written;
-    if (error)
-        *error = AtomicFile::failureMessage(path, why);
-    return false;
+    // Composed straight into the file rather than in memory first: a full workbook is tens of megabytes.
+    const auto composeInto = [this](int fd, QString* why) {
+        // libgsf writes through a stdio stream of its own, on a copy of the descriptor that it closes.
+        const int copy = ::dup(fd);
+        FILE* file = copy >= 0 ? ::fdopen(copy, "wb") : nullptr;
+        if (!file) {
+            *why = qt_error_string(errno);
+            if (copy >= 0)
+                ::close(copy);
+            return false;
+        }
+        Owned<GsfOutput> sink(gsf_output_stdio_new_FILE("", file, FALSE));
+        if (!sink) {
+            std::fclose(file);
+            *why = QStringLiteral("o libgsf não abriu o ficheiro");
+            return false;
+        }
+        return build(sink.get(), *this, m_storageClassIds, why);
+    };
+    return AtomicFile::replace(path, composeInto, error);
 }
 
 const QByteArray* CompoundFile::stream(const QString& path) const

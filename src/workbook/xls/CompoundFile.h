@@ -3,7 +3,6 @@
 #include <QHash>
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 // The streams and storages of an OLE2 compound file, read whole and written back with libgsf.
@@ -48,9 +47,6 @@ public:
     std::vector<Entry> entries;
 
 private:
-    // Composes the file in memory and hands its bytes to use, which must not keep them; false with the cause.
-    bool compose(const std::function<void(const QByteArray&)>& use, QString* why) const;
-
     // Class ids of the storages below the root that have one (embedded objects), by path.
     QHash<QString, QByteArray> m_storageClassIds;
 };

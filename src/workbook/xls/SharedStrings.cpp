@@ -1,54 +1,51 @@
 #include "workbook/xls/SharedStrings.h"
 
-#include "workbook/xls/BiffCodec.h"
-
+#include <algorithm>
 #include <cstring>
 #include <new>
 
-SharedStrings::SharedStrings(qsizetype dataSize)
-{
-    if (dataSize <= 0)
-        return;
-    // A string takes at least three bytes of header and a byte a character: this many characters and indexes
-    // never need more. Pages of the block never written are never mapped.
-    m_capacity = dataSize + kIndexChars * (dataSize / 3 + 1);
-    const auto [block, chars] = Block::allocate(m_capacity);
-    if (!block)
-        throw std::bad_alloc();
-    m_block = block;
-    m_chars = chars;
-}
-
 SharedStrings::~SharedStrings()
 {
-    // The strings go first: the block goes with the last share of it, which may be this one.
+    // The strings go first: a block goes with the last share of it, which may be this table's own.
     m_strings.clear();
-    if (m_block && !m_block->deref())
-        Block::deallocate(m_block);
+    for (Block* block : m_blocks) {
+        if (!block->deref())
+            Block::deallocate(block);
+    }
 }
 
 char16_t* SharedStrings::room(qsizetype count)
 {
-    if (count < 0 || m_capacity - m_used < kIndexChars + count)
-        throw BiffDamaged { QStringLiteral("a tabela de textos é maior do que os seus registos") };
-    return m_chars + m_used + kIndexChars;
+    if (m_room < kIndexChars + count) {
+        // A string longer than a block gets one of its own.
+        const qsizetype capacity = std::max(kBlockChars, kIndexChars + count);
+        const auto [block, chars] = Block::allocate(capacity);
+        if (!block)
+            throw std::bad_alloc();
+        m_blocks.push_back(block);
+        m_free = chars;
+        m_room = capacity;
+    }
+    return m_free + kIndexChars;
 }
 
 void SharedStrings::add(qsizetype count, QByteArray runs, QByteArray phonetic)
 {
-    char16_t* index = m_chars + m_used;
     const quint32 i = quint32(m_strings.size());
-    std::memcpy(index, &i, sizeof i);
-    m_block->ref();
+    std::memcpy(m_free, &i, sizeof i);
+    Block* block = m_blocks.back();
+    block->ref();
     m_strings.emplace_back(
-        QString(QStringPrivate(m_block, index + kIndexChars, count)), std::move(runs), std::move(phonetic));
-    m_used += kIndexChars + count;
+        QString(QStringPrivate(block, m_free + kIndexChars, count)), std::move(runs), std::move(phonetic));
+    m_blockOf.push_back(quint32(m_blocks.size() - 1));
+    m_free += kIndexChars + count;
+    m_room -= kIndexChars + count;
 }
 
 qsizetype SharedStrings::indexOf(const QString& text) const
 {
-    const auto at = quintptr(text.constData());
-    if (!m_chars || at < quintptr(m_chars + kIndexChars) || at > quintptr(m_chars + m_used))
+    // Only a string with room before it in its own memory can have an index there to read.
+    if (text.data_ptr().freeSpaceAtBegin() < kIndexChars)
         return -1;
     quint32 i = 0;
     std::memcpy(&i, text.constData() - kIndexChars, sizeof i);
@@ -61,13 +58,16 @@ qsizetype SharedStrings::indexOf(const QString& text) const
 
 SharedStrings::Lender::~Lender()
 {
-    if (m_lent > 0)
-        m_table.m_block->ref_.fetchAndAddOrdered(m_lent);
+    for (size_t b = 0; b < m_lent.size(); ++b) {
+        if (m_lent[b] > 0)
+            m_table.m_blocks[b]->ref_.fetchAndAddOrdered(m_lent[b]);
+    }
 }
 
 QString SharedStrings::Lender::share(size_t i)
 {
+    const quint32 block = m_table.m_blockOf[i];
+    ++m_lent[block];
     const QString& text = m_table.m_strings[i].text;
-    ++m_lent;
-    return QString(QStringPrivate(m_table.m_block, const_cast<char16_t*>(text.data_ptr().data()), text.size()));
+    return QString(QStringPrivate(m_table.m_blocks[block], const_cast<char16_t*>(text.data_ptr().data()), text.size()));
 }

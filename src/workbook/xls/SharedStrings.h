@@ -6,24 +6,27 @@
 
 #include <vector>
 
-// The shared-string table of a workbook as read. The characters of all its strings lie in one block, each
-// string's index just before them: a text that still shares a string of the table is found by its address
-// rather than by a hash of its characters, and a save goes through the table's strings in order in memory.
+// The shared-string table of a workbook as read. Its strings lie side by side in blocks of a few kilobytes, each
+// just after its index: a text that still shares a string of the table is found by its address rather than by
+// a hash of its characters, and a save goes through the table's strings in order in memory. The blocks stay
+// small because Qt lets a string that grows keep the room before it in its block.
 class SharedStrings
 {
 public:
-    // Room for the strings that at most dataSize bytes of records hold.
-    explicit SharedStrings(qsizetype dataSize = 0);
+    SharedStrings() = default;
     ~SharedStrings();
     SharedStrings(const SharedStrings&) = delete;
     SharedStrings& operator=(const SharedStrings&) = delete;
 
-    // Where the next string's count characters go; add() then takes them as a string of the table. Throws
-    // BiffDamaged past the room made.
+    // Where the next string's count characters go; add() then takes them as a string of the table.
     char16_t* room(qsizetype count);
     void add(qsizetype count, QByteArray runs, QByteArray phonetic);
 
-    void reserve(size_t count) { m_strings.reserve(count); }
+    void reserve(size_t count)
+    {
+        m_strings.reserve(count);
+        m_blockOf.reserve(count);
+    }
     size_t size() const { return m_strings.size(); }
     const XlsString& operator[](size_t i) const { return m_strings[i]; }
     std::vector<XlsString>::const_iterator begin() const { return m_strings.begin(); }
@@ -41,14 +44,15 @@ public:
 #endif
     }
 
-    // Hands out shares of the table's strings for the cells of one sheet. The block's count of shares is
-    // raised once, when the lender goes, not once a cell: the threads that read sheets side by side would
-    // otherwise take turns at one counter a million times. No share may be let go before then.
+    // Hands out shares of the table's strings for the cells of one sheet. A block's count of shares is raised
+    // once, when the lender goes, not once a cell: the threads that read sheets side by side would otherwise
+    // take turns at the same counters a million times. No share may be let go before then.
     class Lender
     {
     public:
         explicit Lender(const SharedStrings& table)
             : m_table(table)
+            , m_lent(table.m_blocks.size(), 0)
         {
         }
         ~Lender();
@@ -59,16 +63,17 @@ public:
 
     private:
         const SharedStrings& m_table;
-        int m_lent = 0;
+        std::vector<int> m_lent; // by block
     };
 
 private:
     using Block = QTypedArrayData<char16_t>;
     static constexpr qsizetype kIndexChars = 2; // a string's index, in the characters before its own
+    static constexpr qsizetype kBlockChars = 1024;
 
     std::vector<XlsString> m_strings;
-    Block* m_block = nullptr;
-    char16_t* m_chars = nullptr;
-    qsizetype m_used = 0;
-    qsizetype m_capacity = 0;
+    std::vector<quint32> m_blockOf; // of each string
+    std::vector<Block*> m_blocks;
+    char16_t* m_free = nullptr; // in the last block
+    qsizetype m_room = 0; // characters left there
 };

@@ -110,7 +110,7 @@ public:
         qsizetype sstBytes = 0;
         for (const QByteArray* piece : sstPieces)
             sstBytes += piece->size();
-        auto strings = std::make_shared<SharedStrings>(sstBytes);
+        auto strings = std::make_shared<SharedStrings>();
         if (!sstPieces.empty()) {
             ContinuedRecordReader p(sstPieces);
             p.dword();

@@ -113,3 +113,20 @@ TEST(XlsStringTable, ACellNamedManyTimesKeepsTheTableWhole)
     EXPECT_EQ(read.sheets[0].rows[0][0].value().storedText(), QStringLiteral("h"));
     EXPECT_EQ((*read.sheets[0].strings)[0].text, QStringLiteral("h"));
 }
+
+// Qt lets a copy that grows keep the room its string had before it in its memory: a cell text of a large table
+// that is added to must not take the table's room with it.
+TEST(XlsStringTable, ATextThatGrowsTakesLittleMoreThanItself)
+{
+    XlsWorkbook book = EmptyXlsWorkbook::make({ { QStringLiteral("A"), { QStringLiteral("h") } } });
+    XlsSheet& sheet = book.sheets[0];
+    sheet.modified = true;
+    for (int r = 1; r <= 20000; ++r)
+        sheet.setCell(r, XlsSheet::Cell { 0, 0, true, CellValue::text(QStringLiteral("texto número %1").arg(r)) });
+    sheet.rowCount = 20001;
+    const XlsWorkbook read = savedAndRead(book);
+    QString grown = read.sheets[0].cell(20000, 0)->value().storedText();
+    grown += u'!';
+    EXPECT_EQ(grown, QStringLiteral("texto número 20000!"));
+    EXPECT_LT(grown.data_ptr().freeSpaceAtBegin(), 4096);
+}

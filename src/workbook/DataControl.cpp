@@ -225,7 +225,9 @@ bool DataControl::setCell(int row, int col, CellValue&& value)
         m_sheet->setCell(row, SheetCells::Cell { quint16(col), quint16(xf), true, std::move(value) });
         return true;
     }
-    if (!own->rewritten && !own->formula && own->style == xf && m_book.xls() && sameValue(*own, value))
+    // An empty cell is written anew: what it was read from may be a text cell whose string is missing.
+    if (!own->rewritten && !own->formula && !own->isNull() && own->style == xf && m_book.xls()
+        && sameValue(*own, value))
         return false;
     static_cast<CellValue&>(*own) = std::move(value);
     own->style = quint16(xf);

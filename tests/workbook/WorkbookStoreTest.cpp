@@ -644,34 +644,50 @@ TEST_P(EitherFormat, CrashDuringSaveLeavesTheOldOrTheNewWorkbook)
     EXPECT_GT(whole, 0);
 }
 
-// An .xls cell given back the value and format it holds goes back as it was read, rich text runs and all; a
-// formula given back its last result becomes that value, as any other value written over it.
+// An .xls cell given back the value and format it holds goes back as it was read, rich text runs and all; the
+// same text written into another cell is plain there. A formula given back its last result becomes that value,
+// as any other value written over it.
 TEST(UnchangedCells, GoBackAsReadButAFormulaGivesWayToTheValueWritten)
 {
     TestProfile profile;
     for (const char* name : { "richtext-lo.xls", "formulas-lo.xls" })
         ASSERT_TRUE(copyFixture(QString::fromLatin1(name), profile.path(QString::fromLatin1(name))));
-    const auto giveBack = [&](const char* name, const QString& sheet, const std::vector<CellValue>& values) {
-        DataControl data;
-        data.setDatabaseName(profile.path(QString::fromLatin1(name)));
+    const auto open = [&](const QString& name, const QString& sheet, DataControl& data) {
+        data.setDatabaseName(profile.path(name));
         data.setRecordSource(sheet);
         QString error;
-        ASSERT_TRUE(data.Refresh(&error) && data.MoveFirst(&error) && data.Edit(&error)) << error.toStdString();
-        for (size_t c = 0; c < values.size(); ++c) {
-            if (!values[c].isNull())
-                data.setField(int(c), values[c]);
-        }
-        ASSERT_TRUE(data.Update(&error) && data.commit(&error)) << error.toStdString();
+        EXPECT_TRUE(data.Refresh(&error) && data.MoveFirst(&error)) << error.toStdString();
     };
-    giveBack("richtext-lo.xls", u"Textos$"_s, { T(u"Normal, negrito e azul"_s) });
-    giveBack("formulas-lo.xls", u"Formulas$"_s, { CellValue::number(4), T(u"Total: 10"_s), {}, CellValue::number(41) });
+    QString error;
+    {
+        // The first row's own text back, and into the second row.
+        DataControl data;
+        open(u"richtext-lo.xls"_s, u"Textos$"_s, data);
+        const CellValue rich = data.field(0);
+        for (int row = 0; row < 2; ++row, data.MoveNext())
+            ASSERT_TRUE(data.Edit(&error) && data.setField(0, rich) && data.Update(&error)) << error.toStdString();
+        ASSERT_TRUE(data.commit(&error)) << error.toStdString();
+    }
+    {
+        DataControl data;
+        open(u"formulas-lo.xls"_s, u"Formulas$"_s, data);
+        ASSERT_TRUE(data.Edit(&error)) << error.toStdString();
+        data.setField(0, CellValue::number(4));
+        data.setField(1, T(u"Total: 10"_s));
+        data.setField(3, CellValue::number(41));
+        ASSERT_TRUE(data.Update(&error) && data.commit(&error)) << error.toStdString();
+    }
 
     XlsWorkbook book;
-    QString error;
     ASSERT_TRUE(XlsReader::read(profile.path(u"richtext-lo.xls"_s), &book, &error)) << error.toStdString();
     const auto& strings = *book.sheets[0].strings;
-    EXPECT_TRUE(std::any_of(strings.begin(), strings.end(),
-        [](const XlsString& s) { return s.text == u"Normal, negrito e azul"_s && !s.runs().isEmpty(); }));
+    EXPECT_EQ(std::count_if(strings.begin(), strings.end(),
+                  [](const XlsString& s) { return s.text == u"Normal, negrito e azul"_s && !s.runs().isEmpty(); }),
+        1);
+    EXPECT_EQ(std::count_if(strings.begin(), strings.end(),
+                  [](const XlsString& s) { return s.text == u"Normal, negrito e azul"_s && s.runs().isEmpty(); }),
+        1);
+    EXPECT_EQ(book.sheets[0].rows[2][0].storedText(), u"Normal, negrito e azul"_s);
 
     ASSERT_TRUE(XlsReader::read(profile.path(u"formulas-lo.xls"_s), &book, &error)) << error.toStdString();
     const XlsSheet::Cell* const row = book.sheets[0].rows[1].data();

@@ -273,8 +273,10 @@ private:
                         continue;
                     ++m_table.stringCells;
                     const QString& text = cell.value().storedText();
+                    // A rich old string keeps its runs for the cells it was read in; a text written anew is plain.
                     const qsizetype old = table ? table->indexOf(text) : -1;
-                    if (old >= 0) {
+                    if (old >= 0 && (*table)[size_t(old)].runs().isEmpty()
+                        && (*table)[size_t(old)].phonetic().isEmpty()) {
                         (*map)[size_t(old)] = kUsed;
                         m_table.cellStrings.push_back(quint32(old) | kOldString);
                     } else {

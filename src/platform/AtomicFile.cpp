@@ -8,6 +8,7 @@
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <io.h>
 #else
@@ -98,7 +99,14 @@ bool writeAndRename(const QString& target, const AtomicFile::Writer& write, QStr
         DeleteFileW(nativeTemp);
         return false;
     }
-    bool ok = write(fd, why);
+    bool ok = false;
+    try {
+        ok = write(fd, why);
+    } catch (...) {
+        _close(fd);
+        DeleteFileW(nativeTemp);
+        throw;
+    }
     if (ok && !FlushFileBuffers(file)) {
         *why = lastError();
         ok = false;
@@ -127,7 +135,7 @@ bool writeAll(int fd, const QByteArray& bytes, QString* why)
         const int chunk = int(qMin<qint64>(bytes.size() - done, 1 << 24));
         const int written = _write(fd, bytes.constData() + done, unsigned(chunk));
         if (written <= 0) {
-            *why = lastError();
+            *why = qt_error_string(errno);
             return false;
         }
         done += written;
@@ -204,7 +212,14 @@ bool writeAndRename(const QString& target, const AtomicFile::Writer& write, QStr
     }
     // mkstemp made it 0600; the mode goes in before the fsync so that it is durable too.
     const mode_t mode = existed ? (old.st_mode & 07777) : (0666 & ~currentUmask());
-    bool ok = write(fd, why);
+    bool ok = false;
+    try {
+        ok = write(fd, why);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(tempName.constData());
+        throw;
+    }
     if (ok && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)) {
         *why = qt_error_string(errno);
         ok = false;

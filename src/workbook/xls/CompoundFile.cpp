@@ -21,7 +21,9 @@
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-output.h>
 #include <memory>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -379,6 +381,11 @@ bool CompoundFile::toBytes(QByteArray* bytes, QString* error) const
 
 bool CompoundFile::write(const QString& path, QString* error) const
 {
+#ifdef Q_OS_WIN
+    // libgsf may use a C runtime of its own, which a stream opened here would not be.
+    QByteArray bytes;
+    return toBytes(&bytes, error) && AtomicFile::replace(path, bytes, error);
+#else
     // Composed straight into the file rather than in memory first: a full workbook is tens of megabytes.
     const auto composeInto = [this](int fd, QString* why) {
         // libgsf writes through a stdio stream of its own, on a copy of the descriptor that it closes.
@@ -396,9 +403,17 @@ bool CompoundFile::write(const QString& path, QString* error) const
             *why = QStringLiteral("o libgsf não abriu o ficheiro");
             return false;
         }
-        return build(sink.get(), *this, m_storageClassIds, why);
+        if (!build(sink.get(), *this, m_storageClassIds, why))
+            return false;
+        // A write that failed on the way (a full disk) may leave the close itself successful.
+        if (const GError* failed = gsf_output_error(sink.get())) {
+            *why = cause(QString::fromUtf8(failed->message));
+            return false;
+        }
+        return true;
     };
     return AtomicFile::replace(path, composeInto, error);
+#endif
 }
 
 const QByteArray* CompoundFile::stream(const QString& path) const

@@ -63,6 +63,9 @@ class Writer
         std::vector<quint32> cellStrings; // for the rewritten text cells, in sheet and row order
         std::vector<size_t> firstCellString; // of each sheet, in cellStrings
         quint32 stringCells = 0;
+        // Where a copied cell goes whose string is missing from the table it was read with: an empty string,
+        // rather than whatever string its old index names in the new table.
+        quint32 missing = kUnmapped;
     };
 
 public:
@@ -212,7 +215,7 @@ private:
     quint32 remapped(const XlsSheet& sheet, quint32 old) const
     {
         if (!sheet.strings || old >= sheet.strings->size())
-            return old;
+            return m_table.missing == kUnmapped ? old : m_table.missing;
         const auto map = m_table.remap.constFind(sheet.strings.get());
         return map == m_table.remap.cend() || map->at(old) >= kUsed ? old : map->at(old);
     }
@@ -232,8 +235,10 @@ private:
                     cellCount += row.size();
             }
         }
+        static const QString empty = QStringLiteral("");
         std::vector<const SharedStrings*> tables;
         std::vector<const QString*> newTexts;
+        bool stringMissing = false;
         newTexts.reserve(cellCount);
         m_table.cellStrings.reserve(cellCount);
         for (size_t s = 0; s < m_book.sheets.size(); ++s) {
@@ -257,6 +262,8 @@ private:
                 const quint32 old = read32(r.data, Biff::kCellHeaderSize);
                 if (map && old < map->size())
                     (*map)[old] = kUsed;
+                else
+                    stringMissing = true;
             }
             if (!sheet.modified)
                 continue;
@@ -286,6 +293,9 @@ private:
                 }
             }
         }
+        const size_t missingText = newTexts.size();
+        if (stringMissing)
+            newTexts.push_back(&empty);
         // The candidates: the old strings in use, table by table, then the new texts.
         std::vector<Candidate> oldStrings;
         std::vector<quint32*> oldTargets;
@@ -397,6 +407,8 @@ private:
         }
         for (size_t i = 0; i < oldCount; ++i)
             *oldTargets[i] = first[i];
+        if (stringMissing)
+            m_table.missing = first[oldCount + missingText];
         for (size_t s = 0; s < m_book.sheets.size(); ++s) {
             const size_t end
                 = s + 1 < m_book.sheets.size() ? m_table.firstCellString[s + 1] : m_table.cellStrings.size();

@@ -130,3 +130,28 @@ TEST(XlsStringTable, ATextThatGrowsTakesLittleMoreThanItself)
     EXPECT_EQ(grown, QStringLiteral("texto número 20000!"));
     EXPECT_LT(grown.data_ptr().freeSpaceAtBegin(), 4096);
 }
+
+// A copied cell whose string is missing from the table it was read with reads empty after a save, not as the
+// string its old index names in the new table.
+TEST(XlsStringTable, ACellWhoseStringIsMissingReadsEmptyAfterASave)
+{
+    const XlsWorkbook made = EmptyXlsWorkbook::make(
+        { { QStringLiteral("A"), { QStringLiteral("h") } }, { QStringLiteral("B"), { QStringLiteral("h") } } });
+    QByteArray stream;
+    QString error;
+    ASSERT_TRUE(XlsWriter::writeStream(made, &stream, &error)) << error.toStdString();
+    // B's heading, the last text cell, points past the table.
+    const qsizetype at = stream.lastIndexOf(QByteArray::fromHex("fd000a00")); // LABELSST, 10 bytes
+    ASSERT_GT(at, 0);
+    stream.replace(at + 4 + 6, 4, QByteArray::fromHex("88130000")); // 5,000
+    XlsWorkbook book;
+    ASSERT_TRUE(XlsReader::readStream(stream, QStringLiteral("falta.xls"), &book, &error)) << error.toStdString();
+    XlsSheet& sheet = book.sheets[0];
+    sheet.modified = true;
+    for (int r = 1; r <= 6000; ++r)
+        sheet.setCell(r, XlsSheet::Cell { 0, 0, true, CellValue::text(QStringLiteral("texto %1").arg(r)) });
+    sheet.rowCount = 6001;
+    const XlsWorkbook read = savedAndRead(book);
+    const XlsSheet::Cell* heading = read.sheets[1].cell(0, 0);
+    EXPECT_TRUE(!heading || heading->value().storedText().isEmpty()) << heading->value().toText().toStdString();
+}

@@ -50,6 +50,15 @@ void fill(XlsWorkbook& book, std::vector<std::vector<CellValue>>& model, std::mt
     }
 }
 
+// A text of its own in the first column of rows 1 to rows.
+void fillFirstColumn(XlsSheet& sheet, int rows)
+{
+    sheet.modified = true;
+    for (int r = 1; r <= rows; ++r)
+        sheet.setCell(r, XlsSheet::Cell { 0, 0, true, CellValue::text(QStringLiteral("texto número %1").arg(r)) });
+    sheet.rowCount = rows + 1;
+}
+
 XlsWorkbook savedAndRead(const XlsWorkbook& book)
 {
     QByteArray stream;
@@ -119,11 +128,7 @@ TEST(XlsStringTable, ACellNamedManyTimesKeepsTheTableWhole)
 TEST(XlsStringTable, ATextThatGrowsTakesLittleMoreThanItself)
 {
     XlsWorkbook book = EmptyXlsWorkbook::make({ { QStringLiteral("A"), { QStringLiteral("h") } } });
-    XlsSheet& sheet = book.sheets[0];
-    sheet.modified = true;
-    for (int r = 1; r <= 20000; ++r)
-        sheet.setCell(r, XlsSheet::Cell { 0, 0, true, CellValue::text(QStringLiteral("texto número %1").arg(r)) });
-    sheet.rowCount = 20001;
+    fillFirstColumn(book.sheets[0], 20000);
     const XlsWorkbook read = savedAndRead(book);
     QString grown = read.sheets[0].cell(20000, 0)->value().storedText();
     grown += u'!';
@@ -146,11 +151,7 @@ TEST(XlsStringTable, ACellWhoseStringIsMissingReadsEmptyAfterASave)
     stream.replace(at + 4 + 6, 4, QByteArray::fromHex("88130000")); // 5,000
     XlsWorkbook book;
     ASSERT_TRUE(XlsReader::readStream(stream, QStringLiteral("falta.xls"), &book, &error)) << error.toStdString();
-    XlsSheet& sheet = book.sheets[0];
-    sheet.modified = true;
-    for (int r = 1; r <= 6000; ++r)
-        sheet.setCell(r, XlsSheet::Cell { 0, 0, true, CellValue::text(QStringLiteral("texto %1").arg(r)) });
-    sheet.rowCount = 6001;
+    fillFirstColumn(book.sheets[0], 6000);
     const XlsWorkbook read = savedAndRead(book);
     const XlsSheet::Cell* heading = read.sheets[1].cell(0, 0);
     EXPECT_TRUE(!heading || heading->value().storedText().isEmpty()) << heading->value().toText().toStdString();

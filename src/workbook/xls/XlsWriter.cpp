@@ -13,6 +13,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <numeric>
 
 namespace {
 
@@ -220,13 +221,75 @@ private:
         return map == m_table.remap.cend() || map->at(old) >= kUsed ? old : map->at(old);
     }
 
-    // Every string the new stream holds, each once: the old tables' strings still in use, in their order, then
-    // the new texts in the order of their cells. A text that still shares an old string is known by its
-    // address. The others, and each old string once, are grouped by hash after a sort, which keeps the lookups
-    // out of a large hash table: a full save meets about a million texts.
+    // The strings a save may put in its table: the old tables' strings still in use, table by table in their
+    // order, then the new texts in the order of their cells.
+    struct Candidates
+    {
+        std::vector<Candidate> old;
+        std::vector<quint32*> oldTargets; // where each old one's place in the new table goes
+        std::vector<const QString*> texts;
+
+        size_t size() const { return old.size() + texts.size(); }
+        Candidate operator[](size_t i) const
+        {
+            static const QByteArray none;
+            return i < old.size() ? old[i] : Candidate { texts[i - old.size()], &none, &none };
+        }
+    };
+
+    // Every string the new stream holds, each once, in the order of the candidates. A text that still shares an
+    // old string is known by its address; the others, and each old string once, are grouped by hash.
     void collectStrings()
     {
-        static const QByteArray none;
+        Candidates candidates;
+        bool stringMissing = false;
+        const std::vector<const SharedStrings*> tables = markStrings(&candidates.texts, &stringMissing);
+        static const QString empty = QStringLiteral("");
+        const size_t missingText = candidates.texts.size();
+        if (stringMissing)
+            candidates.texts.push_back(&empty);
+        for (const SharedStrings* table : tables) {
+            std::vector<quint32>& map = m_table.remap[table];
+            for (size_t k = 0; k < map.size(); ++k) {
+                if (map[k] == kUsed) {
+                    const XlsString& string = (*table)[k];
+                    candidates.old.push_back({ &string.text, &string.runs(), &string.phonetic() });
+                    candidates.oldTargets.push_back(&map[k]);
+                }
+            }
+        }
+        // In candidate order, each first one takes the next place and the others the place of theirs.
+        std::vector<quint32> place = firstEqual(candidates);
+        for (size_t i = 0; i < place.size(); ++i) {
+            if (place[i] == i) {
+                place[i] = quint32(m_table.strings.size());
+                m_table.strings.push_back(candidates[i]);
+            } else {
+                place[i] = place[place[i]];
+            }
+        }
+        const size_t oldCount = candidates.old.size();
+        for (size_t i = 0; i < oldCount; ++i)
+            *candidates.oldTargets[i] = place[i];
+        if (stringMissing)
+            m_table.missing = place[oldCount + missingText];
+        for (size_t s = 0; s < m_book.sheets.size(); ++s) {
+            const size_t end
+                = s + 1 < m_book.sheets.size() ? m_table.firstCellString[s + 1] : m_table.cellStrings.size();
+            const SharedStrings* table = m_book.sheets[s].strings.get();
+            const std::vector<quint32>* map = table ? &m_table.remap[table] : nullptr;
+            for (size_t j = m_table.firstCellString[s]; j < end; ++j) {
+                quint32& string = m_table.cellStrings[j];
+                string = string & kOldString ? (*map)[string & ~kOldString] : place[oldCount + string];
+            }
+        }
+    }
+
+    // Marks the old strings the copied cells and the rewritten ones use, and lists the rewritten cells' other
+    // texts; returns the old tables in the order first met. missing is set when a copied cell's string is not
+    // in its table.
+    std::vector<const SharedStrings*> markStrings(std::vector<const QString*>* newTexts, bool* missing)
+    {
         // Sized up front: at full size these lists are the largest thing a save holds.
         size_t cellCount = 0;
         for (const XlsSheet& sheet : m_book.sheets) {
@@ -235,12 +298,9 @@ private:
                     cellCount += row.size();
             }
         }
-        static const QString empty = QStringLiteral("");
-        std::vector<const SharedStrings*> tables;
-        std::vector<const QString*> newTexts;
-        bool stringMissing = false;
-        newTexts.reserve(cellCount);
+        newTexts->reserve(cellCount);
         m_table.cellStrings.reserve(cellCount);
+        std::vector<const SharedStrings*> tables;
         for (size_t s = 0; s < m_book.sheets.size(); ++s) {
             const XlsSheet& sheet = m_book.sheets[s];
             m_table.firstCellString.push_back(m_table.cellStrings.size());
@@ -263,61 +323,51 @@ private:
                 if (map && old < map->size())
                     (*map)[old] = kUsed;
                 else
-                    stringMissing = true;
+                    *missing = true;
             }
-            if (!sheet.modified)
-                continue;
-            const auto& rows = sheet.rows;
-            for (size_t r = 0; r < rows.size(); ++r) {
-                if (table && r + kRowsAhead < rows.size()) {
-                    for (const auto& ahead : rows[r + kRowsAhead]) {
-                        if (ahead.rewritten && ahead.value().isText())
-                            SharedStrings::prefetchIndexOf(ahead.value().storedText());
-                    }
+            if (sheet.modified)
+                markCellTexts(sheet, map, newTexts);
+        }
+        return tables;
+    }
+
+    void markCellTexts(const XlsSheet& sheet, std::vector<quint32>* map, std::vector<const QString*>* newTexts)
+    {
+        const SharedStrings* table = sheet.strings.get();
+        const auto& rows = sheet.rows;
+        for (size_t r = 0; r < rows.size(); ++r) {
+            if (table && r + kRowsAhead < rows.size()) {
+                for (const auto& ahead : rows[r + kRowsAhead]) {
+                    if (ahead.rewritten && ahead.value().isText())
+                        SharedStrings::prefetchIndexOf(ahead.value().storedText());
                 }
-                for (const auto& cell : rows[r]) {
-                    if (!cell.rewritten || !cell.value().isText() || cell.value().storedText().isEmpty())
-                        continue;
-                    ++m_table.stringCells;
-                    const QString& text = cell.value().storedText();
-                    // A rich old string keeps its runs for the cells it was read in; a text written anew is plain.
-                    const qsizetype old = table ? table->indexOf(text) : -1;
-                    if (old >= 0 && (*table)[size_t(old)].runs().isEmpty()
-                        && (*table)[size_t(old)].phonetic().isEmpty()) {
-                        (*map)[size_t(old)] = kUsed;
-                        m_table.cellStrings.push_back(quint32(old) | kOldString);
-                    } else {
-                        m_table.cellStrings.push_back(quint32(newTexts.size()));
-                        newTexts.push_back(&text);
-                    }
+            }
+            for (const auto& cell : rows[r]) {
+                if (!cell.rewritten || !cell.value().isText() || cell.value().storedText().isEmpty())
+                    continue;
+                ++m_table.stringCells;
+                const QString& text = cell.value().storedText();
+                // A rich old string keeps its runs for the cells it was read in; a text written anew is plain.
+                const qsizetype old = table ? table->indexOf(text) : -1;
+                if (old >= 0 && (*table)[size_t(old)].runs().isEmpty() && (*table)[size_t(old)].phonetic().isEmpty()) {
+                    (*map)[size_t(old)] = kUsed;
+                    m_table.cellStrings.push_back(quint32(old) | kOldString);
+                } else {
+                    m_table.cellStrings.push_back(quint32(newTexts->size()));
+                    newTexts->push_back(&text);
                 }
             }
         }
-        const size_t missingText = newTexts.size();
-        if (stringMissing)
-            newTexts.push_back(&empty);
-        // The candidates: the old strings in use, table by table, then the new texts.
-        std::vector<Candidate> oldStrings;
-        std::vector<quint32*> oldTargets;
-        for (const SharedStrings* table : tables) {
-            std::vector<quint32>& map = m_table.remap[table];
-            for (size_t k = 0; k < map.size(); ++k) {
-                if (map[k] == kUsed) {
-                    const XlsString& string = (*table)[k];
-                    oldStrings.push_back({ &string.text, &string.runs(), &string.phonetic() });
-                    oldTargets.push_back(&map[k]);
-                }
-            }
-        }
-        const size_t oldCount = oldStrings.size();
-        const size_t total = oldCount + newTexts.size();
-        const auto candidate = [&](size_t i) {
-            return i < oldCount ? oldStrings[i] : Candidate { newTexts[i - oldCount], &none, &none };
-        };
-        // Each candidate's first equal one, itself when it is the first: later its place in the new table.
+    }
+
+    // Each candidate's first equal one, itself when it is the first. Equal strings are grouped by hash after a
+    // sort, which keeps the lookups out of a large hash table: a full save meets about a million texts.
+    static std::vector<quint32> firstEqual(const Candidates& candidates)
+    {
+        const size_t oldCount = candidates.old.size();
+        const size_t total = candidates.size();
         std::vector<quint32> first(total);
-        for (size_t i = 0; i < total; ++i)
-            first[i] = quint32(i);
+        std::iota(first.begin(), first.end(), 0u);
         struct Keyed
         {
             size_t hash;
@@ -341,7 +391,7 @@ private:
             std::vector<CachedHash> cache(kHashCacheSize);
             size_t keyed = begin;
             for (size_t i = begin; i < end; ++i) {
-                const Candidate c = candidate(i);
+                const Candidate c = candidates[i];
                 const QChar* chars = c.text->constData();
                 const bool rich = !c.runs->isEmpty() || !c.phonetic->isEmpty();
                 if (i >= oldCount) {
@@ -375,8 +425,8 @@ private:
         const auto same = [&](const Keyed& a, const Keyed& b) {
             if (a.chars == b.chars && a.size == b.size && !a.rich && !b.rich)
                 return true;
-            const Candidate x = candidate(a.index);
-            const Candidate y = candidate(b.index);
+            const Candidate x = candidates[a.index];
+            const Candidate y = candidates[b.index];
             return *x.text == *y.text && *x.runs == *y.runs && *x.phonetic == *y.phonetic;
         };
         // Within a hash, in candidate order: the first of equal strings comes first.
@@ -396,29 +446,7 @@ private:
             }
             begin = end;
         }
-        // In candidate order, each first one takes the next place and the others the place of theirs.
-        for (size_t i = 0; i < total; ++i) {
-            if (first[i] == i) {
-                first[i] = quint32(m_table.strings.size());
-                m_table.strings.push_back(candidate(i));
-            } else {
-                first[i] = first[first[i]];
-            }
-        }
-        for (size_t i = 0; i < oldCount; ++i)
-            *oldTargets[i] = first[i];
-        if (stringMissing)
-            m_table.missing = first[oldCount + missingText];
-        for (size_t s = 0; s < m_book.sheets.size(); ++s) {
-            const size_t end
-                = s + 1 < m_book.sheets.size() ? m_table.firstCellString[s + 1] : m_table.cellStrings.size();
-            const SharedStrings* table = m_book.sheets[s].strings.get();
-            const std::vector<quint32>* map = table ? &m_table.remap[table] : nullptr;
-            for (size_t j = m_table.firstCellString[s]; j < end; ++j) {
-                quint32& string = m_table.cellStrings[j];
-                string = string & kOldString ? (*map)[string & ~kOldString] : first[oldCount + string];
-            }
-        }
+        return first;
     }
 
     static bool isRewritten(const XlsSheet& sheet, int row, int col)

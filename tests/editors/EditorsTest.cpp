@@ -1,7 +1,7 @@
 #include "editors/ArticleEditor.h"
 #include "editors/ReadingsEditor.h"
-#include "platform/SitePaths.h"
 #include "site/Site.h"
+#include "support/QtTestMain.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/InventoryTables.h"
@@ -10,9 +10,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -60,10 +57,8 @@ void EditorsTest::init()
 {
     m_profile = std::make_unique<TestProfile>();
     m_ui = ScriptedInteraction();
-    m_workbook = SitePaths::resolve(u"c:\\InventariosQel.xls"_s);
-    QVERIFY(QDir().mkpath(QFileInfo(m_workbook).absolutePath()));
-    QVERIFY(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/data/inventory-lo.xls"), m_workbook));
-    QFile::setPermissions(m_workbook, QFile::ReadOwner | QFile::WriteOwner);
+    m_workbook = m_profile->placeSiteWorkbook();
+    QVERIFY(!m_workbook.isEmpty());
     m_site = std::make_unique<Site>(m_ui);
     QVERIFY(!m_site->load().failed());
 }
@@ -367,13 +362,6 @@ void EditorsTest::readingsInsertedDeletedAndUnmarkedAreExactlyWhatIsSaved()
     }
 }
 
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    EditorsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TARVIK_QTEST_MAIN(EditorsTest)
 
 #include "EditorsTest.moc"

@@ -7,9 +7,7 @@
 #include "tables/ArticleSorts.h"
 #include "tables/InventoryTables.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -24,9 +22,7 @@ class EditorCommandsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(workbook).absolutePath()));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/data/inventory-lo.xls"), workbook));
-        QFile::setPermissions(workbook, QFile::ReadOwner | QFile::WriteOwner);
+        ASSERT_EQ(profile.placeSiteWorkbook(), workbook);
         ASSERT_FALSE(site->load().failed());
     }
 

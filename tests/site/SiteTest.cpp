@@ -1,15 +1,12 @@
 #include "site/Site.h"
 
-#include "platform/SitePaths.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/InventoryWorkbook.h"
 #include "tables/Sheets.h"
 #include "terminal/SimulatedTerminal.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -20,13 +17,7 @@ namespace {
 class SiteTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const QString workbook = SitePaths::resolve(u"c:\\InventariosQel.xls"_s);
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(workbook).absolutePath()));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TARVIK_FIXTURES "/data/inventory-lo.xls"), workbook));
-        QFile::setPermissions(workbook, QFile::ReadOwner | QFile::WriteOwner);
-    }
+    void SetUp() override { ASSERT_FALSE(profile.placeSiteWorkbook().isEmpty()); }
 
     void set(const QList<std::pair<SettingsKeys::Key, QString>>& values)
     {

@@ -1,5 +1,11 @@
 #include "support/TestProfile.h"
 
+#include "platform/SitePaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,4 +37,19 @@ TestProfile::~TestProfile()
 {
     restore("TARVIK_HOME", m_oldHome);
     restore("TARVIK_NOW", m_oldNow);
+}
+
+QString TestProfile::placeSiteWorkbook(const QString& fixture) const
+{
+    const QString workbook = SitePaths::resolve(QStringLiteral("c:\\InventariosQel.xls"));
+    const bool placed = QDir().mkpath(QFileInfo(workbook).absolutePath())
+        && QFile::copy(QStringLiteral(TARVIK_FIXTURES "/") + fixture, workbook)
+        && QFile::setPermissions(workbook, QFile::ReadOwner | QFile::WriteOwner);
+    return placed ? workbook : QString();
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

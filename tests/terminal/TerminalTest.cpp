@@ -39,12 +39,6 @@ QString record(QStringView barcode, QStringView code, QStringView family, QStrin
         + flags.toString().rightJustified(3, u' ', true);
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A cradle whose reads fail the way the library reports it.
 class FailingTerminal : public SimulatedTerminal
 {

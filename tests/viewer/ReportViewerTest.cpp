@@ -4,6 +4,7 @@
 #include "printing/PrintedReport.h"
 #include "report/ReportFile.h"
 #include "site/Site.h"
+#include "support/QtTestMain.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "support/WhenModal.h"
@@ -46,12 +47,6 @@ QString pdfText(const QString& pdf)
     pdftotext.start(u"pdftotext"_s, { u"-raw"_s, pdf, u"-"_s });
     pdftotext.waitForFinished(60000);
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -311,13 +306,6 @@ void ReportViewerTest::printPreviewAndExportWriteTheReportAgainDatedAsTheDateWin
     QVERIFY(!QFile::exists(printer.outputFileName()));
 }
 
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ReportViewerTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TARVIK_QTEST_MAIN(ReportViewerTest)
 
 #include "ReportViewerTest.moc"

@@ -269,10 +269,11 @@ GsfOutfile* storageAt(GsfOutfile* root, const QString& path, const ClassIds& sto
 bool writeStream(GsfOutfile* parent, const CompoundFile::Entry& entry, QString* error)
 {
     Owned<GsfOutput> output(gsf_outfile_new_child(parent, nameOf(entry.path).toUtf8().constData(), FALSE));
-    const bool ok = output
-        && (entry.data.isEmpty()
-            || gsf_output_write(
-                output.get(), size_t(entry.data.size()), reinterpret_cast<const guint8*>(entry.data.constData())))
+    const auto write = [&output](const QByteArray& piece) {
+        return piece.isEmpty()
+            || gsf_output_write(output.get(), size_t(piece.size()), reinterpret_cast<const guint8*>(piece.constData()));
+    };
+    const bool ok = output && write(entry.data) && std::all_of(entry.moreData.begin(), entry.moreData.end(), write)
         && gsf_output_close(output.get());
     if (!ok)
         *error
@@ -425,11 +426,21 @@ const QByteArray* CompoundFile::stream(const QString& path) const
     return nullptr;
 }
 
+void CompoundFile::setStream(const QString& path, std::vector<QByteArray> pieces)
+{
+    setStream(path, pieces.empty() ? QByteArray() : pieces.front());
+    for (Entry& entry : entries) {
+        if (!entry.isStorage && entry.path == path && pieces.size() > 1)
+            entry.moreData.assign(std::make_move_iterator(pieces.begin() + 1), std::make_move_iterator(pieces.end()));
+    }
+}
+
 void CompoundFile::setStream(const QString& path, const QByteArray& data)
 {
     for (Entry& entry : entries) {
         if (!entry.isStorage && entry.path == path) {
             entry.data = data;
+            entry.moreData.clear();
             return;
         }
     }

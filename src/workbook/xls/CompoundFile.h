@@ -15,6 +15,8 @@ public:
         QString path;
         bool isStorage = false; // a storage (folder) entry, listed so empty storages survive
         QByteArray data; // a stream's bytes
+        // A stream set in pieces goes on with these, never joined: a workbook's stream is tens of megabytes.
+        std::vector<QByteArray> moreData = {};
     };
     enum class ReadFailure
     {
@@ -40,8 +42,9 @@ public:
     // The same compound file as bytes (what write() would put in the file).
     bool toBytes(QByteArray* bytes, QString* error) const;
 
-    const QByteArray* stream(const QString& path) const; // nullptr when absent
+    const QByteArray* stream(const QString& path) const; // nullptr when absent; the first piece of one set in pieces
     void setStream(const QString& path, const QByteArray& data); // replaces, or appends a new top-level/nested stream
+    void setStream(const QString& path, std::vector<QByteArray> pieces); // the same, its bytes the pieces in turn
 
     QByteArray classId = QByteArray(16, '\0'); // the root storage's 16-byte class id (all zero when none)
     std::vector<Entry> entries;

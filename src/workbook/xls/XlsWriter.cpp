@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
+#include <limits>
 #include <memory>
 #include <numeric>
 
@@ -85,7 +86,7 @@ public:
     {
     }
 
-    bool run(QByteArray* stream, QString* error)
+    bool run(std::vector<QByteArray>* stream, QString* error)
     {
         for (const XlsSheet& sheet : m_book.sheets) {
             if (sheet.modified && sheet.rowCount > m_book.maxRows()) {
@@ -102,59 +103,69 @@ public:
         readRecords();
         if (m_biff8)
             collectStrings();
-        QByteArray out;
-        // About the size of the stream read, to spare the copies of a growing buffer.
-        qsizetype expected = m_book.globalsSource.size();
-        for (const XlsSheet& sheet : m_book.sheets)
-            expected = std::max(expected, sheet.source.size());
-        out.reserve(expected + expected / 8);
+        // The globals and each sheet are pieces of their own, never joined: a full stream is tens of megabytes.
+        QByteArray globals;
+        qsizetype expected = 0;
+        for (const BiffRecord& r : m_book.globals)
+            expected += Biff::kRecordHeaderSize + r.data.size();
+        globals.reserve(expected + expected / 8);
         std::vector<qsizetype> boundSheetAt;
-        writeGlobals(out, &boundSheetAt);
+        writeGlobals(globals, &boundSheetAt);
         const auto& sheets = m_book.sheets;
-        const size_t firstModified = size_t(
-            std::find_if(sheets.begin(), sheets.end(), [](const XlsSheet& s) { return s.modified; }) - sheets.begin());
-        std::vector<QByteArray> written(sheets.size());
+        std::vector<QByteArray> parts(sheets.size());
+        if (!writeModifiedSheets(&parts, error))
+            return false;
+        qint64 offset = globals.size();
         for (size_t i = 0; i < sheets.size(); ++i) {
-            const XlsSheet& sheet = sheets[i];
-            const quint32 offset = quint32(out.size());
-            put32(out, boundSheetAt[i], offset);
-            if (!sheet.modified) {
-                copySheet(out, sheet, m_records[i], offset);
-            } else if (i == firstModified) {
-                if (!writeModifiedSheets(out, i, &written, error))
-                    return false;
-            } else {
-                place(out, written[i], offset, sheet);
-                written[i] = QByteArray();
+            if (offset > std::numeric_limits<quint32>::max()) {
+                *error = QStringLiteral("O livro ficaria com mais de 4 GB; nada foi gravado.");
+                return false;
             }
+            const XlsSheet& sheet = sheets[i];
+            put32(globals, boundSheetAt[i], quint32(offset));
+            if (!sheet.modified)
+                copySheet(parts[i], sheet, m_records[i], quint32(offset));
+            else
+                moveIndex(parts[i], quint32(offset), sheet);
+            offset += parts[i].size();
         }
-        *stream = std::move(out);
+        stream->clear();
+        stream->reserve(sheets.size() + 1);
+        stream->push_back(std::move(globals));
+        for (QByteArray& part : parts)
+            stream->push_back(std::move(part));
         return true;
     }
 
 private:
-    // The first modified sheet goes into the stream on a second thread while this one writes the modified sheets
-    // after it apart, each as if it began the stream. Each sheet's text cells know their first string, so neither
-    // writer waits on the other. A lone modified sheet is written here.
-    bool writeModifiedSheets(QByteArray& out, size_t first, std::vector<QByteArray>* written, QString* error)
+    // Each modified sheet is written apart, as if it began the stream: the first on a second thread while this
+    // one writes the others. Each sheet's text cells know their first string, so neither writer waits on the
+    // other. A lone modified sheet is written here.
+    bool writeModifiedSheets(std::vector<QByteArray>* parts, QString* error)
     {
         const auto& sheets = m_book.sheets;
-        if (std::count_if(sheets.begin(), sheets.end(), [](const XlsSheet& s) { return s.modified; }) < 2)
-            return writeSheetAt(out, first, m_records[first], error);
+        const auto modified = [](const XlsSheet& s) { return s.modified; };
+        const size_t first = size_t(std::find_if(sheets.begin(), sheets.end(), modified) - sheets.begin());
+        const auto writeAt = [this, parts](Writer& writer, size_t i, QString* why) {
+            QByteArray& part = (*parts)[i];
+            const qsizetype read = bytesRead(m_book.sheets[i], m_records[i]);
+            part.reserve(read + read / 8);
+            return writer.writeSheetAt(part, i, m_records[i], why);
+        };
+        if (first == sheets.size())
+            return true;
+        if (std::count_if(sheets.begin(), sheets.end(), modified) < 2)
+            return writeAt(*this, first, error);
         bool asideWritten = true;
         QString asideError;
         std::future<void> aside = std::async(std::launch::async, [&] {
             Writer beside(*this);
-            asideWritten = beside.writeSheetAt(out, first, m_records[first], &asideError);
+            asideWritten = writeAt(beside, first, &asideError);
         });
         bool ok = true;
         for (size_t i = first + 1; i < sheets.size() && ok; ++i) {
-            if (!sheets[i].modified)
-                continue;
-            QByteArray& part = (*written)[i];
-            const qsizetype read = bytesRead(sheets[i], m_records[i]);
-            part.reserve(read + read / 8);
-            ok = writeSheetAt(part, i, m_records[i], error);
+            if (sheets[i].modified)
+                ok = writeAt(*this, i, error);
         }
         aside.get();
         if (ok && !asideWritten)
@@ -173,14 +184,13 @@ private:
     }
 
     // A sheet written apart goes in at offset: its INDEX (right after its BOF) moves by as much.
-    void place(QByteArray& out, const QByteArray& part, quint32 offset, const XlsSheet& sheet) const
+    void moveIndex(QByteArray& part, quint32 offset, const XlsSheet& sheet) const
     {
-        out.append(part);
         const qsizetype indexAt = Biff::kRecordHeaderSize + read16(part, 2);
         const qsizetype indexDataAt = indexAt + Biff::kRecordHeaderSize;
         const BiffRecord index { BiffId::Index,
             QByteArray::fromRawData(part.constData() + indexDataAt, read16(part, indexAt + 2)) };
-        patchCopied(out, offset + indexDataAt, sheet, index, offset);
+        patchCopied(part, indexDataAt, sheet, index, offset);
     }
 
     // Sheet i, whose records are those given; its text cells take the strings from its first one on.
@@ -526,9 +536,11 @@ private:
         }
     }
 
+    // The sheet into out, which holds the stream from offset on.
     void copySheet(QByteArray& out, const XlsSheet& sheet, const SubstreamRecords& records, quint32 offset)
     {
         const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
+        const qint64 base = out.size() - qint64(sheet.streamOffset);
         // A sheet read lies in its source as it goes out: copied in one piece, then patched where it changes.
         if (!sheet.source.isEmpty()) {
             const BiffRecord last = records.back();
@@ -539,7 +551,7 @@ private:
             if (sheet.source.isEmpty())
                 appendRecord(out, r.id, r.data);
             const qsizetype dataAt = sheet.source.isEmpty() ? out.size() - r.data.size()
-                                                            : (r.data.constData() - sheet.source.constData()) + shift;
+                                                            : (r.data.constData() - sheet.source.constData()) + base;
             patchCopied(out, dataAt, sheet, r, shift);
         }
     }
@@ -1012,7 +1024,7 @@ namespace {
 
 // A record the reader let through may still be too short for the writer: that is a refusal, not a crash. name
 // is the file's, when there is one.
-bool writeNamed(const XlsWorkbook& book, const QString& name, QByteArray* stream, QString* error)
+bool writeNamed(const XlsWorkbook& book, const QString& name, std::vector<QByteArray>* stream, QString* error)
 {
     try {
         Writer writer(book);
@@ -1030,18 +1042,26 @@ namespace XlsWriter {
 
 bool writeStream(const XlsWorkbook& book, QByteArray* stream, QString* error)
 {
-    return writeNamed(book, QString(), stream, error);
+    std::vector<QByteArray> pieces;
+    if (!writeNamed(book, QString(), &pieces, error))
+        return false;
+    stream->clear();
+    for (const QByteArray& piece : pieces)
+        stream->append(piece);
+    return true;
 }
 
 bool save(XlsWorkbook& book, const QString& path, QString* error)
 {
-    QByteArray stream;
-    if (!writeNamed(book, path, &stream, error))
+    std::vector<QByteArray> pieces;
+    if (!writeNamed(book, path, &pieces, error))
         return false;
     CompoundFile container = book.container;
-    container.setStream(book.streamName, stream);
+    container.setStream(book.streamName, std::move(pieces));
     if (!container.write(path, error))
         return false;
+    // As after a read, the container keeps only the other streams: the workbook's is made anew at each save.
+    container.setStream(book.streamName, QByteArray());
     book.container = std::move(container);
     return true;
 }

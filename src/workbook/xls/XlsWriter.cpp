@@ -600,38 +600,53 @@ private:
         }
     }
 
-    // One cell as it goes into the table: where the bytes of its record(s) stand in m_cells.
+    // One cell as it goes into the table, written only then: records of the sheet read (from the one at ref on),
+    // an entry of a MULRK or MULBLANK read (the one at ref), or a rewritten cell (at ref in its row).
     struct Piece
     {
-        quint32 at;
-        quint32 size;
+        enum Kind : quint8
+        {
+            Copied,
+            MulEntry,
+            Rewritten
+        };
+        quint32 ref;
+        quint32 count; // records, of a copied cell
         quint16 col;
+        Kind kind;
     };
 
-    void cellHead(quint16 id, int row, const XlsSheet::Cell& cell, qsizetype valueSize)
+    static void cellHead(QByteArray& out, quint16 id, int row, const XlsSheet::Cell& cell, qsizetype valueSize)
     {
-        BiffCodec::appendCellHead(m_cells, id, quint16(row), cell.col, cell.style, valueSize);
+        BiffCodec::appendCellHead(out, id, quint16(row), cell.col, cell.style, valueSize);
     }
 
-    // Appends the cell's record to m_cells; a Null cell in the default format needs none.
-    bool encodeCell(int row, const XlsSheet::Cell& cell, QString* error)
+    // A blank cell in the default format needs no record.
+    static bool needsNoRecord(const XlsSheet::Cell& cell)
+    {
+        const CellValue& v = cell.value();
+        return cell.style == Biff::kDefaultCellXf && (v.isNull() || (v.isText() && v.storedText().isEmpty()));
+    }
+
+    // Appends the cell's record to out (none when needsNoRecord()).
+    bool encodeCell(QByteArray& out, int row, const XlsSheet::Cell& cell, QString* error)
     {
         const CellValue& v = cell.value();
         switch (v.type()) {
         case CellValue::Type::Null:
             if (cell.style != Biff::kDefaultCellXf)
-                cellHead(BiffId::Blank, row, cell, 0);
+                cellHead(out, BiffId::Blank, row, cell, 0);
             return true;
         case CellValue::Type::Text: {
             const QString& text = v.storedText();
             if (text.isEmpty()) {
                 if (cell.style != Biff::kDefaultCellXf)
-                    cellHead(BiffId::Blank, row, cell, 0);
+                    cellHead(out, BiffId::Blank, row, cell, 0);
                 return true;
             }
             if (m_biff8) {
-                cellHead(BiffId::LabelSst, row, cell, 4);
-                append32(m_cells, m_table.cellStrings[m_nextCellString++]);
+                cellHead(out, BiffId::LabelSst, row, cell, 4);
+                append32(out, m_table.cellStrings[m_nextCellString++]);
                 return true;
             }
             const QByteArray bytes = Windows1252::encode(text);
@@ -644,9 +659,9 @@ private:
                           .arg(text.size());
                 return false;
             }
-            cellHead(BiffId::Label, row, cell, 2 + bytes.size());
-            append16(m_cells, quint16(bytes.size()));
-            m_cells.append(bytes);
+            cellHead(out, BiffId::Label, row, cell, 2 + bytes.size());
+            append16(out, quint16(bytes.size()));
+            out.append(bytes);
             return true;
         }
         case CellValue::Type::Number:
@@ -657,17 +672,17 @@ private:
             // A 1904 workbook holds no day before 1 January 1904; other programs reject the cell. The one such
             // date written here is the empty import date, day 0, which a blank cell keeps.
             if (v.isDate() && number < 0 && m_book.date1904) {
-                cellHead(BiffId::Blank, row, cell, 0);
+                cellHead(out, BiffId::Blank, row, cell, 0);
                 return true;
             }
-            cellHead(BiffId::Number, row, cell, 8);
-            BiffCodec::appendDouble(m_cells, number);
+            cellHead(out, BiffId::Number, row, cell, 8);
+            BiffCodec::appendDouble(out, number);
             return true;
         }
         case CellValue::Type::Boolean:
         case CellValue::Type::Error: {
-            cellHead(BiffId::BoolErr, row, cell, 2);
-            m_cells.append(char(int(v.numberValue()))).append(char(v.isBoolean() ? 0 : 1));
+            cellHead(out, BiffId::BoolErr, row, cell, 2);
+            out.append(char(int(v.numberValue()))).append(char(v.isBoolean() ? 0 : 1));
             return true;
         }
         }
@@ -704,18 +719,18 @@ private:
     // INDEX, DIMENSIONS and the row blocks are made anew; the other records go out as they came, in their order.
     bool writeSheet(QByteArray& out, const XlsSheet& sheet, const SubstreamRecords& records, QString* error)
     {
-        m_cells.clear();
-        const qsizetype read = bytesRead(sheet, records);
-        m_cells.reserve(std::max<qsizetype>(1 << 20, read + read / 8));
+        m_sheet = &sheet;
+        m_sheetRecords = &records;
         SheetPlan plan = planSheet(sheet, records);
-        if (!encodeRewrittenCells(sheet, plan.rows, error))
-            return false;
+        planRewrittenCells(sheet, plan.rows);
         sortCells(plan.rows);
         const TableExtent extent = extentOf(plan.rows);
         const std::vector<size_t> blocks = blocksWithRows(plan.rows);
         const qsizetype blockPositionsAt = writeSheetHead(out, plan.head, extent, sheet.rowCount, blocks.size());
-        for (size_t n = 0; n < blocks.size(); ++n)
-            writeRowBlock(out, plan.rows, blocks[n], blockPositionsAt + qsizetype(n) * 4);
+        for (size_t n = 0; n < blocks.size(); ++n) {
+            if (!writeRowBlock(out, plan.rows, blocks[n], blockPositionsAt + qsizetype(n) * 4, error))
+                return false;
+        }
         for (const BiffRecord& r : plan.tail)
             appendRecord(out, r.id, r.data);
         return true;
@@ -752,24 +767,21 @@ private:
         return plan;
     }
 
-    bool encodeRewrittenCells(const XlsSheet& sheet, std::vector<RowPlan>& rows, QString* error)
+    // Files the rewritten cells that need a record under their rows. In each row they stay in column order, the
+    // order their strings were found in.
+    static void planRewrittenCells(const XlsSheet& sheet, std::vector<RowPlan>& rows)
     {
         for (size_t row = 0; row < sheet.rows.size(); ++row) {
-            for (const auto& cell : sheet.rows[row]) {
-                if (!cell.rewritten)
+            const auto& cells = sheet.rows[row];
+            for (size_t k = 0; k < cells.size(); ++k) {
+                if (!cells[k].rewritten || needsNoRecord(cells[k]))
                     continue;
-                const qsizetype at = m_cells.size();
-                if (!encodeCell(int(row), cell, error))
-                    return false;
-                if (m_cells.size() > at) {
-                    auto& pieces = rows[row].pieces;
-                    if (pieces.empty())
-                        pieces.reserve(sheet.rows[row].size());
-                    pieces.push_back(Piece { quint32(at), quint32(m_cells.size() - at), cell.col });
-                }
+                auto& pieces = rows[row].pieces;
+                if (pieces.empty())
+                    pieces.reserve(qsizetype(cells.size()));
+                pieces.push_back(Piece { quint32(k), 0, cells[k].col, Piece::Rewritten });
             }
         }
-        return true;
     }
 
     // Cells read and cells rewritten were filed apart; the table wants each row in column order. A row whose
@@ -869,7 +881,8 @@ private:
     }
 
     // The ROW records of one block of 32 rows, their cells, and the DBCELL that points back at them.
-    void writeRowBlock(QByteArray& out, const std::vector<RowPlan>& rows, size_t block, qsizetype indexEntryAt)
+    bool writeRowBlock(
+        QByteArray& out, const std::vector<RowPlan>& rows, size_t block, qsizetype indexEntryAt, QString* error)
     {
         const size_t end = std::min(rows.size(), (block + 1) * kRowsPerBlock);
         qsizetype firstRowRecord = -1;
@@ -888,14 +901,49 @@ private:
         qsizetype previousCell = secondRowRecord;
         for (size_t row : blockRows) {
             const qsizetype cellStart = out.size();
-            for (const Piece& piece : rows[row].pieces)
-                Bytes::append(out, m_cells.constData() + piece.at, piece.size);
+            for (const Piece& piece : rows[row].pieces) {
+                if (!writePiece(out, int(row), piece, error))
+                    return false;
+            }
             append16(dbcell, quint16(cellStart - previousCell));
             previousCell = cellStart;
         }
         put32(dbcell, 0, quint32(out.size() - firstRowRecord));
         put32(out, indexEntryAt, quint32(out.size()));
         appendRecord(out, BiffId::DbCell, dbcell);
+        return true;
+    }
+
+    // The cell's record(s): those read, copied (a LABELSST then points at its string's place in the new table),
+    // a MULRK's or MULBLANK's entry as a record of its own, or a rewritten cell's value.
+    bool writePiece(QByteArray& out, int row, const Piece& piece, QString* error)
+    {
+        const SubstreamRecords& recs = *m_sheetRecords;
+        switch (piece.kind) {
+        case Piece::Copied:
+            for (size_t k = piece.ref; k < size_t(piece.ref) + piece.count; ++k) {
+                const BiffRecord r = recs[k];
+                appendRecord(out, r.id, r.data);
+                patchCopied(out, out.size() - r.data.size(), *m_sheet, r, 0);
+            }
+            return true;
+        case Piece::MulEntry: {
+            const BiffRecord r = recs[piece.ref];
+            const qsizetype step = r.id == BiffId::MulRk ? Biff::kMulRkEntrySize : Biff::kMulBlankEntrySize;
+            const qsizetype at = Biff::kMulFirstEntryAt + qsizetype(piece.col - read16(r.data, 2)) * step;
+            const XlsSheet::Cell entry { piece.col, read16(r.data, at), false, CellValue() };
+            if (r.id == BiffId::MulRk) {
+                cellHead(out, BiffId::Rk, row, entry, 4);
+                Bytes::append(out, r.data.constData() + at + 2, 4);
+            } else {
+                cellHead(out, BiffId::Blank, row, entry, 0);
+            }
+            return true;
+        }
+        case Piece::Rewritten:
+            return encodeCell(out, row, m_sheet->rows[size_t(row)][piece.ref], error);
+        }
+        return true;
     }
 
     // The row's ROW record as read, or a default one, spanning the columns its cells now cover. Made in place at
@@ -922,20 +970,12 @@ private:
     // A MULRK or MULBLANK covers more than its first column.
     int lastColumnSpan(const Piece& piece) const
     {
-        const quint16 id = read16(m_cells, piece.at);
-        if (id != BiffId::MulRk && id != BiffId::MulBlank)
+        if (piece.kind != Piece::Copied)
             return 0;
-        const qsizetype end = piece.at + Biff::kRecordHeaderSize + read16(m_cells, piece.at + 2);
-        return read16(m_cells, end - 2) - read16(m_cells, piece.at + Biff::kRecordHeaderSize + 2);
-    }
-
-    // Appends a record of the original sheet to m_cells as (part of) the piece for col; a LABELSST then points
-    // at its string's place in the new table.
-    void rawRecord(Piece& piece, const XlsSheet& sheet, const BiffRecord& r)
-    {
-        appendRecord(m_cells, r.id, r.data);
-        patchCopied(m_cells, m_cells.size() - r.data.size(), sheet, r, 0);
-        piece.size = quint32(m_cells.size() - piece.at);
+        const BiffRecord r = (*m_sheetRecords)[piece.ref];
+        if (r.id != BiffId::MulRk && r.id != BiffId::MulBlank)
+            return 0;
+        return read16(r.data, r.data.size() - 2) - read16(r.data, 2);
     }
 
     // Files the original table record at i (with the records that belong to it) under its row; returns the
@@ -955,7 +995,7 @@ private:
         }
         const int col = read16(r.data, 2);
         if (r.id == BiffId::MulRk || r.id == BiffId::MulBlank) {
-            planMulRecord(sheet, r, rows[size_t(row)]);
+            planMulRecord(sheet, r, quint32(i), rows[size_t(row)]);
             return i;
         }
         size_t last = i;
@@ -968,15 +1008,13 @@ private:
         }
         if (isRewritten(sheet, row, col))
             return last;
-        Piece piece { quint32(m_cells.size()), 0, quint16(col) };
-        for (size_t k = i; k <= last; ++k)
-            rawRecord(piece, sheet, recs[k]);
-        rows[size_t(row)].pieces.push_back(piece);
+        rows[size_t(row)].pieces.push_back(Piece { quint32(i), quint32(last - i + 1), quint16(col), Piece::Copied });
         return last;
     }
 
-    // A MULRK or MULBLANK goes on whole when none of its cells was rewritten; else the others go on one by one.
-    void planMulRecord(const XlsSheet& sheet, const BiffRecord& r, RowPlan& plan)
+    // A MULRK or MULBLANK (the record at ref) goes on whole when none of its cells was rewritten; else the others
+    // go on one by one.
+    static void planMulRecord(const XlsSheet& sheet, const BiffRecord& r, quint32 ref, RowPlan& plan)
     {
         const int row = read16(r.data, 0);
         const int col = read16(r.data, 2);
@@ -987,25 +1025,12 @@ private:
         for (int c = col; c <= last; ++c)
             anyRewritten = anyRewritten || isRewritten(sheet, row, c);
         if (!anyRewritten) {
-            Piece piece { quint32(m_cells.size()), 0, quint16(col) };
-            rawRecord(piece, sheet, r);
-            plan.pieces.push_back(piece);
+            plan.pieces.push_back(Piece { ref, 1, quint16(col), Piece::Copied });
             return;
         }
         for (int c = col; c <= last; ++c) {
-            if (isRewritten(sheet, row, c))
-                continue;
-            const qsizetype at = Biff::kMulFirstEntryAt + qsizetype(c - col) * step;
-            const XlsSheet::Cell part { quint16(c), read16(r.data, at), false, CellValue() };
-            Piece piece { quint32(m_cells.size()), 0, quint16(c) };
-            if (r.id == BiffId::MulRk) {
-                cellHead(BiffId::Rk, row, part, 4);
-                Bytes::append(m_cells, r.data.constData() + at + 2, 4);
-            } else {
-                cellHead(BiffId::Blank, row, part, 0);
-            }
-            piece.size = quint32(m_cells.size() - piece.at);
-            plan.pieces.push_back(piece);
+            if (!isRewritten(sheet, row, c))
+                plan.pieces.push_back(Piece { ref, 0, quint16(c), Piece::MulEntry });
         }
     }
 
@@ -1014,7 +1039,8 @@ private:
     std::vector<SubstreamRecords> m_records; // of each sheet
     StringTable m_ownTable;
     StringTable& m_table; // this writer's own, or the one of the writer it writes a sheet beside
-    QByteArray m_cells; // the cell records of the sheet being written
+    const XlsSheet* m_sheet = nullptr; // the sheet being written
+    const SubstreamRecords* m_sheetRecords = nullptr; // and its records
     size_t m_nextCellString = 0;
 };
 

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
-#include <limits>
 #include <memory>
 #include <numeric>
 
@@ -33,6 +32,7 @@ constexpr quint32 kOldString = 0x80000000; // a rewritten cell's text shares thi
 constexpr size_t kRowsAhead = 2; // rows whose strings' indexes a save asks for before it reads them
 constexpr size_t kHashCacheSize = 4096; // texts whose hash a save remembers by address
 constexpr qsizetype kPiecesInARow = 12; // cells a row's plan holds before it takes memory of its own
+constexpr qint64 kMaxStreamSize = qint64(1) << 31;
 constexpr qsizetype kLabelSstSize = Biff::kCellHeaderSize + 4; // the cell's head and the string's index
 // INDEX holds stream positions from this byte on: in BIFF8 the DEFCOLWIDTH's first, then each DBCELL's.
 constexpr qsizetype kIndexPositionsAt = 12;
@@ -117,10 +117,6 @@ public:
             return false;
         qint64 offset = globals.size();
         for (size_t i = 0; i < sheets.size(); ++i) {
-            if (offset > std::numeric_limits<quint32>::max()) {
-                *error = QStringLiteral("O livro ficaria com mais de 4 GB; nada foi gravado.");
-                return false;
-            }
             const XlsSheet& sheet = sheets[i];
             put32(globals, boundSheetAt[i], quint32(offset));
             if (!sheet.modified)
@@ -128,6 +124,12 @@ public:
             else
                 moveIndex(parts[i], quint32(offset), sheet);
             offset += parts[i].size();
+        }
+        // A compound file of 512-byte sectors holds no stream past 2 GB.
+        if (offset > kMaxStreamSize) {
+            *error = QStringLiteral("O livro ficaria com mais de 2 GB, mais do que um livro do Excel leva; nada foi "
+                                    "gravado.");
+            return false;
         }
         stream->clear();
         stream->reserve(sheets.size() + 1);
@@ -600,8 +602,9 @@ private:
         }
     }
 
-    // One cell as it goes into the table, written only then: records of the sheet read (from the one at ref on),
-    // an entry of a MULRK or MULBLANK read (the one at ref), or a rewritten cell (at ref in its row).
+    // One cell as it goes into the table, written only then: records of the sheet read (from the one at ref on,
+    // extra of them), an entry of a MULRK or MULBLANK read (the one at ref; extra is the entry's place there), or a
+    // rewritten cell (at ref in its row; extra is its string's place in the sheet's list, for a BIFF8 text).
     struct Piece
     {
         enum Kind : quint8
@@ -611,7 +614,7 @@ private:
             Rewritten
         };
         quint32 ref;
-        quint32 count; // records, of a copied cell
+        quint32 extra;
         quint16 col;
         Kind kind;
     };
@@ -629,7 +632,7 @@ private:
     }
 
     // Appends the cell's record to out (none when needsNoRecord()).
-    bool encodeCell(QByteArray& out, int row, const XlsSheet::Cell& cell, QString* error)
+    bool encodeCell(QByteArray& out, int row, const XlsSheet::Cell& cell, quint32 string, QString* error)
     {
         const CellValue& v = cell.value();
         switch (v.type()) {
@@ -646,7 +649,7 @@ private:
             }
             if (m_biff8) {
                 cellHead(out, BiffId::LabelSst, row, cell, 4);
-                append32(out, m_table.cellStrings[m_nextCellString++]);
+                append32(out, m_table.cellStrings[string]);
                 return true;
             }
             const QByteArray bytes = Windows1252::encode(text);
@@ -722,7 +725,7 @@ private:
         m_sheet = &sheet;
         m_sheetRecords = &records;
         SheetPlan plan = planSheet(sheet, records);
-        planRewrittenCells(sheet, plan.rows);
+        planRewrittenCells(plan.rows);
         sortCells(plan.rows);
         const TableExtent extent = extentOf(plan.rows);
         const std::vector<size_t> blocks = blocksWithRows(plan.rows);
@@ -767,19 +770,23 @@ private:
         return plan;
     }
 
-    // Files the rewritten cells that need a record under their rows. In each row they stay in column order, the
-    // order their strings were found in.
-    static void planRewrittenCells(const XlsSheet& sheet, std::vector<RowPlan>& rows)
+    // Files the rewritten cells that need a record under their rows, each text with its string, taken in the
+    // order the strings were found in.
+    void planRewrittenCells(std::vector<RowPlan>& rows)
     {
+        const XlsSheet& sheet = *m_sheet;
         for (size_t row = 0; row < sheet.rows.size(); ++row) {
             const auto& cells = sheet.rows[row];
             for (size_t k = 0; k < cells.size(); ++k) {
-                if (!cells[k].rewritten || needsNoRecord(cells[k]))
+                const XlsSheet::Cell& cell = cells[k];
+                if (!cell.rewritten || needsNoRecord(cell))
                     continue;
+                const bool hasString = m_biff8 && cell.value().isText() && !cell.value().storedText().isEmpty();
                 auto& pieces = rows[row].pieces;
                 if (pieces.empty())
                     pieces.reserve(qsizetype(cells.size()));
-                pieces.push_back(Piece { quint32(k), 0, cells[k].col, Piece::Rewritten });
+                pieces.push_back(
+                    Piece { quint32(k), hasString ? quint32(m_nextCellString++) : 0, cell.col, Piece::Rewritten });
             }
         }
     }
@@ -921,7 +928,7 @@ private:
         const SubstreamRecords& recs = *m_sheetRecords;
         switch (piece.kind) {
         case Piece::Copied:
-            for (size_t k = piece.ref; k < size_t(piece.ref) + piece.count; ++k) {
+            for (size_t k = piece.ref; k < size_t(piece.ref) + piece.extra; ++k) {
                 const BiffRecord r = recs[k];
                 appendRecord(out, r.id, r.data);
                 patchCopied(out, out.size() - r.data.size(), *m_sheet, r, 0);
@@ -930,7 +937,7 @@ private:
         case Piece::MulEntry: {
             const BiffRecord r = recs[piece.ref];
             const qsizetype step = r.id == BiffId::MulRk ? Biff::kMulRkEntrySize : Biff::kMulBlankEntrySize;
-            const qsizetype at = Biff::kMulFirstEntryAt + qsizetype(piece.col - read16(r.data, 2)) * step;
+            const qsizetype at = Biff::kMulFirstEntryAt + qsizetype(piece.extra) * step;
             const XlsSheet::Cell entry { piece.col, read16(r.data, at), false, CellValue() };
             if (r.id == BiffId::MulRk) {
                 cellHead(out, BiffId::Rk, row, entry, 4);
@@ -941,7 +948,7 @@ private:
             return true;
         }
         case Piece::Rewritten:
-            return encodeCell(out, row, m_sheet->rows[size_t(row)][piece.ref], error);
+            return encodeCell(out, row, m_sheet->rows[size_t(row)][piece.ref], piece.extra, error);
         }
         return true;
     }
@@ -1030,7 +1037,7 @@ private:
         }
         for (int c = col; c <= last; ++c) {
             if (!isRewritten(sheet, row, c))
-                plan.pieces.push_back(Piece { ref, 0, quint16(c), Piece::MulEntry });
+                plan.pieces.push_back(Piece { ref, quint32(c - col), quint16(c), Piece::MulEntry });
         }
     }
 
@@ -1071,7 +1078,11 @@ bool writeStream(const XlsWorkbook& book, QByteArray* stream, QString* error)
     std::vector<QByteArray> pieces;
     if (!writeNamed(book, QString(), &pieces, error))
         return false;
+    qsizetype size = 0;
+    for (const QByteArray& piece : pieces)
+        size += piece.size();
     stream->clear();
+    stream->reserve(size);
     for (const QByteArray& piece : pieces)
         stream->append(piece);
     return true;

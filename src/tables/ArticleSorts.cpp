@@ -6,6 +6,7 @@
 #include "values/SortedTexts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 ArticleSorts::ArticleSorts(InventoryTables& tables, UserInteraction& ui)
@@ -82,7 +83,9 @@ void ArticleSorts::OrdenarArtigos()
 
 void ArticleSorts::OrdenarArtigosPorData()
 {
-    sortBy([](const Artigo& a) { return a.DataUltimaImportacao; }, std::greater<>());
+    // A date that is no number (a damaged cell) sorts as none: compared as it is, it would leave no order.
+    sortBy([](const Artigo& a) { return std::isfinite(a.DataUltimaImportacao) ? a.DataUltimaImportacao : 0.0; },
+        std::greater<>());
 }
 
 void ArticleSorts::OrdenarArtigosPorCodigo()

@@ -98,3 +98,16 @@ TEST_F(Sorts, MatchNeighbourExchangePassesOnRandomTables)
     EXPECT_EQ(ui.eventYields, 50); // one for each sort, those that left a table nearly sorted included
     EXPECT_EQ(ui.busyDepth, 0);
 }
+
+// A date that is no number sorts as a date of zero: after the others, in slot order.
+TEST_F(Sorts, ByDateADateThatIsNoNumberGoesWithTheNeverImported)
+{
+    const double dates[] = { qQNaN(), 46001, 0, qInf(), 46003, qQNaN() };
+    for (int i = 0; i < 6; ++i)
+        addArticle(u"C%1"_s.arg(i), u"x"_s, dates[i], 0);
+    sorts.OrdenarArtigosPorData();
+    QStringList codes;
+    for (int i = 1; i <= tables.NArtigos(); ++i)
+        codes << tables.artigo(i).CodArtigo;
+    EXPECT_EQ(codes, (QStringList { u"C4"_s, u"C1"_s, u"C0"_s, u"C2"_s, u"C3"_s, u"C5"_s }));
+}

@@ -7,6 +7,8 @@
 #include "values/Conversions.h"
 #include "workbook/DataControl.h"
 
+#include <future>
+
 namespace {
 
 // Past this many, failing barcode rows are counted in one last message instead of one box each.
@@ -143,13 +145,32 @@ bool InventoryWriter::GravarCodigosBarras(QString* error)
 
 bool InventoryWriter::saveAfterRawImport(QString* error)
 {
+    // Which articles have no barcode is found on a second thread while the other sheets are written: the writer
+    // only reads the tables.
+    std::future<std::vector<int>> withoutBarcode
+        = std::async(std::launch::async, [this] { return articlesWithoutBarcode(); });
     if (!GravarFicheiroDasLeituras(error) || !GravarArtigos(error) || !GravarCodigosBarras(error))
         return false;
-    GravarArtigosSemCodBarras();
+    writeArticlesWithoutBarcode(withoutBarcode.get());
     return true;
 }
 
 void InventoryWriter::GravarArtigosSemCodBarras()
+{
+    writeArticlesWithoutBarcode(articlesWithoutBarcode());
+}
+
+std::vector<int> InventoryWriter::articlesWithoutBarcode() const
+{
+    std::vector<int> articles;
+    for (int i = 1; i <= m_tables.NArtigos(); ++i) {
+        if (!m_tables.hasBarcode(m_tables.artigo(i).CodArtigo))
+            articles.push_back(i);
+    }
+    return articles;
+}
+
+void InventoryWriter::writeArticlesWithoutBarcode(const std::vector<int>& articles)
 {
     QString ignored;
     const Sheets::Layout& sheet = Sheets::artigosSemCodBarras();
@@ -159,10 +180,8 @@ void InventoryWriter::GravarArtigosSemCodBarras()
     m_data1.MoveFirst(&ignored);
     const int code = m_data1.column(sheet.heading(Sheets::ArtigosSemCodBarras::CODARTIGO));
     const int desc = m_data1.column(sheet.heading(Sheets::ArtigosSemCodBarras::DESCARTIGO));
-    for (int i = 1; i <= m_tables.NArtigos(); ++i) {
+    for (const int i : articles) {
         const Artigo& a = m_tables.artigo(i);
-        if (m_tables.hasBarcode(a.CodArtigo))
-            continue;
         if (!m_data1.Edit(&ignored))
             m_data1.AddNew(&ignored);
         set(code, text(a.CodArtigo));

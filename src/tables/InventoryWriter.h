@@ -42,6 +42,9 @@ private:
     bool rewrite(const Sheets::Layout& sheet, int count, const Fill& fill,
         const std::function<void(int slot)>& rowFailed, QString* error);
     bool set(int column, CellValue&& value);
+    // The slots of the articles without a barcode, in order.
+    std::vector<int> articlesWithoutBarcode() const;
+    void writeArticlesWithoutBarcode(const std::vector<int>& articles);
 
     DataControl& m_data1;
     const InventoryTables& m_tables;

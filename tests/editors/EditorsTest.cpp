@@ -1,6 +1,7 @@
 #include "editors/ArticleEditor.h"
 #include "editors/ReadingsEditor.h"
 #include "site/Site.h"
+#include "support/CellValues.h"
 #include "support/QtTestMain.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
@@ -255,19 +256,16 @@ void EditorsTest::readingsShowPriceValueAndMarkColoursInExchangeOrder()
 {
     InventoryTables& tables = m_site->tables();
     tables.editLeitura(2).LeituraDuvidosa = 3;
-    tables.AdicionaLeitura(CellValue::text(u"7777"_s), CellValue::text(u"61"_s), CellValue::text(u"Bar"_s),
-        CellValue::text(u"UN"_s), CellValue::number(2), CellValue::number(0));
+    tables.AdicionaLeitura(T(u"7777"_s), T(u"61"_s), T(u"Bar"_s), T(u"UN"_s), N(2), N(0));
     std::mt19937 random(7);
     const QString words[] = { u"Pão"_s, u"pão"_s, u"Arroz"_s, u"Água"_s, u"Leite"_s };
     for (int i = 0; i < 300; ++i) {
         const QString code = QString::number(5000 + random() % 60);
         if (!tables.ProcuraArtigo(code) && random() % 4 != 0)
-            tables.AdicionaArtigo(CellValue::text(code), CellValue::text(u"61"_s), CellValue::date(46000),
-                CellValue::text(words[random() % 5] + QString(int(random() % 2), u' ')), CellValue::number(1),
-                CellValue::text(u"UN"_s), CellValue::text(u"UN"_s), CellValue::number(1), CellValue(), CellValue(),
-                CellValue(), 0, Origin::Loaded);
-        tables.AdicionaLeitura(CellValue::text(code), CellValue::text(u"61"_s), CellValue::text(QString::number(i)),
-            CellValue::text(u"UN"_s), CellValue::number(1), CellValue::number(0));
+            tables.AdicionaArtigo(T(code), T(u"61"_s), CellValue::date(46000),
+                T(words[random() % 5] + QString(int(random() % 2), u' ')), N(1), T(u"UN"_s), T(u"UN"_s), N(1),
+                CellValue(), CellValue(), CellValue(), 0, Origin::Loaded);
+        tables.AdicionaLeitura(T(code), T(u"61"_s), T(QString::number(i)), T(u"UN"_s), N(1), N(0));
     }
     QStringList expected;
     QStringList keys;
@@ -319,9 +317,8 @@ void EditorsTest::readingsShowPriceValueAndMarkColoursInExchangeOrder()
 // Cancelled or empty, the prompt inserts nothing; an inserted reading takes its place by description.
 void EditorsTest::readingsInsertedDeletedAndUnmarkedAreExactlyWhatIsSaved()
 {
-    m_site->tables().AdicionaArtigo(CellValue::text(u"123"_s), CellValue::text(u"0101"_s), CellValue::date(46000),
-        CellValue::text(u"Batata doce"_s), CellValue::number(3), CellValue::text(u"SC"_s), CellValue::text(u"KG"_s),
-        CellValue::number(10), CellValue::text(u"Frescos"_s), CellValue(), CellValue(), 0, Origin::Loaded);
+    m_site->tables().AdicionaArtigo(T(u"123"_s), T(u"0101"_s), CellValue::date(46000), T(u"Batata doce"_s), N(3),
+        T(u"SC"_s), T(u"KG"_s), N(10), T(u"Frescos"_s), CellValue(), CellValue(), 0, Origin::Loaded);
     QStringList expected = readingKeys(m_site->tables());
     ReadingsEditor& editor = open<ReadingsEditor>();
     // The first 1001 reading, in units, is the doubtful one.

@@ -1,6 +1,7 @@
 #include "reception/ReceptionImport.h"
 
 #include "platform/Clock.h"
+#include "support/CellValues.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/InventoryLoader.h"
@@ -24,11 +25,6 @@ const QString kRefused = u"Nome da tabela tem que ser FicheirodeRecepcoes! "_s;
 QString fixture(const QString& name)
 {
     return QStringLiteral(TARVIK_FIXTURES "/") + name;
-}
-
-CellValue T(const QString& text)
-{
-    return CellValue::text(text);
 }
 
 // The inventory workbook of the data fixtures (articles 1001-1008, families 61-64, a correction for 1003),

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "report/ReportText.h"
+#include "support/CellValues.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/InventoryLoader.h"
@@ -23,11 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-CellValue T(const QString& text)
-{
-    return CellValue::text(text);
-}
-
 class Report : public ::testing::Test
 {
 protected:
@@ -44,14 +40,13 @@ protected:
 
     void article(const QString& code, const QString& description, double price, double conversion = 12)
     {
-        tables.AdicionaArtigo(T(code), T(u"61"_s), T(u"01/12/2026"_s), T(description), CellValue::number(price),
-            T(u"CX"_s), T(u"UN"_s), CellValue::number(conversion), T(u"d"_s), CellValue(), CellValue::number(1), 0, 3);
+        tables.AdicionaArtigo(T(code), T(u"61"_s), T(u"01/12/2026"_s), T(description), N(price), T(u"CX"_s), T(u"UN"_s),
+            N(conversion), T(u"d"_s), CellValue(), N(1), 0, 3);
     }
 
     void reading(const QString& code, const QString& centre, double quantity, const QString& family = u"61"_s)
     {
-        tables.AdicionaLeitura(
-            T(code), T(family), T(centre), T(u"UN"_s), CellValue::number(quantity), CellValue::number(0));
+        tables.AdicionaLeitura(T(code), T(family), T(centre), T(u"UN"_s), N(quantity), N(0));
     }
 
     QByteArray runBytes(const QString& numerodeCaracteres = u"100"_s)

@@ -1,6 +1,7 @@
 #include "report/ReadingSort.h"
 
 #include "platform/Clock.h"
+#include "support/CellValues.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/InventoryTables.h"
@@ -62,7 +63,6 @@ TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
         u"Azeite virgem extra 5 L"_s, u"Azeite virgem extra 1 L"_s, u"Azeite virgem extra"_s };
     std::mt19937 rng(3);
     const auto pick = [&](const QStringList& list) { return list.at(qsizetype(rng() % list.size())); };
-    const auto T = [](const QString& text) { return CellValue::text(text); };
     ScriptedInteraction ui;
     const Clock clock;
     InventoryTables tables(ui, clock);
@@ -70,13 +70,12 @@ TEST(OrdenarInventarios, GivesTheOrderOfTheExchangePasses)
         tables.setNArtigos(0);
         tables.setNLeituras(0);
         for (int c = 1; c <= 5; ++c)
-            tables.AdicionaArtigo(T(QString::number(c)), T(u"61"_s), T(u"01/01/2026"_s), T(pick(descriptions)),
-                CellValue::number(1), T(u"UN"_s), T(u"UN"_s), CellValue::number(1), T(u"d"_s), CellValue(),
-                CellValue::number(c), 0, 3);
+            tables.AdicionaArtigo(T(QString::number(c)), T(u"61"_s), T(u"01/01/2026"_s), T(pick(descriptions)), N(1),
+                T(u"UN"_s), T(u"UN"_s), N(1), T(u"d"_s), CellValue(), N(c), 0, 3);
         const int count = int(rng() % 40);
         for (int i = 0; i < count; ++i)
-            tables.AdicionaLeitura(T(pick(codes)), T(pick(families)), T(pick(centres)), T(QString::number(i)),
-                CellValue::number(i), CellValue::number(rng() % 2));
+            tables.AdicionaLeitura(
+                T(pick(codes)), T(pick(families)), T(pick(centres)), T(QString::number(i)), N(i), N(rng() % 2));
         std::vector<Leitura> expected;
         for (int i = 1; i <= tables.NLeituras(); ++i)
             expected.push_back(tables.leitura(i));

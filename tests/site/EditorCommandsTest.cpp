@@ -2,6 +2,7 @@
 
 #include "platform/SitePaths.h"
 #include "site/Site.h"
+#include "support/CellValues.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/ArticleSorts.h"
@@ -72,10 +73,8 @@ TEST_F(EditorCommandsTest, ArticleEditsGoToTheirRecordsAndKeepWhatOthersAdded)
     std::erase_if(rows, [feijao](const RowEdit& row) { return row.recordId == feijao; });
     const int count = tables().NArtigos();
 
-    tables().AdicionaArtigo(CellValue::text(u"2001"_s), CellValue::text(u"61"_s), CellValue::date(46000),
-        CellValue::text(u"Arroz carolino"_s), CellValue::number(1.1), CellValue::text(u"KG"_s),
-        CellValue::text(u"KG"_s), CellValue::number(1), CellValue::text(u"Mercearia e pão"_s), CellValue(), CellValue(),
-        0, Origin::Placeholder);
+    tables().AdicionaArtigo(T(u"2001"_s), T(u"61"_s), CellValue::date(46000), T(u"Arroz carolino"_s), N(1.1),
+        T(u"KG"_s), T(u"KG"_s), N(1), T(u"Mercearia e pão"_s), CellValue(), CellValue(), 0, Origin::Placeholder);
     ArticleSorts(tables(), ui).OrdenarArtigosPorCodigo();
 
     QStringList lost;
@@ -112,10 +111,8 @@ TEST_F(EditorCommandsTest, ReadingsDeletedInsertedAndUnmarkedAreExactlyWhatIsSav
         {}, false });
     const int count = tables().NLeituras();
     // A collection meanwhile: one reading merged into an existing one, one new.
-    tables().AdicionaLeitura(CellValue::text(u"1002"_s), CellValue::text(u"62"_s), CellValue::text(u"Bar"_s),
-        CellValue::text(u"UN"_s), CellValue::number(1), CellValue::number(0));
-    tables().AdicionaLeitura(CellValue::text(u"1003"_s), CellValue::text(u"62"_s), CellValue::text(u"Bar"_s),
-        CellValue::text(u"KG"_s), CellValue::number(4), CellValue::number(0));
+    tables().AdicionaLeitura(T(u"1002"_s), T(u"62"_s), T(u"Bar"_s), T(u"UN"_s), N(1), N(0));
+    tables().AdicionaLeitura(T(u"1003"_s), T(u"62"_s), T(u"Bar"_s), T(u"KG"_s), N(4), N(0));
 
     QStringList lost;
     ASSERT_FALSE(EditorCommands(*site).confirmReadings(rows, { deleted }, &lost).failed());

@@ -1,5 +1,6 @@
 #include "site/Site.h"
 
+#include "support/CellValues.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/InventoryWorkbook.h"
@@ -82,10 +83,8 @@ TEST_F(SiteTest, StartUpNeedsFamiliesButNeitherReadingsNorBarcodes)
                 ASSERT_TRUE(data.setField(sheet.heading(column), values[column], &error)) << error.toStdString();
             ASSERT_TRUE(data.Update(&error)) << error.toStdString();
         };
-        addRow(Sheets::contabilistica(), { CellValue::text(u"61"_s), CellValue::text(u"Mercearia"_s) });
-        addRow(Sheets::artigos(),
-            { CellValue::text(u"1001"_s), CellValue::text(u"61"_s), CellValue::date(46000),
-                CellValue::text(u"Arroz"_s) });
+        addRow(Sheets::contabilistica(), { T(u"61"_s), T(u"Mercearia"_s) });
+        addRow(Sheets::artigos(), { T(u"1001"_s), T(u"61"_s), CellValue::date(46000), T(u"Arroz"_s) });
         ASSERT_TRUE(data.commit(&error)) << error.toStdString();
     }
     Site site(ui, workbook);

@@ -1,6 +1,7 @@
 #include "tables/InventoryTables.h"
 
 #include "platform/Clock.h"
+#include "support/CellValues.h"
 #include "support/ScriptedInteraction.h"
 #include "values/Conversions.h"
 
@@ -12,16 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-CellValue T(const char* text)
-{
-    return CellValue::text(QString::fromUtf8(text));
-}
-
-CellValue N(double v)
-{
-    return CellValue::number(v);
-}
 
 class FixedClock : public Clock
 {
@@ -126,8 +117,8 @@ TEST_F(Tables, FreedSlotsBehaveLikeNeverUsedOnes)
 TEST_F(Tables, FullTablesRefuseAndSaySoOnce)
 {
     for (int i = 1; i <= InventoryTables::CapacidadeArtigos; ++i)
-        tables.AdicionaArtigo(CellValue::text(QString::number(i)), T("F"), N(46000), T("d"), N(1), T("a"), T("a"), N(1),
-            T("f"), CellValue(), N(i), 0, 3);
+        tables.AdicionaArtigo(T(QString::number(i)), T("F"), N(46000), T("d"), N(1), T("a"), T("a"), N(1), T("f"),
+            CellValue(), N(i), 0, 3);
     ASSERT_EQ(tables.NArtigos(), InventoryTables::CapacidadeArtigos);
     EXPECT_EQ(add("x1", 1), 0);
     EXPECT_EQ(add("x2", 4), 0);
@@ -135,7 +126,7 @@ TEST_F(Tables, FullTablesRefuseAndSaySoOnce)
     EXPECT_EQ(add("5", 1, T("01/01/2027")), 5); // updates still work
 
     for (int i = 0; i <= InventoryTables::CapacidadeContas; ++i)
-        tables.AdicionaContasContabilisticas(QString::number(i), CellValue::text(QString::number(i)), T("6"), T("d"));
+        tables.AdicionaContasContabilisticas(QString::number(i), T(QString::number(i)), T("6"), T("d"));
     EXPECT_EQ(tables.NContas(), InventoryTables::CapacidadeContas);
     EXPECT_EQ(ui.messages.size(), 2);
 }
@@ -180,7 +171,7 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
     std::mt19937 rng(42);
     const auto code = [&] {
         static const char* pads[] = { "", " ", "  " };
-        return CellValue::text(
+        return T(
             QString::fromLatin1(pads[rng() % 3]) + QString::number(rng() % 300) + QString::fromLatin1(pads[rng() % 3]));
     };
     struct Entry
@@ -205,7 +196,7 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
         case 1: {
             const QString unit = rng() % 5 ? QStringLiteral("U%1").arg(rng() % 3) : QString();
             const QString barcode = rng() % 6 ? QStringLiteral("B%1").arg(rng() % 40) : QString();
-            tables.AdicionaCodigosBarras(c, CellValue::text(unit), CellValue::text(barcode));
+            tables.AdicionaCodigosBarras(c, T(unit), T(barcode));
             // A known barcode of the code takes the unit; otherwise the entry goes in front of its code's others.
             const auto first = [&](bool sameBarcode) {
                 return std::find_if(barcodes.begin(), barcodes.end(),
@@ -222,8 +213,7 @@ TEST_F(Tables, IndexedSearchesMatchPlainScansOnRandomTables)
         case 2: {
             const std::array<QString, 4> key { trimmed, QStringLiteral("F%1").arg(rng() % 2),
                 QStringLiteral("C%1").arg(rng() % 2), QStringLiteral("U%1").arg(rng() % 2) };
-            tables.AdicionaLeitura(
-                c, CellValue::text(key[1]), CellValue::text(key[2]), CellValue::text(key[3]), N(1), N(0));
+            tables.AdicionaLeitura(c, T(key[1]), T(key[2]), T(key[3]), N(1), N(0));
             const auto found = std::find(readings.begin(), readings.end(), key);
             if (found != readings.end())
                 quantities[size_t(found - readings.begin())] += 1;

@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
+#include "support/CellValues.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
 #include "tables/InventoryTables.h"
@@ -23,11 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-CellValue T(QStringView text)
-{
-    return CellValue::text(text.toString());
-}
 
 // One 55-character record as the terminal lays it out.
 QString record(QStringView barcode, QStringView code, QStringView family, QStringView quantity, QStringView unit,
@@ -64,9 +60,8 @@ protected:
     void addArticle(QStringView code, QStringView desc, QStringView family, QStringView purchase, QStringView stock,
         double conversion)
     {
-        tables.AdicionaArtigo(T(code), T(family), CellValue::date(46000), T(desc), CellValue::number(1), T(purchase),
-            T(stock), CellValue::number(conversion), T(u"Mercearia"), CellValue(),
-            CellValue::number(tables.NArtigos() + 1), 0, 3);
+        tables.AdicionaArtigo(T(code), T(family), CellValue::date(46000), T(desc), N(1), T(purchase), T(stock),
+            N(conversion), T(u"Mercearia"), CellValue(), N(tables.NArtigos() + 1), 0, 3);
     }
 
     TestProfile profile;

@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "support/CellValues.h"
 #include "support/LoadedSite.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestProfile.h"
@@ -33,11 +34,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-CellValue T(const QString& text)
-{
-    return CellValue::text(text);
-}
 
 QByteArray contents(const QString& path)
 {
@@ -122,11 +118,9 @@ QString saveAllSheetsOnCopy(const QString& fixture, const QString& copy)
     QString why;
     if (!site.load(&why))
         return why;
-    site.tables.AdicionaArtigo(T(u"9999"_s), T(u"61"_s), CellValue::date(46000), T(u"Grão novo €"_s),
-        CellValue::number(1), T(u"UN"_s), T(u"UN"_s), CellValue::number(1), T(u"Bebidas"_s), CellValue::date(46001),
-        CellValue::number(0), 0, 5);
-    site.tables.AdicionaLeitura(
-        T(u"9999"_s), T(u"61"_s), T(u"Bar"_s), T(u"UN"_s), CellValue::number(2.5), CellValue::number(0));
+    site.tables.AdicionaArtigo(T(u"9999"_s), T(u"61"_s), CellValue::date(46000), T(u"Grão novo €"_s), N(1), T(u"UN"_s),
+        T(u"UN"_s), N(1), T(u"Bebidas"_s), CellValue::date(46001), N(0), 0, 5);
+    site.tables.AdicionaLeitura(T(u"9999"_s), T(u"61"_s), T(u"Bar"_s), T(u"UN"_s), N(2.5), N(0));
     return site.saveAfterRawImport(&why) ? QString() : why;
 }
 
@@ -145,14 +139,13 @@ protected:
 
     void addArticle(const QString& code, const QString& desc)
     {
-        tables.AdicionaArtigo(T(code), T(u"F1"_s), CellValue::date(46000), T(desc), CellValue::number(2.5), T(u"CX"_s),
-            T(u"UN"_s), CellValue::number(12), T(u"Mercearia"_s), CellValue::date(46001.5), CellValue::number(3), 0, 3);
+        tables.AdicionaArtigo(T(code), T(u"F1"_s), CellValue::date(46000), T(desc), N(2.5), T(u"CX"_s), T(u"UN"_s),
+            N(12), T(u"Mercearia"_s), CellValue::date(46001.5), N(3), 0, 3);
     }
 
     void addReading(const QString& code, const QString& family, double quantity)
     {
-        tables.AdicionaLeitura(
-            T(code), T(family), T(u"Bar"_s), T(u"UN"_s), CellValue::number(quantity), CellValue::number(0));
+        tables.AdicionaLeitura(T(code), T(family), T(u"Bar"_s), T(u"UN"_s), N(quantity), N(0));
     }
 
     bool save(const std::function<bool(QString*)>& work) { return DataCommand(tables, data1).run(work, &lastError); }
@@ -221,8 +214,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, EitherFormat, ::testing::Values(".xls", ".xlsx
 TEST_P(EitherFormat, SavedArticlesAndCorrectionsLoadBackBesideWorkDoneMeanwhile)
 {
     const auto correction = [&](InventoryWriter& by, const QString& code, const QString& desc, QString* e) {
-        return by.AdicionaArtigosExcepcao(T(code), T(u"F1"_s), T(desc), CellValue::number(9), T(u"CX"_s), T(u"UN"_s),
-            T(u"12"_s), T(u"Mercearia"_s), e);
+        return by.AdicionaArtigosExcepcao(
+            T(code), T(u"F1"_s), T(desc), N(9), T(u"CX"_s), T(u"UN"_s), T(u"12"_s), T(u"Mercearia"_s), e);
     };
     addArticle(u"1001"_s, u"Açúcar branco €"_s);
     ASSERT_TRUE(saveWith(&InventoryWriter::GravarArtigos)) << lastError.toStdString();
@@ -672,9 +665,9 @@ TEST(UnchangedCells, GoBackAsReadButAFormulaGivesWayToTheValueWritten)
         DataControl data;
         open(u"formulas-lo.xls"_s, u"Formulas$"_s, data);
         ASSERT_TRUE(data.Edit(&error)) << error.toStdString();
-        data.setField(0, CellValue::number(4));
+        data.setField(0, N(4));
         data.setField(1, T(u"Total: 10"_s));
-        data.setField(3, CellValue::number(41));
+        data.setField(3, N(41));
         ASSERT_TRUE(data.Update(&error) && data.commit(&error)) << error.toStdString();
     }
 

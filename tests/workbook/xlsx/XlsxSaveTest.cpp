@@ -1,4 +1,5 @@
 // A save into an .xlsx made by LibreOffice keeps everything the program does not write.
+#include "support/CellValues.h"
 #include "support/LoadedSite.h"
 #include "support/TestProfile.h"
 #include "workbook/DataControl.h"
@@ -94,8 +95,7 @@ TEST(XlsxLosslessSave, ARawImportKeepsEverythingItDoesNotWrite)
     LoadedSite site(path);
     QString error;
     ASSERT_TRUE(site.load(&error)) << error.toStdString();
-    site.tables.AdicionaLeitura(CellValue::text(u"3001"_s), CellValue::text(u"63"_s), CellValue::text(u"Cozinha"_s),
-        CellValue::text(u"Gramas"_s), CellValue::number(500), CellValue::number(0));
+    site.tables.AdicionaLeitura(T(u"3001"_s), T(u"63"_s), T(u"Cozinha"_s), T(u"Gramas"_s), N(500), N(0));
     ASSERT_TRUE(site.saveAfterRawImport(&error)) << error.toStdString();
 
     // Byte for byte, every part but the three sheets written (Artigos, CodBarras, Inventario; every article has
@@ -139,8 +139,8 @@ TEST(XlsxSharedFormula, CellsThatSharedAFormulaWrittenOverKeepTheirValues)
     ASSERT_TRUE(data.Refresh(&error) && data.MoveFirst(&error)) << error.toStdString();
     for (int row = 2; row < 10; ++row)
         data.MoveNext();
-    ASSERT_TRUE(data.Edit(&error) && data.setField(u"Outro"_s, CellValue::number(5), &error) && data.Update(&error)
-        && data.commit(&error))
+    ASSERT_TRUE(
+        data.Edit(&error) && data.setField(u"Outro"_s, N(5), &error) && data.Update(&error) && data.commit(&error))
         << error.toStdString();
 
     const QByteArray sheet = part(path, u"xl/worksheets/sheet1.xml"_s);

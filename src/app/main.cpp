@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/Translations.h"
+#include "platform/HeapGrowth.h"
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/SitePaths.h"
@@ -14,6 +15,7 @@
 
 int main(int argc, char* argv[])
 {
+    HeapGrowth::growInLargeSteps();
     // Answered before the window system is needed, so it works without a display too.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {

@@ -11,6 +11,7 @@
 #include "cli/TerminalCommand.h"
 #include "cli/TerminalSessionCommand.h"
 #include "cli/VarianceCommand.h"
+#include "platform/HeapGrowth.h"
 #include "platform/SettingsStore.h"
 
 #include <QGuiApplication>
@@ -24,6 +25,7 @@
 
 int main(int argc, char* argv[])
 {
+    HeapGrowth::growInLargeSteps();
     // Only a PDF needs fonts; its pages are painted without a display.
     const bool paints
         = std::any_of(argv + 1, argv + argc, [](const char* argument) { return qstrcmp(argument, "--pdf") == 0; });

@@ -30,6 +30,11 @@ bool isEmptyTrimmed(const CellValue& value)
     return value.isNull() || (value.isText() && trimBlanks(value.toText()).isEmpty());
 }
 
+quint32 textHash(const QString& text)
+{
+    return SlotIndex::fold(qHash(text, QHashSeed::globalSeed()));
+}
+
 } // namespace
 
 InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock)
@@ -49,11 +54,6 @@ InventoryTables::InventoryTables(UserInteraction& ui, const Clock& clock, int sl
         return;
     m_TabArtigos.reserve(size_t(slotCount));
     m_TabLeituras.reserve(size_t(slotCount));
-    // Sized for a full table once, so filling it never rehashes.
-    m_slotByTrimmedCode.reserve(CapacidadeArtigos);
-    m_groupByCode.reserve(CapacidadeCodBarras);
-    m_newestEntryByBarcode.reserve(CapacidadeCodBarras);
-    m_readingIndex.reserve(CapacidadeLeituras);
     m_barcodeEntries.reserve(size_t(CapacidadeCodBarras));
 }
 
@@ -210,14 +210,14 @@ void InventoryTables::ensureArticleIndexes()
         return;
     m_IndicePorCodigo.clear();
     m_slotByTrimmedCode.clear();
-    m_slotByTrimmedCode.reserve(CapacidadeArtigos);
+    m_slotByTrimmedCode.reserve(size_t(m_NArtigos));
     m_allCodesTrimmed = true;
     for (int i = 1; i <= m_NArtigos; ++i) {
         const QString& code = m_TabArtigos[size_t(i)].CodArtigo;
         const QString trimmed = trimBlanks(code);
         m_allCodesTrimmed = m_allCodesTrimmed && trimmed.size() == code.size();
-        if (!m_slotByTrimmedCode.contains(trimmed))
-            m_slotByTrimmedCode.insert(trimmed, i);
+        if (slotByTrimmedCode(trimmed) == 0)
+            m_slotByTrimmedCode.insert(textHash(trimmed), i);
     }
     // Codes are stored trimmed; only an edited code with blanks needs an index of its own.
     if (!m_allCodesTrimmed) {
@@ -228,6 +228,23 @@ void InventoryTables::ensureArticleIndexes()
         }
     }
     m_articleIndexesValid = true;
+}
+
+int InventoryTables::slotByTrimmedCode(const QString& trimmed) const
+{
+    // While every code is stored trimmed, the stored code is the key.
+    const int slot = m_slotByTrimmedCode.find(textHash(trimmed), [&](int s) {
+        const QString& code = m_TabArtigos[size_t(s)].CodArtigo;
+        return m_allCodesTrimmed ? code == trimmed : trimBlanks(code) == trimmed;
+    });
+    return slot == SlotIndex::kNone ? 0 : slot;
+}
+
+int InventoryTables::groupOf(const QString& trimmedCode) const
+{
+    return m_groupByCode.find(textHash(trimmedCode), [&](int group) {
+        return m_barcodeEntries[size_t(m_newestOfGroup[size_t(group)])].value.CodArtigo.storedText() == trimmedCode;
+    });
 }
 
 int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue& CodFamContabilista,
@@ -247,7 +264,7 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
         m_MaxPosicao = largestPosicao();
 
     ensureArticleIndexes();
-    int i = m_slotByTrimmedCode.value(code, 0);
+    int i = slotByTrimmedCode(code);
     const bool isNew = i == 0;
     static const Artigo neverUsed;
     if (isNew) {
@@ -302,7 +319,7 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
             ++m_NArtigos;
             if (!m_allCodesTrimmed && !m_IndicePorCodigo.contains(code))
                 m_IndicePorCodigo.insert(code, i);
-            m_slotByTrimmedCode.insert(code, i);
+            m_slotByTrimmedCode.insert(textHash(code), i);
             if (createsPositions) {
                 ++m_MaxPosicao;
                 setPosicao(i, m_MaxPosicao);
@@ -379,11 +396,16 @@ void InventoryTables::AdicionaCodigosBarras(
     CellValue unit = trimmedCell(Unidade);
     const bool barcodeGiven = !isEmptyText(barcode);
 
-    int group = m_groupByCode.value(code, -1);
+    int group = groupOf(code);
+    const QString barcodeText = barcodeGiven ? barcode.toText() : QString();
+    const auto barcodeHash = [&] { return SlotIndex::fold(qHashMulti(QHashSeed::globalSeed(), group, barcodeText)); };
+    const auto holdsBarcode = [&](int e) {
+        const BarcodeEntry& held = m_barcodeEntries[size_t(e)];
+        return held.group == group && held.value.CodBarras.toText() == barcodeText;
+    };
     if (group >= 0 && barcodeGiven && !isEmptyText(unit)) {
-        const auto entry = m_newestEntryByBarcode.constFind({ group, barcode.toText() });
-        if (entry != m_newestEntryByBarcode.cend()) {
-            m_barcodeEntries[size_t(*entry)].value.Unidade = Unidade;
+        if (const int entry = m_newestEntryByBarcode.find(barcodeHash(), holdsBarcode); entry != SlotIndex::kNone) {
+            m_barcodeEntries[size_t(entry)].value.Unidade = Unidade;
             return;
         }
     }
@@ -391,17 +413,19 @@ void InventoryTables::AdicionaCodigosBarras(
         return;
     if (isFull(m_NCodBarras, m_codBarrasLimit))
         return;
-    if (group < 0) {
+    const bool newGroup = group < 0;
+    if (newGroup) {
         group = int(m_newestOfGroup.size());
         m_newestOfGroup.push_back(-1);
-        m_groupByCode.insert(code, group);
     }
     // The newest entry of a group comes first in slot order: this one stands in front of the others.
     const int entry = int(m_barcodeEntries.size());
     if (barcodeGiven)
-        m_newestEntryByBarcode.insert({ group, barcode.toText() }, entry);
+        m_newestEntryByBarcode.assign(barcodeHash(), entry, holdsBarcode);
     m_barcodeEntries.push_back(
-        { { CellValue::text(code), std::move(unit), std::move(barcode) }, m_newestOfGroup[size_t(group)] });
+        { { CellValue::text(code), std::move(unit), std::move(barcode) }, m_newestOfGroup[size_t(group)], group });
+    if (newGroup)
+        m_groupByCode.insert(textHash(code), group);
     m_newestOfGroup[size_t(group)] = entry;
     ++m_NCodBarras;
     m_barcodeSlotsValid = false;
@@ -436,12 +460,22 @@ void InventoryTables::ensureReadingIndex()
     m_readingIndex.clear();
     for (int i = 1; i <= m_NLeituras; ++i) {
         const Leitura& l = m_TabLeituras[size_t(i)];
-        size_t hash = 0;
-        if (m_readingIndex.find(m_TabLeituras, { l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade }, &hash)
-            == 0)
-            m_readingIndex.insert(m_TabLeituras, i, hash);
+        quint32 hash = 0;
+        if (findReading(l.CodArtigo, l.FamiliaContabilista, l.CentroCusto, l.Unidade, &hash) == 0)
+            m_readingIndex.insert(hash, i);
     }
     m_readingIndexValid = true;
+}
+
+int InventoryTables::findReading(
+    const QString& code, const QString& family, const QString& centre, const QString& unit, quint32* hash) const
+{
+    *hash = SlotIndex::fold(qHashMulti(QHashSeed::globalSeed(), code, family, centre, unit));
+    const int slot = m_readingIndex.find(*hash, [&](int s) {
+        const Leitura& l = m_TabLeituras[size_t(s)];
+        return l.CodArtigo == code && l.FamiliaContabilista == family && l.CentroCusto == centre && l.Unidade == unit;
+    });
+    return slot == SlotIndex::kNone ? 0 : slot;
 }
 
 void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValue& FamiliaContabilista,
@@ -456,8 +490,8 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
     ensureReadingIndex();
     const std::optional<double> quantity = Conversions::toNumber(QtEmUnidadeInventario);
     const std::optional<double> mark = Conversions::toNumber(LeituraDuvidosa);
-    size_t hash = 0;
-    if (const int found = m_readingIndex.find(m_TabLeituras, { code, family, centre, unit }, &hash); found != 0) {
+    quint32 hash = 0;
+    if (const int found = findReading(code, family, centre, unit, &hash); found != 0) {
         Leitura& l = m_TabLeituras[size_t(found)];
         if (quantity)
             l.QtEmUnidadeInventario += *quantity;
@@ -482,7 +516,7 @@ void InventoryTables::AdicionaLeitura(const CellValue& CodArtigo, const CellValu
         l.QtEmUnidadeInventario = *quantity;
     if (mark)
         l.LeituraDuvidosa = *mark;
-    m_readingIndex.insert(m_TabLeituras, slot, hash);
+    m_readingIndex.insert(hash, slot);
     CalculaQtEmUnidadeCompra(slot);
 }
 
@@ -498,7 +532,7 @@ int InventoryTables::ProcuraArtigo(const CellValue& code)
     const QString text = code.toText();
     if (!m_allCodesTrimmed)
         return m_IndicePorCodigo.value(text, 0);
-    return trimBlanks(text).size() == text.size() ? m_slotByTrimmedCode.value(text, 0) : 0;
+    return trimBlanks(text).size() == text.size() ? slotByTrimmedCode(text) : 0;
 }
 
 void InventoryTables::CalculaQtEmUnidadeCompra(int slot)

@@ -3,7 +3,7 @@
 #include "tables/CodigoBarras.h"
 #include "tables/ContaContabilistica.h"
 #include "tables/Leitura.h"
-#include "tables/ReadingIndex.h"
+#include "tables/SlotIndex.h"
 #include "values/CellValue.h"
 #include "values/Conversions.h"
 
@@ -46,7 +46,7 @@ public:
     const Artigo& artigo(int slot) const { return slotIn(m_TabArtigos, slot, CapacidadeArtigos); }
     const CodigoBarras& codigoBarras(int slot) const;
     // Whether some barcode entry's code, trimmed, equals the code trimmed.
-    bool hasBarcode(const QString& code) const { return m_groupByCode.contains(Conversions::trimBlanks(code)); }
+    bool hasBarcode(const QString& code) const { return groupOf(Conversions::trimBlanks(code)) >= 0; }
     const ContaContabilistica& conta(int slot) const { return m_TabContas.at(slot); }
     const Leitura& leitura(int slot) const { return slotIn(m_TabLeituras, slot, CapacidadeLeituras); }
 
@@ -115,6 +115,7 @@ private:
     {
         CodigoBarras value;
         int older = -1;
+        int group = -1; // of the entries with its code
     };
 
     // A full table refuses the add and says so once.
@@ -130,6 +131,13 @@ private:
     bool isFull(int count, TableLimit& limit);
     void setPosicao(int slot, qint32 value);
     void ensureArticleIndexes();
+    // The first article slot whose code, trimmed, equals trimmed; 0 for none.
+    int slotByTrimmedCode(const QString& trimmed) const;
+    // The group of the barcode entries of that trimmed code; -1 for none.
+    int groupOf(const QString& trimmedCode) const;
+    // The slot of a reading with that identity, 0 for none; *hash is the identity's, to file a new one under.
+    int findReading(
+        const QString& code, const QString& family, const QString& centre, const QString& unit, quint32* hash) const;
     void ensureBarcodeSlots() const;
     void ensureReadingIndex();
     qint32 largestPosicao();
@@ -150,7 +158,7 @@ private:
     // IndicePorCodigo: exact code -> first slot, kept only while some code has blanks around it; beside it
     // trimmed code -> first slot.
     QHash<QString, int> m_IndicePorCodigo;
-    QHash<QString, int> m_slotByTrimmedCode;
+    SlotIndex m_slotByTrimmedCode;
     bool m_allCodesTrimmed = true;
     bool m_articleIndexesValid = true;
     qint32 m_largestPosicao = 0;
@@ -158,16 +166,16 @@ private:
 
     std::vector<BarcodeEntry> m_barcodeEntries; // in the order they were added
     std::vector<int> m_newestOfGroup;
-    QHash<QString, int> m_groupByCode;
+    SlotIndex m_groupByCode; // trimmed code -> group
     // (group, trimmed barcode) -> the group's newest entry with that barcode, the first one in slot order.
-    QHash<std::pair<int, QString>, int> m_newestEntryByBarcode;
+    SlotIndex m_newestEntryByBarcode;
     mutable std::vector<int> m_barcodeSlots; // entry of each slot
     mutable bool m_barcodeSlotsValid = true;
 
     QSet<QString> m_contaCodes;
     QSet<QString> m_trimmedContaCodes;
     bool m_restoredAfterFailure = true;
-    ReadingIndex m_readingIndex;
+    SlotIndex m_readingIndex; // by code, family, cost centre and unit
     bool m_readingIndexValid = true;
 
     TableLimit m_artigosLimit { CapacidadeArtigos, u"artigos", u"artigos", false };

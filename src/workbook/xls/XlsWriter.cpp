@@ -229,8 +229,13 @@ private:
     {
         if (!sheet.strings || old >= sheet.strings->size())
             return m_table.missing == kUnmapped ? old : m_table.missing;
-        const auto map = m_table.remap.constFind(sheet.strings.get());
-        return map == m_table.remap.cend() || map->at(old) >= kUsed ? old : map->at(old);
+        // A sheet's cells come one after another: its table's map is looked up once, not once a cell.
+        if (sheet.strings.get() != m_mappedTable) {
+            const auto map = m_table.remap.constFind(sheet.strings.get());
+            m_mappedTable = sheet.strings.get();
+            m_map = map == m_table.remap.cend() ? nullptr : &*map;
+        }
+        return !m_map || m_map->at(old) >= kUsed ? old : m_map->at(old);
     }
 
     // The strings a save may put in its table: the old tables' strings still in use, table by table in their
@@ -1049,6 +1054,8 @@ private:
     const XlsSheet* m_sheet = nullptr; // the sheet being written
     const SubstreamRecords* m_sheetRecords = nullptr; // and its records
     size_t m_nextCellString = 0;
+    mutable const SharedStrings* m_mappedTable = nullptr; // the table remapped() last looked up
+    mutable const std::vector<quint32>* m_map = nullptr; // and its map, if it has one
 };
 
 } // namespace

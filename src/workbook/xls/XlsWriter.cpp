@@ -802,8 +802,22 @@ private:
     {
         const auto byColumn = [](const Piece& a, const Piece& b) { return a.col < b.col; };
         for (RowPlan& row : rows) {
-            if (!std::is_sorted(row.pieces.begin(), row.pieces.end(), byColumn))
-                std::stable_sort(row.pieces.begin(), row.pieces.end(), byColumn);
+            auto& pieces = row.pieces;
+            if (std::is_sorted(pieces.begin(), pieces.end(), byColumn))
+                continue;
+            if (pieces.size() > kPiecesInARow) {
+                std::stable_sort(pieces.begin(), pieces.end(), byColumn);
+                continue;
+            }
+            // A table's row holds a few cells: sorted by insertion, which keeps equal columns in their order
+            // without the buffer a merge sort takes for each row.
+            for (qsizetype i = 1; i < pieces.size(); ++i) {
+                const Piece moved = pieces[i];
+                qsizetype j = i;
+                for (; j > 0 && moved.col < pieces[j - 1].col; --j)
+                    pieces[j] = pieces[j - 1];
+                pieces[j] = moved;
+            }
         }
     }
 

@@ -81,21 +81,36 @@ enum class RecordRead
 // Throws BiffDamaged for a record that could not be read.
 [[noreturn]] void throwUnreadRecord(RecordRead read);
 
+// The header of a record: its id, the length of its data and where that starts in the stream.
+struct RecordHead
+{
+    quint16 id = 0;
+    quint16 size = 0;
+    qsizetype dataAt = 0;
+};
+
+// The header of the record at pos, whose data must lie within stream too.
+inline RecordRead readHead(const QByteArray& stream, qsizetype pos, RecordHead* head)
+{
+    if (pos < 0 || pos + Biff::kRecordHeaderSize > stream.size())
+        return RecordRead::NoHeader;
+    const auto* header = reinterpret_cast<const uchar*>(stream.constData() + pos);
+    head->id = quint16(header[0] | header[1] << 8);
+    head->size = quint16(header[2] | header[3] << 8);
+    head->dataAt = pos + Biff::kRecordHeaderSize;
+    return head->dataAt + head->size > stream.size() ? RecordRead::PastEnd : RecordRead::Ok;
+}
+
 // The record at *pos, its data a view into stream (which must outlive it); on Ok, *pos moves past it.
 // Inline: a full workbook has over a million records, read once when loaded and again when saved.
 inline RecordRead readRecord(const QByteArray& stream, qsizetype* pos, BiffRecord* record)
 {
-    const qsizetype at = *pos;
-    if (at < 0 || at + Biff::kRecordHeaderSize > stream.size())
-        return RecordRead::NoHeader;
-    const auto* header = reinterpret_cast<const uchar*>(stream.constData() + at);
-    const qsizetype length = header[2] | header[3] << 8;
-    const qsizetype dataAt = at + Biff::kRecordHeaderSize;
-    if (dataAt + length > stream.size())
-        return RecordRead::PastEnd;
-    record->id = quint16(header[0] | header[1] << 8);
-    record->data = QByteArray::fromRawData(stream.constData() + dataAt, length);
-    *pos = dataAt + length;
+    RecordHead head;
+    if (const RecordRead read = readHead(stream, *pos, &head); read != RecordRead::Ok)
+        return read;
+    record->id = head.id;
+    record->data = QByteArray::fromRawData(stream.constData() + head.dataAt, head.size);
+    *pos = head.dataAt + head.size;
     return RecordRead::Ok;
 }
 

@@ -5,22 +5,24 @@
 SubstreamRecords::SubstreamRecords(const QByteArray& stream, qsizetype offset)
     : m_stream(stream)
 {
+    // Only the headers are read: a full sheet has over a million records.
+    const auto walk = [&](auto&& take) {
+        BiffCodec::RecordHead head;
+        for (qsizetype pos = offset, depth = 0;;) {
+            if (const auto read = BiffCodec::readHead(stream, pos, &head); read != BiffCodec::RecordRead::Ok)
+                BiffCodec::throwUnreadRecord(read);
+            take(Entry { head.id, head.size, quint32(head.dataAt) });
+            pos = head.dataAt + head.size;
+            depth += head.id == BiffId::Bof ? 1 : head.id == BiffId::Eof ? -1 : 0;
+            if (depth <= 0)
+                break;
+        }
+    };
     // Counted first: a sheet of a million records would otherwise leave the vector up to twice too large.
     size_t count = 0;
-    BiffRecord r;
-    for (qsizetype pos = offset, depth = 0;;) {
-        BiffCodec::nextRecord(stream, &pos, &r);
-        ++count;
-        depth += r.id == BiffId::Bof ? 1 : r.id == BiffId::Eof ? -1 : 0;
-        if (depth <= 0)
-            break;
-    }
-    m_entries.resize(count);
-    qsizetype pos = offset;
-    for (Entry& e : m_entries) {
-        BiffCodec::nextRecord(stream, &pos, &r);
-        e = { r.id, quint16(r.data.size()), quint32(r.data.constData() - stream.constData()) };
-    }
+    walk([&](const Entry&) { ++count; });
+    m_entries.reserve(count);
+    walk([&](const Entry& e) { m_entries.push_back(e); });
 }
 
 SubstreamRecords::SubstreamRecords(const std::vector<BiffRecord>& records)

@@ -108,11 +108,6 @@ const SheetCells* Workbook::worksheet(const QString& name) const
         m_book);
 }
 
-bool Workbook::isDateStyle(int style) const
-{
-    return std::visit([style](const auto& book) { return book.isDateXf(style); }, m_book);
-}
-
 int Workbook::dateStyle()
 {
     return std::visit([](auto& book) { return book.dateXf(); }, m_book);

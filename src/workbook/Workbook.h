@@ -17,7 +17,11 @@ public:
     SheetCells* worksheet(const QString& name);
     const SheetCells* worksheet(const QString& name) const;
 
-    bool isDateStyle(int style) const;
+    // Inline: a save asks it for most cells it writes.
+    bool isDateStyle(int style) const
+    {
+        return std::visit([style](const auto& book) { return book.isDateXf(style); }, m_book);
+    }
     // The style for a date written where no date style was (added to the workbook the first time).
     int dateStyle();
     // The style a number or a text takes when it drops a date style.

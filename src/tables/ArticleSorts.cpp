@@ -55,19 +55,19 @@ template <typename Key, typename Before> void ArticleSorts::sortBy(Key&& key, co
         keyed.emplace_back(key(m_tables.artigo(slot)), slot);
     const auto byKey = [&](const auto& x, const auto& y) { return before(x.first, y.first); };
     // In order already, as every save leaves the articles, there is nothing to sort or move, and the indexes
-    // stand.
-    const bool inOrder = std::is_sorted(keyed.begin(), keyed.end(), byKey);
-    if (!inOrder)
+    // stand; the exchange passes would have made one pass that found nothing to exchange.
+    int passes = 1;
+    if (!std::is_sorted(keyed.begin(), keyed.end(), byKey)) {
         std::stable_sort(keyed.begin(), keyed.end(), byKey);
-    std::vector<int> order(static_cast<size_t>(n));
-    for (int k = 0; k < n; ++k)
-        order[size_t(k)] = keyed[size_t(k)].second;
-    std::vector<int> rank(static_cast<size_t>(n));
-    for (int k = 0; k < n; ++k)
-        rank[size_t(order[size_t(k)] - 1)] = k;
-    const int passes = exchangePasses(rank);
-    if (!inOrder)
+        std::vector<int> order(static_cast<size_t>(n));
+        for (int k = 0; k < n; ++k)
+            order[size_t(k)] = keyed[size_t(k)].second;
+        std::vector<int> rank(static_cast<size_t>(n));
+        for (int k = 0; k < n; ++k)
+            rank[size_t(order[size_t(k)] - 1)] = k;
+        passes = exchangePasses(rank);
         m_tables.reorderArtigos(order);
+    }
     // An empty table would divide by zero: its sort is simply complete.
     m_ui.setProgress(
         UserInteraction::Window::ArticleEditor, n == 0 ? 100 : Conversions::roundToWhole(double(passes) / n * 100.0));

@@ -30,9 +30,10 @@ bool isEmptyTrimmed(const CellValue& value)
     return value.isNull() || (value.isText() && trimBlanks(value.toText()).isEmpty());
 }
 
-quint32 textHash(const QString& text)
+// Seeded per process, as QHash is, so no file can be made to pile its keys into one bucket.
+template <typename... Keys> quint32 keyHash(const Keys&... keys)
 {
-    return SlotIndex::fold(qHash(text, QHashSeed::globalSeed()));
+    return SlotIndex::fold(qHashMulti(QHashSeed::globalSeed(), keys...));
 }
 
 } // namespace
@@ -217,7 +218,7 @@ void InventoryTables::ensureArticleIndexes()
         const QString trimmed = trimBlanks(code);
         m_allCodesTrimmed = m_allCodesTrimmed && trimmed.size() == code.size();
         if (slotByTrimmedCode(trimmed) == 0)
-            m_slotByTrimmedCode.insert(textHash(trimmed), i);
+            m_slotByTrimmedCode.insert(keyHash(trimmed), i);
     }
     // Codes are stored trimmed; only an edited code with blanks needs an index of its own.
     if (!m_allCodesTrimmed) {
@@ -233,7 +234,7 @@ void InventoryTables::ensureArticleIndexes()
 int InventoryTables::slotByTrimmedCode(const QString& trimmed) const
 {
     // While every code is stored trimmed, the stored code is the key.
-    const int slot = m_slotByTrimmedCode.find(textHash(trimmed), [&](int s) {
+    const int slot = m_slotByTrimmedCode.find(keyHash(trimmed), [&](int s) {
         const QString& code = m_TabArtigos[size_t(s)].CodArtigo;
         return m_allCodesTrimmed ? code == trimmed : trimBlanks(code) == trimmed;
     });
@@ -242,7 +243,7 @@ int InventoryTables::slotByTrimmedCode(const QString& trimmed) const
 
 int InventoryTables::groupOf(const QString& trimmedCode) const
 {
-    return m_groupByCode.find(textHash(trimmedCode), [&](int group) {
+    return m_groupByCode.find(keyHash(trimmedCode), [&](int group) {
         return m_barcodeEntries[size_t(m_newestOfGroup[size_t(group)])].value.CodArtigo.storedText() == trimmedCode;
     });
 }
@@ -319,7 +320,7 @@ int InventoryTables::AdicionaArtigo(const CellValue& CodArtigo, const CellValue&
             ++m_NArtigos;
             if (!m_allCodesTrimmed && !m_IndicePorCodigo.contains(code))
                 m_IndicePorCodigo.insert(code, i);
-            m_slotByTrimmedCode.insert(textHash(code), i);
+            m_slotByTrimmedCode.insert(keyHash(code), i);
             if (createsPositions) {
                 ++m_MaxPosicao;
                 setPosicao(i, m_MaxPosicao);
@@ -398,7 +399,7 @@ void InventoryTables::AdicionaCodigosBarras(
 
     int group = groupOf(code);
     const QString barcodeText = barcodeGiven ? barcode.toText() : QString();
-    const auto barcodeHash = [&] { return SlotIndex::fold(qHashMulti(QHashSeed::globalSeed(), group, barcodeText)); };
+    const auto barcodeHash = [&] { return keyHash(group, barcodeText); };
     const auto holdsBarcode = [&](int e) {
         const BarcodeEntry& held = m_barcodeEntries[size_t(e)];
         return held.group == group && held.value.CodBarras.toText() == barcodeText;
@@ -425,7 +426,7 @@ void InventoryTables::AdicionaCodigosBarras(
     m_barcodeEntries.push_back(
         { { CellValue::text(code), std::move(unit), std::move(barcode) }, m_newestOfGroup[size_t(group)], group });
     if (newGroup)
-        m_groupByCode.insert(textHash(code), group);
+        m_groupByCode.insert(keyHash(code), group);
     m_newestOfGroup[size_t(group)] = entry;
     ++m_NCodBarras;
     m_barcodeSlotsValid = false;
@@ -470,7 +471,7 @@ void InventoryTables::ensureReadingIndex()
 int InventoryTables::findReading(
     const QString& code, const QString& family, const QString& centre, const QString& unit, quint32* hash) const
 {
-    *hash = SlotIndex::fold(qHashMulti(QHashSeed::globalSeed(), code, family, centre, unit));
+    *hash = keyHash(code, family, centre, unit);
     const int slot = m_readingIndex.find(*hash, [&](int s) {
         const Leitura& l = m_TabLeituras[size_t(s)];
         return l.CodArtigo == code && l.FamiliaContabilista == family && l.CentroCusto == centre && l.Unidade == unit;

@@ -426,21 +426,22 @@ const QByteArray* CompoundFile::stream(const QString& path) const
     return nullptr;
 }
 
-void CompoundFile::setStream(const QString& path, std::vector<QByteArray> pieces)
-{
-    setStream(path, pieces.empty() ? QByteArray() : pieces.front());
-    for (Entry& entry : entries) {
-        if (!entry.isStorage && entry.path == path && pieces.size() > 1)
-            entry.moreData.assign(std::make_move_iterator(pieces.begin() + 1), std::make_move_iterator(pieces.end()));
-    }
-}
-
 void CompoundFile::setStream(const QString& path, const QByteArray& data)
 {
+    setStream(path, std::vector<QByteArray> { data });
+}
+
+void CompoundFile::setStream(const QString& path, std::vector<QByteArray> pieces)
+{
+    QByteArray first;
+    if (!pieces.empty()) {
+        first = std::move(pieces.front());
+        pieces.erase(pieces.begin());
+    }
     for (Entry& entry : entries) {
         if (!entry.isStorage && entry.path == path) {
-            entry.data = data;
-            entry.moreData.clear();
+            entry.data = std::move(first);
+            entry.moreData = std::move(pieces);
             return;
         }
     }
@@ -452,5 +453,5 @@ void CompoundFile::setStream(const QString& path, const QByteArray& data)
         if (!listed)
             entries.push_back({ storage, true, {} });
     }
-    entries.push_back({ path, false, data });
+    entries.push_back({ path, false, std::move(first), std::move(pieces) });
 }

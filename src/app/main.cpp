@@ -15,7 +15,7 @@
 
 int main(int argc, char* argv[])
 {
-    HeapGrowth::growInLargeSteps();
+    HeapGrowth::reserveInLargePages();
     // Answered before the window system is needed, so it works without a display too.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {

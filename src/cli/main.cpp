@@ -25,7 +25,7 @@
 
 int main(int argc, char* argv[])
 {
-    HeapGrowth::growInLargeSteps();
+    HeapGrowth::reserveInLargePages();
     // Only a PDF needs fonts; its pages are painted without a display.
     const bool paints
         = std::any_of(argv + 1, argv + argc, [](const char* argument) { return qstrcmp(argument, "--pdf") == 0; });

@@ -1,11 +1,10 @@
 #pragma once
 
-// Lets the allocator grow its heaps in large steps. A full workbook's load allocates about 150 MB, much of it on
-// the threads that read sheets beside the main one; glibc grows a thread's heap a page at a time, each step a
-// system call that holds the process's memory map against the other thread's page faults.
+// Puts the program's memory in large pages. A page fault here costs several microseconds, and a full
+// workbook's load writes about 150 MB: some 37,000 faults in pages of 4 KB, under a hundred in pages of 2 MB.
 namespace HeapGrowth {
 
 // Called first thing in main, before any thread starts.
-void growInLargeSteps();
+void reserveInLargePages();
 
 } // namespace HeapGrowth

@@ -5,6 +5,7 @@
 // The address sanitizer brings its own allocator: there is nothing to arrange under it.
 #if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
 #define TARVIK_LARGE_PAGES 1
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -36,39 +37,40 @@ bool reservesCostMemory()
     return overcommit >> mode && mode == 2;
 }
 
-// Advises the whole mapping that holds the address. Where the system gives large pages only on request,
-// advice it does not take, or a map it cannot read, leaves the memory as it was.
-void adviseMappingOf(const void* address) noexcept
+// Advises each whole mapping that holds one of the addresses, in one read of the map. Where the system gives
+// large pages only on request, advice it does not take, or a map it cannot read, leaves the memory as it was.
+void adviseMappingsHolding(const std::vector<std::uintptr_t>& addresses) noexcept
 {
-    const auto at = reinterpret_cast<std::uintptr_t>(address);
     try {
         std::ifstream maps("/proc/self/maps");
         for (std::string line; std::getline(maps, line);) {
             unsigned long from = 0;
             unsigned long to = 0;
-            if (std::sscanf(line.c_str(), "%lx-%lx", &from, &to) == 2 && from <= at && at < to) {
+            const auto inside = [&](std::uintptr_t at) { return from <= at && at < to; };
+            if (std::sscanf(line.c_str(), "%lx-%lx", &from, &to) == 2
+                && std::any_of(addresses.begin(), addresses.end(), inside))
                 madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-                return;
-            }
         }
     } catch (...) {
         // Unadvised memory only costs more page faults.
     }
 }
 
-// Threads that start later take over the heaps of threads that have ended, so heaps made now, advised, serve
-// the threads that read and write sheets. Each maker holds its heap until all have one, or they would share one.
-void makeAdvisedThreadHeaps()
+// Threads that start later take over the heaps of threads that have ended, so heaps made now serve the threads
+// that read and write sheets. Each maker holds its heap until all have one, or they would share one. Adds an
+// address in each heap to heldAt.
+void makeThreadHeaps(std::vector<std::uintptr_t>* heldAt)
 {
     constexpr std::size_t kHeaps = 8;
+    std::vector<std::uintptr_t> made(kHeaps, 0);
     std::latch allHold(kHeaps);
     std::vector<std::thread> makers;
     makers.reserve(kHeaps);
     try {
         while (makers.size() < kHeaps)
-            makers.emplace_back([&allHold] {
-                void* volatile block = malloc(1);
-                adviseMappingOf(block);
+            makers.emplace_back([&allHold, at = &made[makers.size()]] {
+                void* const block = malloc(1);
+                *at = reinterpret_cast<std::uintptr_t>(block);
                 allHold.arrive_and_wait();
                 free(block);
             });
@@ -78,6 +80,7 @@ void makeAdvisedThreadHeaps()
     }
     for (std::thread& maker : makers)
         maker.join();
+    heldAt->insert(heldAt->end(), made.begin(), made.end());
 }
 
 } // namespace
@@ -96,13 +99,13 @@ void reserveInLargePages()
     constexpr int kReserve = 1024 * 1024 * 1024;
     mallopt(M_TOP_PAD, kReserve);
     // A block larger than the whole heap cannot come from a free list: the heap grows now, by the reserve.
-    void* volatile block = malloc(mallinfo2().arena + 1);
-    if (block != nullptr)
-        adviseMappingOf(block);
+    void* const block = malloc(mallinfo2().arena + 1);
+    std::vector<std::uintptr_t> heaps { reinterpret_cast<std::uintptr_t>(block) };
     free(block);
     // With the reserve still set, a thread's heap is made whole at once. glibc grows one a page at a time, and
     // each page is written before the mapping could hold a large one.
-    makeAdvisedThreadHeaps();
+    makeThreadHeaps(&heaps);
+    adviseMappingsHolding(heaps);
     // Beyond the reserve, or where the system refused it, the heaps grow in steps of modest size.
     constexpr int kStep = 32 * 1024 * 1024;
     mallopt(M_TOP_PAD, kStep);

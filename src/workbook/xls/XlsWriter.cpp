@@ -122,7 +122,7 @@ public:
             if (!sheet.modified)
                 copySheet(parts[i], sheet, m_records[i], quint32(offset));
             else
-                moveIndex(parts[i], quint32(offset), sheet);
+                moveIndex(parts[i], quint32(offset));
             offset += parts[i].size();
         }
         // A compound file of 512-byte sectors holds no stream past 2 GB.
@@ -186,13 +186,13 @@ private:
     }
 
     // A sheet written apart goes in at offset: its INDEX (right after its BOF) moves by as much.
-    void moveIndex(QByteArray& part, quint32 offset, const XlsSheet& sheet) const
+    void moveIndex(QByteArray& part, quint32 offset) const
     {
         const qsizetype indexAt = Biff::kRecordHeaderSize + read16(part, 2);
         const qsizetype indexDataAt = indexAt + Biff::kRecordHeaderSize;
         const BiffRecord index { BiffId::Index,
             QByteArray::fromRawData(part.constData() + indexDataAt, read16(part, indexAt + 2)) };
-        patchCopied(part, indexDataAt, sheet, index, offset);
+        patchCopied(part, indexDataAt, SheetStrings(), index, offset);
     }
 
     // Sheet i, whose records are those given; its text cells take the strings from its first one on.
@@ -224,18 +224,25 @@ private:
             aside.get();
     }
 
-    // The new index of a string a copied LABELSST points at (known after collectStrings()).
-    quint32 remapped(const XlsSheet& sheet, quint32 old) const
+    // A sheet's string table and where each of its strings goes in the new one (known after collectStrings()):
+    // looked up once a sheet, not once a cell.
+    struct SheetStrings
     {
-        if (!sheet.strings || old >= sheet.strings->size())
+        const SharedStrings* table = nullptr;
+        const std::vector<quint32>* map = nullptr; // none while the table's strings keep their places
+    };
+    SheetStrings stringsOf(const XlsSheet& sheet) const
+    {
+        const auto map = m_table.remap.constFind(sheet.strings.get());
+        return { sheet.strings.get(), map == m_table.remap.cend() ? nullptr : &*map };
+    }
+
+    // The new index of a string a copied LABELSST points at.
+    quint32 remapped(const SheetStrings& strings, quint32 old) const
+    {
+        if (!strings.table || old >= strings.table->size())
             return m_table.missing == kUnmapped ? old : m_table.missing;
-        // A sheet's cells come one after another: its table's map is looked up once, not once a cell.
-        if (sheet.strings.get() != m_mappedTable) {
-            const auto map = m_table.remap.constFind(sheet.strings.get());
-            m_mappedTable = sheet.strings.get();
-            m_map = map == m_table.remap.cend() ? nullptr : &*map;
-        }
-        return !m_map || m_map->at(old) >= kUsed ? old : m_map->at(old);
+        return !strings.map || strings.map->at(old) >= kUsed ? old : strings.map->at(old);
     }
 
     // The strings a save may put in its table: the old tables' strings still in use, table by table in their
@@ -528,12 +535,13 @@ private:
         }
     }
 
-    // Record r of sheet, copied as read with its data at dataAt in out: a LABELSST there now points at its
-    // string's place in the new table, an INDEX at the positions its sheet has moved to by shift.
-    void patchCopied(QByteArray& out, qsizetype dataAt, const XlsSheet& sheet, const BiffRecord& r, qint64 shift) const
+    // Record r of a sheet with those strings, copied as read with its data at dataAt in out: a LABELSST there now
+    // points at its string's place in the new table, an INDEX at the positions its sheet has moved to by shift.
+    void patchCopied(
+        QByteArray& out, qsizetype dataAt, const SheetStrings& strings, const BiffRecord& r, qint64 shift) const
     {
         if (r.id == BiffId::LabelSst && m_biff8 && r.data.size() >= kLabelSstSize) {
-            put32(out, dataAt + Biff::kCellHeaderSize, remapped(sheet, read32(r.data, Biff::kCellHeaderSize)));
+            put32(out, dataAt + Biff::kCellHeaderSize, remapped(strings, read32(r.data, Biff::kCellHeaderSize)));
         } else if (r.id == BiffId::Index) {
             // Absolute positions of the DEFCOLWIDTH (BIFF8) and DBCELL records.
             for (qsizetype p = kIndexPositionsAt; p + 4 <= r.data.size(); p += 4) {
@@ -548,6 +556,7 @@ private:
     {
         const qint64 shift = qint64(offset) - qint64(sheet.streamOffset);
         const qint64 base = out.size() - qint64(sheet.streamOffset);
+        const SheetStrings strings = stringsOf(sheet);
         // A sheet read lies in its source as it goes out: copied in one piece, then patched where it changes.
         if (!sheet.source.isEmpty()) {
             const BiffRecord last = records.back();
@@ -559,7 +568,7 @@ private:
                 appendRecord(out, r.id, r.data);
             const qsizetype dataAt = sheet.source.isEmpty() ? out.size() - r.data.size()
                                                             : (r.data.constData() - sheet.source.constData()) + base;
-            patchCopied(out, dataAt, sheet, r, shift);
+            patchCopied(out, dataAt, strings, r, shift);
         }
     }
 
@@ -729,6 +738,7 @@ private:
     {
         m_sheet = &sheet;
         m_sheetRecords = &records;
+        m_sheetStrings = stringsOf(sheet);
         SheetPlan plan = planSheet(sheet, records);
         planRewrittenCells(plan.rows);
         sortCells(plan.rows);
@@ -950,7 +960,7 @@ private:
             for (size_t k = piece.ref; k < size_t(piece.ref) + piece.extra; ++k) {
                 const BiffRecord r = recs[k];
                 appendRecord(out, r.id, r.data);
-                patchCopied(out, out.size() - r.data.size(), *m_sheet, r, 0);
+                patchCopied(out, out.size() - r.data.size(), m_sheetStrings, r, 0);
             }
             return true;
         case Piece::MulEntry: {
@@ -1068,8 +1078,7 @@ private:
     const XlsSheet* m_sheet = nullptr; // the sheet being written
     const SubstreamRecords* m_sheetRecords = nullptr; // and its records
     size_t m_nextCellString = 0;
-    mutable const SharedStrings* m_mappedTable = nullptr; // the table remapped() last looked up
-    mutable const std::vector<quint32>* m_map = nullptr; // and its map, if it has one
+    SheetStrings m_sheetStrings; // and its strings
 };
 
 } // namespace

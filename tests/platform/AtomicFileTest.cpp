@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "support/TestProfile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -20,12 +22,6 @@ void writeOld(const QString& path, const QByteArray& bytes)
     file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 // Through a link, the file it names gets the new contents; only that file's own leftovers go, even when its name
@@ -44,7 +40,7 @@ TEST(AtomicFile, ReplacesWhatALinkNamesRemovingOnlyItsOwnLeftoversAndRefusesARea
     QString error;
     ASSERT_TRUE(AtomicFile::replace(link, "new", &error)) << error.toStdString();
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(fileBytes(target), "new");
     EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden),
         (QStringList { u".a1.xls.tarvik-AbC123"_s, u".a[1].xls.tarvik-notas"_s, u"a[1].xls"_s, u"atalho.xls"_s }));
 
@@ -52,5 +48,5 @@ TEST(AtomicFile, ReplacesWhatALinkNamesRemovingOnlyItsOwnLeftoversAndRefusesARea
     ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
     EXPECT_FALSE(AtomicFile::replace(target, "newer", &error));
     EXPECT_TRUE(error.contains(target) && error.contains(u"não foi alterado"_s)) << error.toStdString();
-    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(fileBytes(target), "new");
 }

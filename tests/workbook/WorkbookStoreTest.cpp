@@ -35,12 +35,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void touch(const QString& path)
 {
     EXPECT_TRUE(QFile(path).open(QIODevice::WriteOnly)) << path.toStdString();
@@ -311,7 +305,7 @@ TEST_P(EitherFormat, AFailedOrRefusedCommandLeavesFileAndTablesAsTheyWere)
 {
     addArticle(u"1"_s, u"Um"_s);
     ASSERT_TRUE(saveWith(&InventoryWriter::GravarArtigos));
-    const QByteArray saved = contents(path);
+    const QByteArray saved = fileBytes(path);
     addArticle(u"2"_s, u"Dois"_s);
     EXPECT_FALSE(save([&](QString* e) {
         writer.GravarArtigos(e);
@@ -319,7 +313,7 @@ TEST_P(EitherFormat, AFailedOrRefusedCommandLeavesFileAndTablesAsTheyWere)
         return false;
     }));
     EXPECT_EQ(lastError, u"falha a meio"_s);
-    EXPECT_EQ(contents(path), saved);
+    EXPECT_EQ(fileBytes(path), saved);
     EXPECT_EQ(tables.NArtigos(), 2); // added before the command, so not the command's to take back
 
     const QString ext = extension();
@@ -334,7 +328,7 @@ TEST_P(EitherFormat, AFailedOrRefusedCommandLeavesFileAndTablesAsTheyWere)
         QString error;
         ASSERT_TRUE(QFile::exists(path) || InventoryWorkbook::create(path, &error)) << error.toStdString();
         data1.setDatabaseName(path);
-        const QByteArray before = contents(path);
+        const QByteArray before = fileBytes(path);
         const int articles = tables.NArtigos();
         const QString code = QString::number(articles + 1);
 
@@ -345,7 +339,7 @@ TEST_P(EitherFormat, AFailedOrRefusedCommandLeavesFileAndTablesAsTheyWere)
             && lastError.contains(u"nada foi gravado"_s) && lastError.contains(u"apague o ficheiro "_s + lock))
             << lastError.toStdString();
         EXPECT_EQ(tables.NArtigos(), articles);
-        EXPECT_EQ(contents(path), before);
+        EXPECT_EQ(fileBytes(path), before);
 
         // Once the other program has let go, the same command goes through.
         ASSERT_TRUE(QFile::remove(lock));
@@ -409,16 +403,16 @@ TEST_F(Store, RefusesToMergeWhenAnotherProgramChangedTheFormats)
     }
     ASSERT_GT(changed, 0);
     ASSERT_TRUE(XlsWriter::save(dated, path, &error)) << error.toStdString();
-    const QByteArray theirFile = contents(path);
+    const QByteArray theirFile = fileBytes(path);
     EXPECT_FALSE(addAndSaveArticle(u"2"_s, u"Dois"_s));
-    EXPECT_EQ(contents(path), theirFile);
+    EXPECT_EQ(fileBytes(path), theirFile);
     ASSERT_TRUE(addAndSaveArticle(u"2"_s, u"Dois"_s)) << lastError.toStdString();
 
     // Gnumeric adds a note beside the first article, in a column the program does not write.
     const std::vector<quint16> ourFormats = data1.workbook()->xls()->xfFormats;
     runProgram(QStringLiteral(TARVIK_SSCONVERT),
         { u"--set=L2=nota de fora"_s, u"-T"_s, u"Gnumeric_Excel:excel_biff8"_s, path, path });
-    const QByteArray gnumericFile = contents(path);
+    const QByteArray gnumericFile = fileBytes(path);
     XlsWorkbook theirs;
     ASSERT_TRUE(XlsReader::read(path, &theirs, &error)) << error.toStdString();
     ASSERT_NE(theirs.xfFormats, ourFormats);
@@ -427,7 +421,7 @@ TEST_F(Store, RefusesToMergeWhenAnotherProgramChangedTheFormats)
     EXPECT_TRUE(lastError.contains(path) && lastError.contains(u"alterado por outro programa"_s)
         && lastError.contains(u"Nada foi gravado"_s) && lastError.contains(u"volte a executar"_s))
         << lastError.toStdString();
-    EXPECT_EQ(contents(path), gnumericFile);
+    EXPECT_EQ(fileBytes(path), gnumericFile);
     EXPECT_EQ(tables.NArtigos(), 2);
     EXPECT_EQ(QDir(profile.home()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString(), "inv.xls");
 
@@ -471,10 +465,10 @@ TEST_F(Store, RefusesASaveThatDoesNotFitTheSheet)
 {
     for (int i = 1; i <= 66000; ++i)
         addReading(QString::number(i % 99999 + 1), QString::number(i), 1);
-    const QByteArray before = contents(path);
+    const QByteArray before = fileBytes(path);
     EXPECT_FALSE(saveWith(&InventoryWriter::GravarFicheiroDasLeituras));
     EXPECT_TRUE(lastError.contains(u"Inventario"_s) && lastError.contains(u"65536"_s)) << lastError.toStdString();
-    EXPECT_EQ(contents(path), before);
+    EXPECT_EQ(fileBytes(path), before);
 }
 
 // A workbook that is not there says so. The barcodes load beside the readings; a sheet that fills their table
@@ -608,13 +602,13 @@ TEST_P(EitherFormat, CrashDuringSaveLeavesTheOldOrTheNewWorkbook)
         << lastError.toStdString();
     const QString original = profile.path(u"original"_s + extension());
     ASSERT_TRUE(QFile::copy(path, original));
-    const QByteArray oldFile = contents(path);
+    const QByteArray oldFile = fileBytes(path);
 
     QElapsedTimer timer;
     timer.start();
     ASSERT_EQ(QProcess::execute(QStringLiteral(TARVIK_SAVE_CHILD), { path }), 0);
     const qint64 saveMs = std::max<qint64>(timer.elapsed(), 5);
-    const QByteArray newFile = contents(path);
+    const QByteArray newFile = fileBytes(path);
     ASSERT_NE(newFile, oldFile);
 
     std::srand(11);
@@ -629,7 +623,7 @@ TEST_P(EitherFormat, CrashDuringSaveLeavesTheOldOrTheNewWorkbook)
         QThread::msleep(run == 0 ? 0 : run == 19 ? 2 * saveMs : std::rand() % saveMs);
         child.kill();
         child.waitForFinished();
-        const QByteArray now = contents(path);
+        const QByteArray now = fileBytes(path);
         ASSERT_TRUE(now == oldFile || now == newFile) << "run " << run;
         (now == oldFile ? old : whole)++;
     }

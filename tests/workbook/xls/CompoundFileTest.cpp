@@ -1,5 +1,7 @@
 #include "workbook/xls/CompoundFile.h"
 
+#include "support/TestProfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,12 +67,6 @@ Listing listOf(const CompoundFile& file, bool sorted = false)
     return list;
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList folder(const QString& path)
 {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -99,7 +95,7 @@ TEST(CompoundFileRoundTrip, KeepsEveryStreamAndStorageByteForByte)
     ASSERT_TRUE(CompoundFile::readBytes(bytes, QStringLiteral("memória"), &third, &error));
     EXPECT_EQ(listOf(third), listOf(again));
     ASSERT_TRUE(third.write(path, &error));
-    EXPECT_EQ(contents(path), bytes);
+    EXPECT_EQ(fileBytes(path), bytes);
 
     CompoundFile original;
     ASSERT_TRUE(CompoundFile::read(kFixture, &original, &error)) << qPrintable(error);
@@ -149,7 +145,7 @@ TEST(CompoundFileRoundTrip, KeepsTheClassIdOfAnEmbeddedStorage)
 TEST(CompoundFileRead, SaysWhyAFileIsRefusedAndLeavesTheTargetAlone)
 {
     QTemporaryDir dir;
-    const QByteArray compound = contents(kFixture);
+    const QByteArray compound = fileBytes(kFixture);
     const struct
     {
         const char* name;
@@ -189,7 +185,7 @@ TEST(CompoundFileRead, SaysWhyAFileIsRefusedAndLeavesTheTargetAlone)
 
 TEST(CompoundFileRead, RefusesEveryTruncationAndSurvivesCorruptBytes)
 {
-    const QByteArray compound = contents(kFixture);
+    const QByteArray compound = fileBytes(kFixture);
     CompoundFile file;
     QString error;
     Failure failure = Failure::None;
@@ -229,7 +225,7 @@ TEST(CompoundFileWrite, FailureLeavesTheOldFileAndNoTemporaryFile)
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("livro.xls"));
     ASSERT_TRUE(sample().write(target, nullptr));
-    const QByteArray old = contents(target);
+    const QByteArray old = fileBytes(target);
     const CompoundFile good = sample();
     CompoundFile longName = sample(), twice = sample(), streamAndStorage = sample();
     longName.setStream(QStringLiteral("Um nome com mais de trinta e um caracteres"), "x");
@@ -259,6 +255,6 @@ TEST(CompoundFileWrite, FailureLeavesTheOldFileAndNoTemporaryFile)
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
     EXPECT_TRUE(error.endsWith(QStringLiteral("; o ficheiro não foi alterado."))) << qPrintable(error);
-    EXPECT_EQ(contents(target), old);
+    EXPECT_EQ(fileBytes(target), old);
     EXPECT_EQ(folder(dir.path()), (QStringList { QStringLiteral("livro.xls"), QStringLiteral("pasta.xls") }));
 }
